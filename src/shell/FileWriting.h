@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QIODevice;
+
+namespace kinfold {
+
+// Writes a file whole or not at all: the old file stays as it was until the
+// new one is complete. writeBody returns false when a write failed. Returns
+// the reason in plain words when the file could not be written.
+std::optional<QString> writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeBody);
+
+// Reads a small text file whole; at most maxBytes are read. Returns the
+// reason when it can't be read.
+std::optional<QString> readSmallFile(const QString& path, qint64 maxBytes, QByteArray& contents);
+
+}  // namespace kinfold

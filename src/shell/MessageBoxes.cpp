@@ -1,0 +1,42 @@
+#include "shell/MessageBoxes.h"
+
+#include <QMessageBox>
+
+namespace kinfold {
+
+int QtMessageBoxes::show(const QString& text, int style) {
+    QMessageBox box(parent_);
+    box.setWindowTitle(kProgramTitle);
+    box.setText(text);
+    switch (style) {
+    case kStyleSaveQuestion: {
+        box.setIcon(QMessageBox::Information);
+        QPushButton* yes = box.addButton(QMessageBox::Yes);
+        box.addButton(QMessageBox::No);
+        box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        box.exec();
+        if (box.clickedButton() == yes) return kAnswerYes;
+        if (box.clickedButton() == box.button(QMessageBox::No)) return kAnswerNo;
+        return kAnswerCancel;
+    }
+    case kStyleQuitQuestion: {
+        box.setIcon(QMessageBox::Question);
+        QPushButton* yes = box.addButton(QMessageBox::Yes);
+        QPushButton* no = box.addButton(QMessageBox::No);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? kAnswerYes : kAnswerNo;
+    }
+    default:
+        box.setIcon(QMessageBox::Information);
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.exec();
+        return kAnswerOk;
+    }
+}
+
+}  // namespace kinfold
