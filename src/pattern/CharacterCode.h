@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace kinfold {
+
+// The code of the first character of a UTF-8 text: its byte in the Windows
+// code page 1252 when that page holds it ("é" 233, "€" 128), otherwise its
+// Unicode code point when that fits 16-bit signed ("あ" 12354). Characters
+// after the first are ignored. nullopt for an empty text, a text that does not
+// start with valid UTF-8, and a character above U+7FFF.
+std::optional<std::int16_t> characterCode(std::string_view utf8);
+
+// The first code point of a UTF-8 text and the number of bytes it takes, or
+// nullopt when the text is empty or does not start with a well-formed
+// sequence (overlong forms, surrogates and values above U+10FFFF are not).
+struct DecodedCharacter {
+    char32_t codePoint = 0;
+    std::size_t length = 0;
+};
+std::optional<DecodedCharacter> decodeFirstCharacter(std::string_view utf8);
+
+// The code page 1252 byte of a code point that the page maps to a byte in
+// 0x80..0x9F other than its own, or nullopt for any other code point.
+std::optional<std::uint8_t> windows1252HighByte(char32_t codePoint);
+
+}  // namespace kinfold
