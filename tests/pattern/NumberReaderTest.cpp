@@ -242,7 +242,9 @@ TEST(NumberReader, EveryDecimalValueReadsBack) {
 TEST(NumberReader, EveryHalfGoesToTheEvenNeighbour) {
     for (int v = -32769; v <= 32767; ++v) {
         // v.5 for v >= 0, and -(|v|).5 for v < 0 lies between v and v+1 / v-1.
-        const std::string text = (v < 0 ? "-" : "") + std::to_string(std::abs(v)) + ".5";
+        std::string text = v < 0 ? "-" : "";
+        text += std::to_string(std::abs(v));
+        text += ".5";
         const int away = v < 0 ? v - 1 : v + 1;
         const int even = (v % 2 == 0) ? v : away;
         const Value expected = (even >= -32768 && even <= 32767) ? Value(static_cast<std::int16_t>(even)) : kRefused;
@@ -414,10 +416,13 @@ INSTANTIATE_TEST_SUITE_P(
                      const auto end = std::to_chars(buffer, buffer + sizeof buffer,
                                                     static_cast<unsigned>(static_cast<std::uint16_t>(v)), 16)
                                           .ptr;
-                     return "&H" + zeros(k) + std::string(buffer, end);
+                     std::string text = "&H";
+                     text += zeros(k);
+                     text.append(buffer, end);
+                     return text;
                  },
                  same},
-        LongCase{"OneWithManyZerosIsTooLarge", [](int, std::size_t k) { return "1" + zeros(k + 5); },
+        LongCase{"OneWithManyZerosIsTooLarge", [](int, std::size_t k) { return std::string("1").append(k + 5, '0'); },
                  [](int, std::size_t) -> Value { return kRefused; }},
         LongCase{"ManyNines", [](int, std::size_t k) { return std::string(k + 6, '9'); },
                  [](int, std::size_t) -> Value { return kRefused; }},
