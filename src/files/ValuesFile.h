@@ -1,0 +1,35 @@
+#pragma once
+
+#include "pattern/SearchPattern.h"
+
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace kinfold {
+
+// The values file: the entry count on the first line, then one line per entry
+// with its value, step and direction as decimal numbers separated by commas.
+// Every line ends with CR LF, the last one too.
+std::string writeValuesFile(const SearchPattern& p);
+
+// Why a values file could not be read. line is 1-based; 0 when no single line
+// is to blame (an empty file, a file that ends too soon).
+struct ValuesFileError {
+    int line = 0;
+    std::string reason;
+
+    // "line 3: "abc" is not a whole number", or the reason alone for line 0.
+    std::string describe() const;
+    friend bool operator==(const ValuesFileError&, const ValuesFileError&) = default;
+};
+
+// Reads a values file. Fields end at a comma or a line end (LF, CR LF, or a
+// CR that is the file's last byte); blanks and tabs around a field are
+// ignored, blank lines are skipped, and whatever follows the last entry is
+// ignored. Every field must be a whole number (optional sign, digits only):
+// the count within 0..1000, the entries' numbers within -32768..32767.
+std::variant<std::vector<StoredEntry>, ValuesFileError> readValuesFile(std::string_view bytes);
+
+}  // namespace kinfold
