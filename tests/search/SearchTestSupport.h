@@ -1,0 +1,177 @@
+#pragma once
+
+// Shared by the search tests: the plain reference scan that follows the
+// matching rule word for word, pattern builders and temporary files.
+
+#include "pattern/SearchPattern.h"
+#include "search/CompiledPattern.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kinfold::testing_support {
+
+// A pattern as the slot arrays the search reads: slot j belongs to entry j.
+struct RawPattern {
+    int count = 0;
+    std::array<std::int16_t, SearchPattern::kMaxEntries + 1> directions{};
+    std::array<std::int16_t, SearchPattern::kMaxEntries + 1> differences{};
+
+    CompiledPattern compile() const { return CompiledPattern::compile(count, directions, differences); }
+};
+
+// Entries 2..n as (direction, difference) pairs.
+inline RawPattern rawPattern(std::initializer_list<std::pair<int, int>> entries) {
+    RawPattern p;
+    p.count = 1;
+    for (const auto& [direction, difference] : entries) {
+        ++p.count;
+        p.directions[static_cast<std::size_t>(p.count)] = static_cast<std::int16_t>(direction);
+        p.differences[static_cast<std::size_t>(p.count)] = static_cast<std::int16_t>(difference);
+    }
+    return p;
+}
+
+// Values typed by a user; -1 stands for a skipped entry.
+inline SearchPattern typedPattern(std::initializer_list<int> values) {
+    SearchPattern p;
+    for (int v : values) {
+        if (v == -1) {
+            EXPECT_TRUE(p.appendSkipped());
+        } else {
+            EXPECT_EQ(p.appendValue(static_cast<std::int16_t>(v)), SearchPattern::AppendResult::Added);
+        }
+    }
+    return p;
+}
+
+struct ReferenceResult {
+    std::vector<std::uint64_t> matches;
+    std::uint64_t lastPosition = 0;  // SearchPos of the last examined candidate
+};
+
+// The rule as written, one candidate and one entry at a time: value 1 is the
+// reference; direction +1 wants value j == r + step, -1 wants r - step, any
+// other direction checks nothing and leaves r alone; a passed check makes
+// value j the reference. A candidate reads its values in order and stops at
+// its first failed check; the scan ends after the first candidate that read
+// past the end of the file.
+inline ReferenceResult referenceScan(int count, std::span<const std::int16_t> directions,
+                                     std::span<const std::int16_t> differences,
+                                     std::span<const std::uint8_t> file) {
+    ReferenceResult result;
+    const std::uint64_t size = file.size();
+    for (std::uint64_t s = 0;; ++s) {
+        bool pastEnd = false;
+        bool passed = true;
+        if (s >= size) {
+            pastEnd = true;
+        } else {
+            int r = file[s];
+            for (int j = 2; j <= count; ++j) {
+                const std::uint64_t at = s + static_cast<std::uint64_t>(j) - 1;
+                if (at >= size) {
+                    pastEnd = true;
+                    break;
+                }
+                const int value = file[at];
+                const int direction = directions[static_cast<std::size_t>(j)];
+                const int difference = differences[static_cast<std::size_t>(j)];
+                if (direction == 1) {
+                    if (value != r + difference) {
+                        passed = false;
+                        break;
+                    }
+                    r = value;
+                } else if (direction == -1) {
+                    if (value != r - difference) {
+                        passed = false;
+                        break;
+                    }
+                    r = value;
+                }
+            }
+        }
+        if (pastEnd) {
+            result.lastPosition = s + 1;
+            return result;
+        }
+        if (passed) {
+            result.matches.push_back(s);
+        }
+    }
+}
+
+inline ReferenceResult referenceScan(const RawPattern& p, std::span<const std::uint8_t> file) {
+    return referenceScan(p.count, p.directions, p.differences, file);
+}
+
+inline ReferenceResult referenceScan(const SearchPattern& p, std::span<const std::uint8_t> file) {
+    return referenceScan(p.count(), p.directions(), p.differences(), file);
+}
+
+// Scale for the random tests: KINFOLD_TEST_SCALE=4 runs four times as many cases.
+inline int testScale() {
+    const char* text = std::getenv("KINFOLD_TEST_SCALE");
+    if (text == nullptr) {
+        return 1;
+    }
+    const int scale = std::atoi(text);
+    return scale < 1 ? 1 : scale;
+}
+
+// A fresh folder for one test, removed with everything in it afterwards.
+class TempFolder {
+public:
+    TempFolder() {
+        const char* root = std::getenv("KINFOLD_TEST_TMP");
+        std::filesystem::path base =
+            root != nullptr && *root != '\0' ? std::filesystem::path(root) : std::filesystem::temp_directory_path();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = "kinfold-search-";
+        if (info != nullptr) {
+            name += std::string(info->test_suite_name()) + "-" + info->name();
+        }
+        for (char& c : name) {
+            if (c == '/' || c == '\\') {
+                c = '_';
+            }
+        }
+        path_ = base / name;
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+    std::filesystem::path write(const std::string& name, std::span<const std::uint8_t> bytes) const {
+        const std::filesystem::path file = path_ / name;
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        EXPECT_TRUE(out.good()) << "writing " << file;
+        return file;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace kinfold::testing_support
