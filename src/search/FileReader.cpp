@@ -1,0 +1,223 @@
+#include "search/FileReader.h"
+
+#include "search/ScanError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
+#include <utility>
+
+#if (defined(__unix__) || defined(__APPLE__)) && !defined(KINFOLD_STDIO_READER)
+#define KINFOLD_POSIX_READER 1
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace kinfold {
+
+namespace {
+
+// One call never asks for more than this, which every system accepts.
+constexpr std::size_t kMaxRequest = std::size_t{1} << 30;
+
+}  // namespace
+
+std::string pathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+FileReader::~FileReader() {
+    close();
+}
+
+FileReader::FileReader(FileReader&& other) noexcept {
+    *this = std::move(other);
+}
+
+FileReader& FileReader::operator=(FileReader&& other) noexcept {
+    if (this != &other) {
+        close();
+#if KINFOLD_POSIX_READER
+        fd_ = std::exchange(other.fd_, -1);
+#else
+        file_ = std::exchange(other.file_, nullptr);
+#endif
+        size_ = std::exchange(other.size_, 0);
+        offset_ = std::exchange(other.offset_, 0);
+        reason_ = std::move(other.reason_);
+    }
+    return *this;
+}
+
+bool FileReader::fail(std::string reason) {
+    close();
+    reason_ = std::move(reason);
+    return false;
+}
+
+#if KINFOLD_POSIX_READER
+
+bool FileReader::isOpen() const {
+    return fd_ >= 0;
+}
+
+bool FileReader::open(const std::filesystem::path& path) {
+    close();
+    size_ = 0;
+    offset_ = 0;
+    reason_.clear();
+    if (path.empty()) {
+        return fail(kNoFileNameReason);
+    }
+    // Non-blocking, so that a named pipe can't hang the open; it is refused below.
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return fail(errorReason(errno));
+    }
+    fd_ = fd;
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        return fail(errorReason(errno));
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return fail(kFolderReason);
+    }
+    if (!S_ISREG(info.st_mode) || info.st_size < 0) {
+        return fail(kNotAFileReason);
+    }
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0) {
+        ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+    }
+#if defined(POSIX_FADV_SEQUENTIAL)
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    size_ = static_cast<std::uint64_t>(info.st_size);
+    return true;
+}
+
+std::optional<std::size_t> FileReader::read(std::span<std::uint8_t> destination) {
+    if (!isOpen()) {
+        if (reason_.empty()) {
+            reason_ = "the file is not open";
+        }
+        return std::nullopt;
+    }
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(destination.size(), remaining()));
+    std::size_t got = 0;
+    while (got < want) {
+        const std::size_t ask = std::min(want - got, kMaxRequest);
+        const ssize_t n = ::read(fd_, destination.data() + got, ask);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            fail(errorReason(errno));
+            return std::nullopt;
+        }
+        if (n == 0) {
+            fail(kShrankReason);
+            return std::nullopt;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    offset_ += got;
+    return got;
+}
+
+void FileReader::close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+#else
+
+bool FileReader::isOpen() const {
+    return file_ != nullptr;
+}
+
+bool FileReader::open(const std::filesystem::path& path) {
+    close();
+    size_ = 0;
+    offset_ = 0;
+    reason_.clear();
+    if (path.empty()) {
+        return fail(kNoFileNameReason);
+    }
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return fail(kNoSuchFileReason);
+    }
+    if (ec) {
+        return fail(errorReason(ec));
+    }
+    if (std::filesystem::is_directory(status)) {
+        return fail(kFolderReason);
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        return fail(kNotAFileReason);
+    }
+    errno = 0;
+#if defined(_WIN32)
+    file_ = _wfopen(path.c_str(), L"rb");
+#else
+    file_ = std::fopen(path.c_str(), "rb");
+#endif
+    if (file_ == nullptr) {
+        return fail(errorReason(errno != 0 ? errno : ENOENT));
+    }
+    // The blocks are large already; a second copy through a stdio buffer would only cost time.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        return fail(errorReason(ec));
+    }
+    size_ = size;
+    return true;
+}
+
+std::optional<std::size_t> FileReader::read(std::span<std::uint8_t> destination) {
+    if (!isOpen()) {
+        if (reason_.empty()) {
+            reason_ = "the file is not open";
+        }
+        return std::nullopt;
+    }
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(destination.size(), remaining()));
+    std::size_t got = 0;
+    while (got < want) {
+        const std::size_t ask = std::min(want - got, kMaxRequest);
+        errno = 0;
+        const std::size_t n = std::fread(destination.data() + got, 1, ask, file_);
+        got += n;
+        if (n < ask) {
+            if (std::ferror(file_)) {
+                fail(errorReason(errno != 0 ? errno : EIO));
+            } else {
+                fail(kShrankReason);
+            }
+            return std::nullopt;
+        }
+    }
+    offset_ += got;
+    return got;
+}
+
+void FileReader::close() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
+
+#endif
+
+}  // namespace kinfold

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "search/CompiledPattern.h"
+#include "search/FileReader.h"
+#include "search/Matcher.h"
+#include "search/ScanError.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace kinfold {
+
+// Searches one file for a pattern, a slice at a time, so that a window can
+// handle its events between slices and stop between two candidates.
+//
+// Candidates are examined at offsets 0, 1, 2, ... and position() is the
+// 1-based position (offset + 1) of the last one examined. A candidate that
+// reaches past the end of the file never matches, and the scan ends after
+// the first candidate that reads past the end: candidates read their bytes
+// in entry order and stop at their first failed check, so the last candidate
+// examined is the first one from max(0, size - length + 1) on whose checks
+// within the file all pass (at the latest the one at size - 1; position 1
+// for an empty file).
+//
+// The file is read in blocks of blockSize bytes, each after the last
+// length - 1 bytes of the one before, so memory stays at about one block.
+class FileScanner {
+public:
+    static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+
+    // Keeps its own copy of the pattern, so the caller's may change or go away.
+    explicit FileScanner(const CompiledPattern& pattern, std::size_t blockSize = kDefaultBlockSize,
+                         Isa isa = bestIsa());
+    ~FileScanner() = default;
+    FileScanner(const FileScanner&) = delete;
+    FileScanner& operator=(const FileScanner&) = delete;
+    FileScanner(FileScanner&&) noexcept = default;
+    FileScanner& operator=(FileScanner&&) noexcept = default;
+
+    // Opens path and starts a new scan at position 0. False, with error()
+    // set and finished() true, when the file can't be opened (no name,
+    // missing, a folder, not an ordinary file, no permission) or the pattern
+    // is not valid.
+    bool open(const std::filesystem::path& path);
+
+    // Examines candidates until position() reaches untilPosition or the scan
+    // ends, appending the 0-based offsets of matches in increasing order.
+    // Does nothing when untilPosition <= position() or the scan has finished.
+    // A read failure, or the file turning out shorter than when it was
+    // opened, ends the scan with error() set; the matches appended so far
+    // stand.
+    void scanUntil(std::uint64_t untilPosition, std::vector<std::uint64_t>& matches);
+
+    // SearchPos of the last examined candidate; 0 before the first.
+    std::uint64_t position() const { return next_; }
+    // True once the end of the file was reached, an error ended the scan, or
+    // there is nothing to scan (never opened, closed).
+    bool finished() const { return finished_; }
+    const std::optional<ScanError>& error() const { return error_; }
+    // Lets the file go; the scan counts as finished. position() and error() stay.
+    void close();
+
+    // The size of the file when it was opened.
+    std::uint64_t fileSize() const { return fileSize_; }
+    std::size_t blockSize() const { return blockSize_; }
+    Isa isa() const { return isa_; }
+    const CompiledPattern& pattern() const { return pattern_; }
+
+private:
+    bool refill();
+    void failRead(const std::string& reason);
+
+    CompiledPattern pattern_;
+    std::size_t blockSize_;
+    Isa isa_;
+    FileReader reader_;
+    std::string path_;
+    std::vector<std::uint8_t> buffer_;
+    std::uint64_t bufferStart_ = 0;  // file offset of buffer_[0]
+    std::size_t bufferLength_ = 0;   // bytes of the file held from bufferStart_ on
+    std::uint64_t fileSize_ = 0;
+    std::uint64_t next_ = 0;  // offset of the next candidate, which is also position()
+    bool finished_ = true;
+    std::optional<ScanError> error_;
+};
+
+}  // namespace kinfold

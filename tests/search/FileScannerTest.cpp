@@ -1,0 +1,516 @@
+#include "search/FileScanner.h"
+#include "search/ResultLine.h"
+#include "SearchTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace kinfold {
+namespace {
+
+using testing_support::RawPattern;
+using testing_support::rawPattern;
+using testing_support::referenceScan;
+using testing_support::TempFolder;
+using testing_support::typedPattern;
+
+constexpr std::uint64_t kProgressStep = 32768;
+
+RawPattern fromTyped(std::initializer_list<int> values) {
+    const SearchPattern typed = typedPattern(values);
+    RawPattern p;
+    p.count = typed.count();
+    p.directions = typed.directions();
+    p.differences = typed.differences();
+    return p;
+}
+
+// n entries that each want the byte before them again.
+RawPattern repeated(int n, int direction, int difference) {
+    RawPattern p;
+    p.count = n;
+    for (int j = 2; j <= n; ++j) {
+        p.directions[static_cast<std::size_t>(j)] = static_cast<std::int16_t>(direction);
+        p.differences[static_cast<std::size_t>(j)] = static_cast<std::int16_t>(difference);
+    }
+    return p;
+}
+
+struct ScanRun {
+    std::vector<std::uint64_t> matches;
+    std::vector<std::uint64_t> progress;  // positions the window would show
+    std::uint64_t last = 0;
+    std::optional<ScanError> error;
+};
+
+// The window's loop: a slice up to the next multiple of 32768, then progress.
+ScanRun runLikeTheWindow(FileScanner& scanner) {
+    ScanRun run;
+    std::vector<std::uint64_t> batch;
+    while (!scanner.finished()) {
+        batch.clear();
+        const std::uint64_t before = scanner.position();
+        scanner.scanUntil((scanner.position() / kProgressStep + 1) * kProgressStep, batch);
+        EXPECT_GT(scanner.position(), before) << "a slice must move on";
+        if (scanner.position() % kProgressStep == 0) {
+            run.progress.push_back(scanner.position());
+        }
+        run.matches.insert(run.matches.end(), batch.begin(), batch.end());
+    }
+    run.last = scanner.position();
+    run.error = scanner.error();
+    return run;
+}
+
+// Slices of random length, from 1 candidate up to maxSlice.
+ScanRun runInSlices(FileScanner& scanner, std::mt19937_64& random, std::uint64_t maxSlice) {
+    ScanRun run;
+    std::uniform_int_distribution<std::uint64_t> slice(1, maxSlice);
+    while (!scanner.finished()) {
+        const std::uint64_t before = scanner.position();
+        const std::uint64_t until = before + slice(random);
+        scanner.scanUntil(until, run.matches);
+        EXPECT_TRUE(scanner.position() == until || scanner.finished());
+        EXPECT_GT(scanner.position(), before);
+    }
+    run.last = scanner.position();
+    run.error = scanner.error();
+    return run;
+}
+
+struct TailCase {
+    const char* name;
+    RawPattern pattern;
+    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint64_t> matches;
+    std::uint64_t last;
+};
+
+class EndOfFile : public ::testing::TestWithParam<TailCase> {};
+
+TEST_P(EndOfFile, StopsWhereTheByteLoopStops) {
+    const TailCase& c = GetParam();
+    const auto reference = referenceScan(c.pattern, c.bytes);
+    ASSERT_EQ(reference.matches, c.matches) << "the case itself disagrees with the rule";
+    ASSERT_EQ(reference.lastPosition, c.last) << "the case itself disagrees with the rule";
+    TempFolder folder;
+    const auto path = folder.write("rom.bin", c.bytes);
+    for (Isa isa : availableIsas()) {
+        for (std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{4096}}) {
+            SCOPED_TRACE(std::string(isaName(isa)) + " block " + std::to_string(block));
+            FileScanner scanner(c.pattern.compile(), block, isa);
+            ASSERT_TRUE(scanner.open(path));
+            const ScanRun run = runLikeTheWindow(scanner);
+            EXPECT_EQ(run.matches, c.matches);
+            EXPECT_EQ(run.last, c.last);
+            EXPECT_FALSE(run.error.has_value());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, EndOfFile,
+    ::testing::Values(
+        TailCase{"EmptyFile", fromTyped({65, 67, 69}), {}, {}, 1},
+        TailCase{"ShorterThanThePattern", fromTyped({65, 67, 69}), {0x41}, {}, 1},
+        TailCase{"ShortFilePassingWhatItHas", fromTyped({65, 67, 69}), {0x41, 0x43}, {}, 1},
+        TailCase{"ShortFileFailingWhatItHas", fromTyped({65, 67, 69}), {0x41, 0x44}, {}, 2},
+        TailCase{"MatchThenPassingTail", fromTyped({65, 67, 69}), {0x00, 0x41, 0x43, 0x45, 0x41, 0x43}, {1}, 5},
+        TailCase{"MatchThenFailingTail", fromTyped({65, 67, 69}), {0x00, 0x41, 0x43, 0x45, 0x41, 0x44}, {1}, 6},
+        TailCase{"MatchRightAtTheEnd", fromTyped({65, 67, 69}), {0x00, 0x41, 0x43, 0x45}, {1}, 3},
+        TailCase{"OverlappingMatches", fromTyped({1, 2, 3}), {0x05, 0x06, 0x07, 0x08}, {0, 1}, 3},
+        TailCase{"AllSkipped", fromTyped({5, -1, -1}), {9, 8, 7, 6, 5}, {0, 1, 2}, 4},
+        TailCase{"NeverMatchingStillReadsToTheEnd", rawPattern({{1, 1}, {1, 300}}), {1, 2, 3, 4, 5}, {}, 4},
+        TailCase{"ImpossibleStepBeyondTheEnd", rawPattern({{1, 300}}), {1, 2}, {}, 2},
+        TailCase{"LongPatternOverShortFile", repeated(1000, 1, 0), std::vector<std::uint8_t>(500, 0), {}, 1},
+        TailCase{"LongPatternFailingEarly", repeated(1000, 1, 0), {0, 1, 0, 0, 0, 0}, {}, 3},
+        TailCase{"TwoEntriesEndAtTheLastByte", fromTyped({10, 8}), {7, 5, 7, 5}, {0, 2}, 4}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ProgressCase {
+    const char* name;
+    RawPattern pattern;
+    std::size_t size;
+    std::vector<std::uint8_t> ending;  // the last bytes of a file of zeros
+    std::vector<std::uint64_t> progress;
+    std::uint64_t last;
+};
+
+class Progress : public ::testing::TestWithParam<ProgressCase> {};
+
+TEST_P(Progress, ShowsOnlyPositionsTheScanReached) {
+    const ProgressCase& c = GetParam();
+    std::vector<std::uint8_t> bytes(c.size, 0);
+    std::copy(c.ending.begin(), c.ending.end(), bytes.end() - static_cast<std::ptrdiff_t>(c.ending.size()));
+    ASSERT_EQ(referenceScan(c.pattern, bytes).lastPosition, c.last);
+    TempFolder folder;
+    const auto path = folder.write("rom.bin", bytes);
+    FileScanner scanner(c.pattern.compile(), 4096);
+    ASSERT_TRUE(scanner.open(path));
+    const ScanRun run = runLikeTheWindow(scanner);
+    EXPECT_EQ(run.progress, c.progress);
+    EXPECT_EQ(run.last, c.last);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Progress,
+    ::testing::Values(
+        ProgressCase{"ReachesTheLastByte", fromTyped({1, 2}), 65536, {}, {32768, 65536}, 65536},
+        ProgressCase{"TailPassesOneShort", fromTyped({1, 2, 3}), 65536, {5, 6}, {32768}, 65535},
+        ProgressCase{"TailFailsAndGoesOn", fromTyped({1, 2, 3}), 65536, {5, 7}, {32768, 65536}, 65536},
+        ProgressCase{"ExactlyOneStep", fromTyped({1, 2}), 32768, {}, {32768}, 32768},
+        ProgressCase{"OneMoreThanAStep", fromTyped({1, 2}), 32769, {}, {32768}, 32769},
+        ProgressCase{"LongPatternStopsEarly", repeated(1000, 1, 0), 33000, {}, {}, 32002}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FileScanner, NothingHappensBeforeOpen) {
+    FileScanner scanner(fromTyped({1, 2}).compile());
+    EXPECT_EQ(scanner.position(), 0u);
+    EXPECT_TRUE(scanner.finished());
+    std::vector<std::uint64_t> matches;
+    scanner.scanUntil(100, matches);
+    EXPECT_EQ(scanner.position(), 0u);
+    EXPECT_TRUE(matches.empty());
+    EXPECT_FALSE(scanner.error().has_value());
+}
+
+TEST(FileScanner, SlicesStopExactlyWhereAsked) {
+    TempFolder folder;
+    const std::vector<std::uint8_t> bytes = {5, 6, 7, 8, 9, 1, 2, 3, 0, 0};
+    const auto path = folder.write("rom.bin", bytes);
+    FileScanner scanner(fromTyped({1, 2, 3}).compile(), 3);
+    ASSERT_TRUE(scanner.open(path));
+    EXPECT_EQ(scanner.fileSize(), 10u);
+    EXPECT_FALSE(scanner.finished());
+    std::vector<std::uint64_t> matches = {999};  // matches are appended, never cleared
+    scanner.scanUntil(0, matches);
+    EXPECT_EQ(scanner.position(), 0u);
+    scanner.scanUntil(1, matches);
+    EXPECT_EQ(scanner.position(), 1u);
+    EXPECT_EQ(matches, (std::vector<std::uint64_t>{999, 0}));
+    scanner.scanUntil(1, matches);
+    EXPECT_EQ(scanner.position(), 1u);
+    scanner.scanUntil(5, matches);
+    EXPECT_EQ(scanner.position(), 5u);
+    EXPECT_EQ(matches, (std::vector<std::uint64_t>{999, 0, 1, 2}));
+    scanner.scanUntil(6, matches);  // position 6 is the candidate at offset 5
+    EXPECT_EQ(matches, (std::vector<std::uint64_t>{999, 0, 1, 2, 5}));
+    scanner.scanUntil(100, matches);
+    EXPECT_TRUE(scanner.finished());
+    EXPECT_EQ(matches, (std::vector<std::uint64_t>{999, 0, 1, 2, 5}));
+    EXPECT_EQ(scanner.position(), 10u);  // the tail fails "0 0" at 8, so 9 is the last
+    scanner.scanUntil(200, matches);
+    EXPECT_EQ(scanner.position(), 10u);
+    EXPECT_EQ(matches.size(), 5u);
+}
+
+TEST(FileScanner, CloseStopsTheScanAndReopenStartsAgain) {
+    TempFolder folder;
+    std::vector<std::uint8_t> bytes(1000, 0);
+    bytes[100] = 10;
+    bytes[101] = 8;
+    bytes[900] = 10;
+    bytes[901] = 8;
+    const auto path = folder.write("rom.bin", bytes);
+    FileScanner scanner(fromTyped({10, 8}).compile(), 64);
+    ASSERT_TRUE(scanner.open(path));
+    std::vector<std::uint64_t> matches;
+    scanner.scanUntil(500, matches);
+    EXPECT_EQ(matches, (std::vector<std::uint64_t>{100}));
+    scanner.close();
+    EXPECT_TRUE(scanner.finished());
+    EXPECT_EQ(scanner.position(), 500u);
+    scanner.scanUntil(2000, matches);
+    EXPECT_EQ(scanner.position(), 500u);
+    ASSERT_TRUE(scanner.open(path));
+    EXPECT_EQ(scanner.position(), 0u);
+    const ScanRun run = runLikeTheWindow(scanner);
+    EXPECT_EQ(run.matches, (std::vector<std::uint64_t>{100, 900}));
+    EXPECT_EQ(run.last, 1000u);
+}
+
+TEST(FileScanner, KeepsItsOwnCopyOfThePattern) {
+    TempFolder folder;
+    const std::vector<std::uint8_t> bytes = {7, 5, 0, 0};
+    const auto path = folder.write("rom.bin", bytes);
+    auto pattern = std::make_unique<CompiledPattern>(fromTyped({10, 8}).compile());
+    FileScanner scanner(*pattern);
+    pattern.reset();
+    ASSERT_TRUE(scanner.open(path));
+    FileScanner moved = std::move(scanner);
+    const ScanRun run = runLikeTheWindow(moved);
+    EXPECT_EQ(run.matches, (std::vector<std::uint64_t>{0}));
+}
+
+TEST(FileScanner, MatchesAcrossBlockEdges) {
+    // Planted on every side of every block edge, for many block sizes and pattern lengths.
+    std::mt19937_64 random(20240611);
+    TempFolder folder;
+    const std::vector<RawPattern> patterns = {fromTyped({10, 8}), fromTyped({72, 101, 108, 108, 111}),
+                                              fromTyped({1, -1, -1, -1, -1, -1, 9}), repeated(300, 1, 1),
+                                              repeated(1000, -1, 0)};
+    int fileNumber = 0;
+    for (const RawPattern& pattern : patterns) {
+        const auto n = static_cast<std::size_t>(pattern.count);
+        // A run the pattern matches; repeated(300, 1, 1) would climb past 255, so it never matches and its
+        // wrapped run is just noise.
+        std::vector<std::uint8_t> run(n);
+        int r = 40;
+        run[0] = 40;
+        for (std::size_t j = 1; j < n; ++j) {
+            const int direction = pattern.directions[j + 1];
+            const int step = pattern.differences[j + 1];
+            if (direction == 1 || direction == -1) {
+                r += direction * step;
+                run[j] = static_cast<std::uint8_t>(r);
+            } else {
+                run[j] = static_cast<std::uint8_t>(random());
+            }
+        }
+        for (std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{64}, std::size_t{4096}}) {
+            std::vector<std::uint8_t> bytes(std::max<std::size_t>(6 * block, 3 * n) + 5);
+            for (auto& b : bytes) {
+                b = static_cast<std::uint8_t>(random() % 4);
+            }
+            for (std::size_t edge = block; edge < bytes.size(); edge += block) {
+                for (std::size_t back : {n, n - 1, std::size_t{1}, std::size_t{0}}) {
+                    if (back <= edge && edge - back + n <= bytes.size() && random() % 2 == 0) {
+                        std::copy(run.begin(), run.end(), bytes.begin() + static_cast<std::ptrdiff_t>(edge - back));
+                    }
+                }
+                if (block == 1 && edge > 64) {
+                    break;
+                }
+            }
+            const auto reference = referenceScan(pattern, bytes);
+            const auto path = folder.write("rom" + std::to_string(++fileNumber) + ".bin", bytes);
+            for (Isa isa : availableIsas()) {
+                SCOPED_TRACE(std::string(isaName(isa)) + " block " + std::to_string(block) + " n " +
+                             std::to_string(n));
+                FileScanner scanner(pattern.compile(), block, isa);
+                ASSERT_TRUE(scanner.open(path));
+                const ScanRun got = runInSlices(scanner, random, 3 * block + 1);
+                EXPECT_EQ(got.matches, reference.matches);
+                EXPECT_EQ(got.last, reference.lastPosition);
+            }
+        }
+    }
+}
+
+TEST(FileScanner, ReadsOnlyTheSizeSeenAtOpen) {
+    TempFolder folder;
+    const std::vector<std::uint8_t> bytes = {7, 5, 0, 0, 0, 0};
+    const auto path = folder.write("rom.bin", bytes);
+    FileScanner scanner(fromTyped({10, 8}).compile(), 2);
+    ASSERT_TRUE(scanner.open(path));
+    std::vector<std::uint64_t> matches;
+    scanner.scanUntil(1, matches);
+    {
+        std::FILE* f = std::fopen(path.string().c_str(), "ab");
+        ASSERT_NE(f, nullptr);
+        const unsigned char more[] = {9, 7, 9, 7};
+        std::fwrite(more, 1, sizeof more, f);
+        std::fclose(f);
+    }
+    const ScanRun run = runLikeTheWindow(scanner);
+    matches.insert(matches.end(), run.matches.begin(), run.matches.end());
+    EXPECT_EQ(matches, (std::vector<std::uint64_t>{0}));
+    EXPECT_EQ(run.last, 6u);
+    EXPECT_FALSE(run.error.has_value());
+}
+
+TEST(FileScanner, FileThatShrinksEndsTheScanWithAReason) {
+    TempFolder folder;
+    std::vector<std::uint8_t> bytes(100000, 0);
+    for (std::size_t at = 100; at + 2 < bytes.size(); at += 1000) {
+        bytes[at] = 10;
+        bytes[at + 1] = 8;
+    }
+    const auto path = folder.write("rom.bin", bytes);
+    const CompiledPattern pattern = fromTyped({10, 8}).compile();
+    FileScanner scanner(pattern, 4096);
+    ASSERT_TRUE(scanner.open(path));
+    std::vector<std::uint64_t> matches;
+    scanner.scanUntil(10000, matches);
+    EXPECT_EQ(scanner.position(), 10000u);
+    std::filesystem::resize_file(path, 50000);
+    scanner.scanUntil(1000000, matches);
+    EXPECT_TRUE(scanner.finished());
+    ASSERT_TRUE(scanner.error().has_value());
+    const ScanError& error = *scanner.error();
+    EXPECT_EQ(error.stage, ScanError::Stage::Read);
+    EXPECT_EQ(error.reason, "the file became shorter while it was searched");
+    // Blocks of 4096: the one at 49152 comes back short, so the candidates
+    // wholly inside the first 49152 bytes are all the scan could examine.
+    EXPECT_EQ(scanner.position(), 49151u);
+    EXPECT_EQ(error.offset, 49151u);
+    EXPECT_EQ(error.message(), "Can't read the ROM file \"" + pathText(path) +
+                                   "\": the file became shorter while it was searched. "
+                                   "The search stopped at offset 49151.");
+    std::vector<std::uint64_t> expected;
+    for (std::uint64_t m : referenceScan(rawPattern({{-1, 2}}), bytes).matches) {
+        if (m < 49151) {
+            expected.push_back(m);
+        }
+    }
+    EXPECT_EQ(matches, expected);
+    EXPECT_EQ(matches.size(), 50u);
+    scanner.scanUntil(2000000, matches);
+    EXPECT_EQ(scanner.position(), 49151u);
+}
+
+TEST(FileScanner, FileEmptiedBeforeTheFirstSlice) {
+    TempFolder folder;
+    const std::vector<std::uint8_t> bytes(10, 1);
+    const auto path = folder.write("rom.bin", bytes);
+    FileScanner scanner(fromTyped({1, -1}).compile());
+    ASSERT_TRUE(scanner.open(path));
+    std::filesystem::resize_file(path, 0);
+    std::vector<std::uint64_t> matches;
+    scanner.scanUntil(32768, matches);
+    EXPECT_TRUE(scanner.finished());
+    ASSERT_TRUE(scanner.error().has_value());
+    EXPECT_EQ(scanner.error()->message(), "Can't read the ROM file \"" + pathText(path) +
+                                              "\": the file became shorter while it was searched. "
+                                              "The search stopped at offset 0.");
+    EXPECT_TRUE(matches.empty());
+}
+
+struct OpenCase {
+    const char* name;
+    // Makes the path to open inside the folder; an empty result means no name at all.
+    std::filesystem::path (*make)(const std::filesystem::path& folder);
+    const char* reason;
+};
+
+std::filesystem::path noName(const std::filesystem::path&) {
+    return {};
+}
+std::filesystem::path missing(const std::filesystem::path& folder) {
+    return folder / "missing.nes";
+}
+std::filesystem::path underAFile(const std::filesystem::path& folder) {
+    std::FILE* f = std::fopen((folder / "plain.bin").string().c_str(), "wb");
+    if (f != nullptr) {
+        std::fclose(f);
+    }
+    return folder / "plain.bin" / "inside.nes";
+}
+std::filesystem::path aFolder(const std::filesystem::path& folder) {
+    std::filesystem::create_directory(folder / "roms");
+    return folder / "roms";
+}
+std::filesystem::path aPipe(const std::filesystem::path& folder) {
+    const auto path = folder / "pipe";
+    ::mkfifo(path.c_str(), 0600);
+    return path;
+}
+
+class OpenFailure : public ::testing::TestWithParam<OpenCase> {};
+
+TEST_P(OpenFailure, IsAValueWithAPlainReason) {
+    TempFolder folder;
+    const auto path = GetParam().make(folder.path());
+    FileScanner scanner(fromTyped({1, 2}).compile());
+    EXPECT_FALSE(scanner.open(path));
+    EXPECT_TRUE(scanner.finished());
+    ASSERT_TRUE(scanner.error().has_value());
+    EXPECT_EQ(scanner.error()->stage, ScanError::Stage::Open);
+    EXPECT_EQ(scanner.error()->reason, GetParam().reason);
+    EXPECT_EQ(scanner.error()->message(),
+              "Can't open the ROM file \"" + pathText(path) + "\": " + GetParam().reason + ".");
+    std::vector<std::uint64_t> matches;
+    scanner.scanUntil(100, matches);
+    EXPECT_EQ(scanner.position(), 0u);
+    EXPECT_TRUE(matches.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, OpenFailure,
+                         ::testing::Values(OpenCase{"NoName", noName, "no file name was given"},
+                                           OpenCase{"Missing", missing, "there is no such file"},
+                                           OpenCase{"UnderAFile", underAFile, "there is no such file"},
+                                           OpenCase{"Folder", aFolder, "it is a folder, not a file"},
+                                           OpenCase{"NamedPipe", aPipe, "it is not an ordinary file"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FileScanner, UnreadableFileIsRefused) {
+    TempFolder folder;
+    const std::vector<std::uint8_t> bytes = {1, 2};
+    const auto path = folder.write("locked.bin", bytes);
+    std::filesystem::permissions(path, std::filesystem::perms::none);
+    if (std::FILE* f = std::fopen(path.string().c_str(), "rb")) {
+        std::fclose(f);
+        GTEST_SKIP() << "this user reads files whatever their permissions";
+    }
+    FileScanner scanner(fromTyped({1, 2}).compile());
+    EXPECT_FALSE(scanner.open(path));
+    ASSERT_TRUE(scanner.error().has_value());
+    EXPECT_EQ(scanner.error()->message(), "Can't open the ROM file \"" + pathText(path) + "\": permission denied.");
+}
+
+TEST(FileScanner, InvalidPatternIsRefused) {
+    TempFolder folder;
+    const std::vector<std::uint8_t> bytes = {1, 2};
+    const auto path = folder.write("rom.bin", bytes);
+    FileScanner scanner(CompiledPattern{});
+    EXPECT_FALSE(scanner.open(path));
+    ASSERT_TRUE(scanner.error().has_value());
+    EXPECT_EQ(scanner.error()->reason, "the search pattern needs 2 to 1000 entries");
+    EXPECT_TRUE(scanner.finished());
+}
+
+// Offsets past 4 GiB: a sparse file of zeros with a few planted runs near and
+// past the 4 GiB mark, on a block edge and at the very end.
+TEST(FileScanner, SparseFileBeyondFourGiB) {
+    TempFolder folder;
+    const auto path = folder.path() / "big.bin";
+    constexpr std::uint64_t kFourGiB = std::uint64_t{1} << 32;
+    constexpr std::uint64_t kSize = kFourGiB + 3 * (std::uint64_t{1} << 20) + 5;
+    {
+        std::FILE* f = std::fopen(path.string().c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    std::error_code ec;
+    std::filesystem::resize_file(path, kSize, ec);
+    if (ec) {
+        GTEST_SKIP() << "no room for a sparse file here: " << ec.message();
+    }
+    const char hello[] = "Hello";
+    const std::vector<std::uint64_t> planted = {kFourGiB - 2, kFourGiB + 100,
+                                                kFourGiB + FileScanner::kDefaultBlockSize - 2, kSize - 8};
+    {
+        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+        ASSERT_TRUE(f.is_open());
+        for (std::uint64_t at : planted) {
+            f.seekp(static_cast<std::streamoff>(at));
+            f.write(hello, 5);
+        }
+        // Ends the file with "Hel": the candidate there passes what it has and ends the scan.
+        f.seekp(static_cast<std::streamoff>(kSize - 3));
+        f.write(hello, 3);
+        f.close();
+        ASSERT_TRUE(f.good());
+    }
+    FileScanner scanner(CompiledPattern::fromPattern(typedPattern({72, 101, 108, 108, 111})));
+    ASSERT_TRUE(scanner.open(path));
+    EXPECT_EQ(scanner.fileSize(), kSize);
+    const ScanRun run = runLikeTheWindow(scanner);
+    EXPECT_FALSE(run.error.has_value());
+    EXPECT_EQ(run.matches, planted);
+    EXPECT_EQ(run.last, kSize - 2);
+    ASSERT_FALSE(run.matches.empty());
+    EXPECT_EQ(resultLine(run.matches[1]), "4294967396 (100000064 hex)");
+    std::filesystem::remove(path, ec);
+}
+
+}  // namespace
+}  // namespace kinfold
