@@ -22,8 +22,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
-#include <vector>
 
 namespace kinfold {
 namespace {
@@ -124,6 +124,7 @@ struct PictureCase {
     int width;
     int height;
 };
+void PrintTo(const PictureCase& c, std::ostream* os) { *os << c.name; }
 
 class Pictures : public ::testing::TestWithParam<PictureCase> {};
 
@@ -158,6 +159,7 @@ struct CompiledCase {
     const char* file;
     QSize size;
 };
+void PrintTo(const CompiledCase& c, std::ostream* os) { *os << c.name; }
 
 class CompiledPictures : public ::testing::TestWithParam<CompiledCase> {};
 
@@ -176,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CompiledCase{"Banner", bannerPath(), "banner.gif", QSize(489, 108)}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CompiledPictures, PathsAreTheDocumentedOnes) {
+TEST(ResourcePaths, AreTheDocumentedOnes) {
     EXPECT_EQ(programIconPath(), QStringLiteral(":/kinfold/kinfold-search.png"));
     EXPECT_EQ(bannerPath(), QStringLiteral(":/kinfold/banner.gif"));
 }
@@ -205,7 +207,7 @@ TEST(PictureContents, PngHasNoAlphaAndIsNotBlank) {
     EXPECT_GE(seen.size(), 4) << "an icon of fewer than four colours shows no motif";
 }
 
-TEST(PictureContents, BannerUsesItsWholePalette) {
+TEST(PictureContents, QtDecodesTheWholeBanner) {
     // Qt decodes the whole picture: the gradient and the bar shades show up
     // as most of the 256 palette colours, down to the last row.
     const QImage gif(resourceFile("banner.gif"));
@@ -280,6 +282,7 @@ struct Control {
     QString text;
     QRect geometry;  // left, top, width, height
 };
+void PrintTo(const Control& c, std::ostream* os) { *os << c.name; }
 
 class AboutControls : public ::testing::TestWithParam<Control> {
 protected:
@@ -450,6 +453,7 @@ struct DismissCase {
     const char* name;
     std::function<void(AboutForm&)> act;
 };
+void PrintTo(const DismissCase& c, std::ostream* os) { *os << c.name; }
 
 class AboutDismiss : public ::testing::TestWithParam<DismissCase> {};
 
