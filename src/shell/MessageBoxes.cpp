@@ -1,11 +1,15 @@
 #include "shell/MessageBoxes.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace kinfold {
 
 int QtMessageBoxes::show(const QString& text, int style) {
-    QMessageBox box(parent_);
+    // A box over a disabled window (the About window is showing) would be
+    // disabled with it and could never be answered.
+    QWidget* owner = parent_ != nullptr && parent_->isEnabled() ? parent_ : nullptr;
+    QMessageBox box(owner);
     box.setWindowTitle(kProgramTitle);
     box.setText(text);
     switch (style) {

@@ -35,7 +35,8 @@ public:
 // box (or pressing Escape) answers Cancel, closing a Yes/No box answers No.
 class QtMessageBoxes : public MessageBoxes {
 public:
-    explicit QtMessageBoxes(QWidget* parent) : parent_(parent) {}
+    explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParentWidget(QWidget* parent) { parent_ = parent; }
     int show(const QString& text, int style) override;
 
 private:

@@ -1,0 +1,42 @@
+#include "shell/FileChooser.h"
+
+#include "files/DialogFilter.h"
+#include "shell/MessageBoxes.h"
+
+#include <QFileDialog>
+
+namespace kinfold {
+
+QStringList qtNameFilters(std::string_view filter) {
+    QStringList result;
+    for (const FilterEntry& entry : parseDialogFilter(filter)) {
+        QStringList patterns;
+        for (const std::string& pattern : entry.patterns) {
+            patterns << QString::fromStdString(pattern);
+        }
+        result << QStringLiteral("%1 (%2)").arg(QString::fromStdString(entry.description), patterns.join(QLatin1Char(' ')));
+    }
+    return result;
+}
+
+QString QtFileChooser::choose(Use use, std::string_view filter) {
+    QFileDialog dialog(parent_, kProgramTitle);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setNameFilters(qtNameFilters(filter));
+    if (use == Use::Save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The writer replaces an existing file without asking.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    dialog.selectFile(QString());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return QString();
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace kinfold

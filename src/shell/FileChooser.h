@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <string_view>
+
+class QWidget;
+
+namespace kinfold {
+
+// The open and save dialogs. A use starts with no file name proposed and gives
+// back the chosen full path, or the empty text when the user cancels.
+class FileChooser {
+public:
+    enum class Use { Open, Save };
+    virtual ~FileChooser() = default;
+    // filter is "description|patterns|description|patterns..." with ";"
+    // between patterns; its first pair is in force when the dialog opens.
+    virtual QString choose(Use use, std::string_view filter) = 0;
+};
+
+// Qt takes a name filter's patterns from the parentheses at its end and splits
+// them at blanks, so "Game Boy ROMs (*.gb, *.gbc)" as it stands would filter by
+// "*.gb,". Each entry therefore gets its own pattern list appended, and the
+// dialog is told to hide that appended part.
+QStringList qtNameFilters(std::string_view filter);
+
+class QtFileChooser : public FileChooser {
+public:
+    explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParentWidget(QWidget* parent) { parent_ = parent; }
+    QString choose(Use use, std::string_view filter) override;
+
+private:
+    QWidget* parent_;
+};
+
+}  // namespace kinfold

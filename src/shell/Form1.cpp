@@ -1,0 +1,621 @@
+#include "shell/Form1.h"
+
+#include "files/DialogFilter.h"
+#include "files/ResultsReport.h"
+#include "files/ValuesFile.h"
+#include "pattern/NumberReader.h"
+#include "search/CompiledPattern.h"
+#include "search/FileScanner.h"
+#include "shell/AboutForm.h"
+#include "shell/Clock.h"
+#include "shell/EventPump.h"
+#include "shell/FileChooser.h"
+#include "shell/FileWriting.h"
+#include "shell/MessageBoxes.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
+
+#include <filesystem>
+#include <variant>
+#include <vector>
+
+namespace kinfold {
+
+namespace {
+
+const QString kNotValid = QStringLiteral("That is not a valid value!");
+const QString kCantSkipFirst = QStringLiteral("You can't skip the first value!");
+const QString kNoValuesToDelete = QStringLiteral("There are no values to delete!");
+const QString kNoString = QStringLiteral("You have not entered a string!");
+const QString kTooManyValues = QStringLiteral("You can't add more than 1000 values!");
+const QString kNeedTwoValues =
+    QStringLiteral("You can't search in a kinfold way unless you have at least two values to search for!");
+const QString kNoValuesToSave = QStringLiteral("There are no values to save!");
+const QString kSaveCurrentValues = QStringLiteral("Save the current values?");
+const QString kNoResultsToSave = QStringLiteral("There are no results to save!");
+const QString kQuitQuestion = QStringLiteral("Do you want to quit Kinfold Search?");
+const QString kIdleStatus = QStringLiteral("Tessarine Version 1.2");
+const QString kSearchingStatus = QStringLiteral("Searching ROM...");
+
+// Progress is shown at every multiple of this 1-based position.
+constexpr std::uint64_t kProgressStep = 32768;
+// A values file of 1000 entries is a few kilobytes; anything past this is not one.
+constexpr qint64 kMaxValuesFileBytes = 16 * 1024 * 1024;
+
+// Twips to pixels at 96 dots per inch.
+constexpr int px(int twips) { return twips / 15; }
+
+template <typename W>
+W* make(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(px(left), px(top), px(width), px(height));
+    return w;
+}
+
+std::filesystem::path toFilesystemPath(const QString& path) {
+#ifdef _WIN32
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+QString quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
+
+}  // namespace
+
+Form1::Form1(Platform platform, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      platform_(platform) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kProgramTitle);
+    setFixedSize(kClientWidth, kClientHeight);
+    createControls();
+    setTabOrder();
+    connectHandlers();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls() {
+    BitMode = make<QComboBox>(this, "BitMode", 3840, 840, 975, 315);
+    BitMode->addItems({QStringLiteral("8-bit"), QStringLiteral("16-bit"), QStringLiteral("24-bit"), QStringLiteral("32-bit")});
+    BitMode->setEditable(false);
+    BitMode->hide();
+
+    SaveResults = make<QPushButton>(this, "SaveResults", 2520, 3840, 1095, 255);
+    SaveResults->setText(QStringLiteral("Save Results"));
+    AddStr = make<QPushButton>(this, "AddStr", 120, 1200, 1095, 255);
+    AddStr->setText(QStringLiteral("Add String"));
+    AddStr->hide();
+
+    Picture1 = make<QFrame>(this, "Picture1", 120, 480, 855, 615);
+    Picture1->setFrameShape(QFrame::NoFrame);
+    OptString = make<QRadioButton>(Picture1, "OptString", 0, 360, 855, 255);
+    OptString->setText(QStringLiteral("String:"));
+    OptValues = make<QRadioButton>(Picture1, "OptValues", 0, 0, 855, 255);
+    OptValues->setText(QStringLiteral("Values:"));
+    OptValues->setChecked(true);
+
+    EnterStr = make<QLineEdit>(this, "EnterStr", 1080, 840, 3735, 285);
+    EnterStr->setEnabled(false);
+
+    About = make<QPushButton>(this, "About", 3720, 3840, 1095, 255);
+    About->setText(QStringLiteral("About"));
+    OpenVals = make<QPushButton>(this, "OpenVals", 1320, 3840, 1095, 255);
+    OpenVals->setText(QStringLiteral("Open Values"));
+    SaveVals = make<QPushButton>(this, "SaveVals", 120, 3840, 1095, 255);
+    SaveVals->setText(QStringLiteral("Save Values"));
+    DelVal = make<QPushButton>(this, "DelVal", 1320, 1200, 1095, 255);
+    DelVal->setText(QStringLiteral("Delete Value"));
+    StopS = make<QPushButton>(this, "StopS", 4200, 1560, 615, 255);
+    StopS->setText(QStringLiteral("Stop"));
+
+    ValuesList = make<QListWidget>(this, "ValuesList", 120, 2160, 2295, 1620);
+    ValuesList->setSelectionMode(QAbstractItemView::SingleSelection);
+    ValuesList->setUniformItemSizes(true);
+
+    OpenFile = make<QPushButton>(this, "OpenFile", 3960, 120, 855, 255);
+    OpenFile->setText(QStringLiteral("Open File"));
+
+    Results = make<QListView>(this, "Results", 2520, 2160, 2295, 1620);
+    Results->setModel(&results_);
+    Results->setUniformItemSizes(true);
+    Results->setSelectionMode(QAbstractItemView::SingleSelection);
+    Results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Results->setLayoutMode(QListView::SinglePass);
+
+    NumVals = make<QLineEdit>(this, "NumVals", 1560, 1560, 855, 285);
+    NumVals->setReadOnly(true);
+    NumVals->setText(QStringLiteral("0"));
+
+    Search = make<QPushButton>(this, "Search", 2520, 1560, 1575, 255);
+    Search->setText(QStringLiteral("Kinfold Search"));
+    Ascii = make<QRadioButton>(this, "Ascii", 3480, 480, 1455, 255);
+    Ascii->setText(QStringLiteral("Ascii Character"));
+    Reset = make<QPushButton>(this, "Reset", 3720, 1200, 1095, 255);
+    Reset->setText(QStringLiteral("Reset Values"));
+    SkipVal = make<QPushButton>(this, "SkipVal", 2520, 1200, 1095, 255);
+    SkipVal->setText(QStringLiteral("Skip Value"));
+    AddVal = make<QPushButton>(this, "AddVal", 120, 1200, 1095, 255);
+    AddVal->setText(QStringLiteral("Add Value"));
+    HexB = make<QRadioButton>(this, "HexB", 2760, 480, 855, 255);
+    HexB->setText(QStringLiteral("Hex"));
+    DecimalB = make<QRadioButton>(this, "DecimalB", 1800, 480, 975, 255);
+    DecimalB->setText(QStringLiteral("Decimal"));
+    DecimalB->setChecked(true);
+    EnterVal = make<QLineEdit>(this, "EnterVal", 1080, 480, 615, 285);
+    RomFile = make<QLineEdit>(this, "RomFile", 720, 120, 3135, 285);
+
+    AmountDone = make<QLabel>(this, "AmountDone", 120, 4200, 4695, 255);
+    AmountDone->setText(kIdleStatus);
+    AmountDone->setAlignment(Qt::AlignCenter);
+    Label5 = make<QLabel>(this, "Label5", 120, 1920, 2295, 255);
+    Label5->setText(QStringLiteral("Values:"));
+    Label4 = make<QLabel>(this, "Label4", 2520, 1920, 2295, 255);
+    Label4->setText(QStringLiteral("Results:"));
+    Label3 = make<QLabel>(this, "Label3", 120, 1560, 1335, 255);
+    Label3->setText(QStringLiteral("Number of values:"));
+    Label1 = make<QLabel>(this, "Label1", 120, 120, 495, 255);
+    Label1->setText(QStringLiteral("Rom:"));
+
+    // Two option groups: the number format on the window and the input mode
+    // in its panel. Explicit groups, because Qt's automatic grouping looks at
+    // every button below the parent, the panel's included.
+    auto* formatGroup = new QButtonGroup(this);
+    for (QRadioButton* option : {DecimalB, HexB, Ascii}) formatGroup->addButton(option);
+    auto* modeGroup = new QButtonGroup(Picture1);
+    for (QRadioButton* option : {OptValues, OptString}) modeGroup->addButton(option);
+
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+    }
+    for (QLabel* label : findChildren<QLabel*>()) {
+        label->setFocusPolicy(Qt::NoFocus);
+        label->setTextFormat(Qt::PlainText);
+    }
+    Picture1->setFocusPolicy(Qt::NoFocus);
+
+    // Escape presses "Reset Values", the window's cancel button.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (Reset->isEnabled() && Reset->isVisible()) {
+            Reset->click();
+        }
+    });
+}
+
+void Form1::setTabOrder() {
+    // The keyboard order of the controls that take the focus; labels and the
+    // panel hold places in it but never take the focus.
+    const std::vector<QWidget*> order = {RomFile, EnterVal,  DecimalB,   HexB,      AddVal,   SkipVal,  Reset,
+                                         Ascii,   Search,    NumVals,    Results,   OpenFile, ValuesList, StopS,
+                                         DelVal,  SaveVals,  OpenVals,   About,     EnterStr, OptValues, OptString,
+                                         AddStr,  SaveResults, BitMode};
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        QWidget::setTabOrder(order[i], order[i + 1]);
+    }
+    RomFile->setFocus();
+}
+
+void Form1::connectHandlers() {
+    connect(AddVal, &QPushButton::clicked, this, &Form1::AddVal_Click);
+    connect(SkipVal, &QPushButton::clicked, this, &Form1::SkipVal_Click);
+    connect(DelVal, &QPushButton::clicked, this, &Form1::DelVal_Click);
+    connect(Reset, &QPushButton::clicked, this, &Form1::Reset_Click);
+    connect(AddStr, &QPushButton::clicked, this, &Form1::AddStr_Click);
+    connect(OptString, &QRadioButton::toggled, this, [this](bool selected) {
+        if (selected) OptString_Click();
+    });
+    connect(OptValues, &QRadioButton::toggled, this, [this](bool selected) {
+        if (selected) OptValues_Click();
+    });
+    connect(Search, &QPushButton::clicked, this, &Form1::Search_Click);
+    connect(StopS, &QPushButton::clicked, this, &Form1::StopS_Click);
+    connect(OpenFile, &QPushButton::clicked, this, &Form1::OpenFile_Click);
+    connect(SaveVals, &QPushButton::clicked, this, &Form1::SaveVals_Click);
+    connect(OpenVals, &QPushButton::clicked, this, &Form1::OpenVals_Click);
+    connect(SaveResults, &QPushButton::clicked, this, &Form1::SaveResults_Click);
+    connect(About, &QPushButton::clicked, this, &Form1::About_Click);
+}
+
+void Form1::showCentred() {
+    if (!centred_) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect area(QPoint(0, 0), size());
+            area.moveCenter(screen->availableGeometry().center());
+            move(area.topLeft());
+        }
+        centred_ = true;
+    }
+    show();
+}
+
+// ---- Start-up --------------------------------------------------------------
+
+void Form1::Form_Load() {
+    for (std::size_t i = 1; i < romBytes_.size(); ++i) {
+        romBytes_[i] = QStringLiteral(" ");
+    }
+    pattern_.setSaved(true);
+    BitMode->setCurrentIndex(0);
+    valueSize_ = 1;
+}
+
+// ---- Small pieces the handlers share ---------------------------------------
+
+int Form1::message(const QString& text, int style) { return platform_.messages.show(text, style); }
+
+void Form1::showCount() { NumVals->setText(QString::number(pattern_.count())); }
+
+void Form1::appendListLine(int entry) { ValuesList->addItem(QString::fromStdString(pattern_.lineText(entry))); }
+
+void Form1::focusEntryBox() {
+    if (EnterVal->isEnabled()) {
+        EnterVal->setFocus();
+    } else {
+        EnterStr->setFocus();
+    }
+}
+
+// A refused value leaves the pattern, the list, the count and the typed text
+// as they were; the pattern still counts as changed.
+void Form1::refuseValue() {
+    message(kNotValid);
+    pattern_.setSaved(false);
+}
+
+// ---- Value entry -----------------------------------------------------------
+
+void Form1::AddVal_Click() {
+    NumberMode mode = NumberMode::Character;
+    if (DecimalB->isChecked()) {
+        mode = NumberMode::Decimal;
+    } else if (HexB->isChecked()) {
+        mode = NumberMode::Hex;
+    }
+    if (pattern_.full()) {
+        refuseValue();
+        return;
+    }
+    const std::optional<std::int16_t> value = readValue(EnterVal->text().toStdString(), mode);
+    if (!value || pattern_.appendValue(*value) != SearchPattern::AppendResult::Added) {
+        refuseValue();
+        return;
+    }
+    showCount();
+    appendListLine(pattern_.count());
+    EnterVal->clear();
+    focusEntryBox();
+    if (*value == 0) {
+        // 0 is never a value the user may enter: take the entry back.
+        pattern_.removeLast();
+        showCount();
+        delete ValuesList->takeItem(ValuesList->count() - 1);
+        message(kNotValid);
+    }
+    pattern_.setSaved(false);
+}
+
+void Form1::SkipVal_Click() {
+    if (pattern_.empty()) {
+        message(kCantSkipFirst);
+        return;
+    }
+    if (pattern_.full()) {
+        message(kTooManyValues);
+        return;
+    }
+    pattern_.appendSkipped();
+    showCount();
+    appendListLine(pattern_.count());
+    focusEntryBox();
+    pattern_.setSaved(false);
+}
+
+void Form1::DelVal_Click() {
+    if (pattern_.empty()) {
+        message(kNoValuesToDelete);
+        return;
+    }
+    pattern_.removeLast();
+    showCount();
+    delete ValuesList->takeItem(ValuesList->count() - 1);
+    pattern_.setSaved(false);
+}
+
+void Form1::Reset_Click() {
+    pattern_.clear();
+    EnterVal->clear();
+    NumVals->setText(QStringLiteral("0"));
+    ValuesList->clear();
+    pattern_.setSaved(true);
+}
+
+// ---- String entry and input mode -------------------------------------------
+
+void Form1::AddStr_Click() {
+    if (EnterStr->text().isEmpty()) {
+        message(kNoString);
+        return;
+    }
+    // A character is a whole code point: a surrogate pair counts once.
+    const qsizetype length = EnterStr->text().toUcs4().size();
+    for (qsizetype i = 0; i < length; ++i) {
+        const QList<uint> characters = EnterStr->text().toUcs4();
+        if (i >= characters.size()) {
+            break;
+        }
+        const char32_t character = characters[i];
+        EnterVal->setText(QString::fromUcs4(&character, 1));
+        AddVal_Click();
+    }
+    EnterVal->clear();
+}
+
+void Form1::OptString_Click() {
+    EnterVal->setEnabled(false);
+    DecimalB->setEnabled(false);
+    HexB->setEnabled(false);
+    Ascii->setEnabled(false);
+    AddVal->hide();
+    EnterStr->setEnabled(true);
+    AddStr->show();
+    Ascii->setChecked(true);
+}
+
+void Form1::OptValues_Click() {
+    EnterVal->setEnabled(true);
+    DecimalB->setEnabled(true);
+    HexB->setEnabled(true);
+    Ascii->setEnabled(true);
+    AddVal->show();
+    EnterStr->setEnabled(false);
+    AddStr->hide();
+}
+
+// ---- The search --------------------------------------------------------------
+
+void Form1::setSearchControlsEnabled(bool enabled) {
+    QWidget* const controls[] = {Search,   AddVal,   Ascii,    DecimalB, HexB,     DelVal,      EnterVal,
+                                 OpenFile, Reset,    RomFile,  SkipVal,  NumVals,  SaveVals,    OpenVals,
+                                 SaveResults, AddStr, EnterStr, OptString, OptValues, BitMode};
+    for (QWidget* control : controls) {
+        control->setEnabled(enabled);
+    }
+}
+
+void Form1::Search_Click() {
+    if (pattern_.count() < 2) {
+        message(kNeedTwoValues);
+        return;
+    }
+    setSearchControlsEnabled(false);
+    searchedText_ = RomFile->text();
+    const QDateTime started = platform_.clock.now();
+    searchDate_ = searchDateText(started).trimmed();
+    searchTime_ = searchTimeText(started).trimmed();
+    results_.clear();
+    keepSearching_ = true;
+    valueSize_ = BitMode->currentIndex() <= 0 ? 1 : BitMode->currentIndex() + 1;
+    searching_ = true;
+
+    FileScanner scanner(CompiledPattern::fromPattern(pattern_));
+    if (!scanner.open(toFilesystemPath(searchedText_))) {
+        message(QString::fromStdString(scanner.error()->message()));
+    } else {
+        AmountDone->setText(kSearchingStatus);
+        std::vector<std::uint64_t> found;
+        while (!scanner.finished() && keepSearching_ && !ending_) {
+            const std::uint64_t next = (scanner.position() / kProgressStep + 1) * kProgressStep;
+            scanner.scanUntil(next, found);
+            if (!found.empty()) {
+                results_.append(found);
+                found.clear();
+            }
+            if (scanner.position() == next) {
+                AmountDone->setText(QStringLiteral("Searching ROM... %1 done").arg(next));
+            }
+            platform_.events.pump();
+        }
+        scanner.close();
+        if (ending_) {
+            return;  // the program is ending: nothing more to show
+        }
+        if (scanner.error()) {
+            message(QString::fromStdString(scanner.error()->message()));
+        }
+    }
+    searching_ = false;
+    setSearchControlsEnabled(true);
+    AmountDone->setText(kIdleStatus);
+}
+
+void Form1::StopS_Click() { keepSearching_ = false; }
+
+// ---- Files -------------------------------------------------------------------
+
+void Form1::OpenFile_Click() { RomFile->setText(platform_.files.choose(FileChooser::Use::Open, kRomFileFilter)); }
+
+Form1::SaveOutcome Form1::saveValues() {
+    if (pattern_.count() < 1) {
+        message(kNoValuesToSave);
+        return SaveOutcome::NothingToSave;
+    }
+    const QString path = platform_.files.choose(FileChooser::Use::Save, kValuesFileFilter);
+    if (path.isEmpty()) {
+        return SaveOutcome::Cancelled;
+    }
+    const std::string bytes = writeValuesFile(pattern_);
+    showCount();
+    const std::optional<QString> failure = writeFileAtomically(path, [&bytes](QIODevice& out) {
+        return out.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+    });
+    if (failure) {
+        message(QStringLiteral("Can't save the values file %1: %2.").arg(quoted(path), *failure));
+        return SaveOutcome::Failed;
+    }
+    pattern_.setSaved(true);
+    return SaveOutcome::Saved;
+}
+
+void Form1::SaveVals_Click() { saveValues(); }
+
+void Form1::OpenVals_Click() {
+    if (!pattern_.saved()) {
+        const int answer = message(kSaveCurrentValues, kStyleSaveQuestion);
+        if (answer == kAnswerCancel) {
+            return;
+        }
+        if (answer == kAnswerYes) {
+            saveValues();
+        }
+    }
+    const QString path = platform_.files.choose(FileChooser::Use::Open, kValuesFileFilter);
+    if (path.isEmpty()) {
+        return;
+    }
+    // The whole file is read and checked before the pattern is touched, so a
+    // bad file never costs the user the pattern they have.
+    QByteArray contents;
+    if (const std::optional<QString> failure = readSmallFile(path, kMaxValuesFileBytes, contents)) {
+        message(QStringLiteral("Can't open the values file %1: %2.").arg(quoted(path), *failure));
+        return;
+    }
+    const auto read = readValuesFile(std::string_view(contents.constData(), static_cast<std::size_t>(contents.size())));
+    if (const auto* error = std::get_if<ValuesFileError>(&read)) {
+        message(QStringLiteral("Can't load the values file %1: %2.")
+                    .arg(quoted(path), QString::fromStdString(error->describe())));
+        return;
+    }
+    const auto& entries = std::get<std::vector<StoredEntry>>(read);
+    pattern_.replace(entries);
+    EnterVal->clear();
+    ValuesList->clear();
+    QStringList lines;
+    lines.reserve(pattern_.count());
+    for (int i = 1; i <= pattern_.count(); ++i) {
+        lines << QString::fromStdString(pattern_.lineText(i));
+    }
+    ValuesList->addItems(lines);
+    showCount();
+    pattern_.setSaved(true);
+}
+
+void Form1::SaveResults_Click() {
+    if (results_.count() == 0) {
+        message(kNoResultsToSave);
+        return;
+    }
+    const QString path = platform_.files.choose(FileChooser::Use::Save, kReportFileFilter);
+    if (path.isEmpty()) {
+        return;
+    }
+    // The report holds the searched path as the system writes file names, so
+    // a name with accents comes back exactly as it was.
+    const SearchSummary summary{QFile::encodeName(searchedText_).toStdString(), searchDate_.toLocal8Bit().toStdString(),
+                                searchTime_.toLocal8Bit().toStdString()};
+    const std::optional<QString> failure = writeFileAtomically(path, [this, &summary](QIODevice& out) {
+        return writeResultsReport(
+            summary, results_.count(), [this](std::size_t k, std::string& line) { results_.appendLine(k, line); },
+            [&out](std::string_view chunk) {
+                return out.write(chunk.data(), static_cast<qint64>(chunk.size())) == static_cast<qint64>(chunk.size());
+            });
+    });
+    if (failure) {
+        message(QStringLiteral("Can't save the results report %1: %2.").arg(quoted(path), *failure));
+    }
+}
+
+// ---- About and closing -------------------------------------------------------
+
+void Form1::About_Click() {
+    if (aboutForm_ == nullptr) {
+        aboutForm_ = new AboutForm(this);
+        connect(aboutForm_, &AboutForm::dismissed, this, [this] { setEnabled(true); });
+    }
+    aboutForm_->show();
+    setEnabled(false);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (ending_) {
+        event->accept();
+        return;
+    }
+    // While the About window shows, the main window takes no input, its close
+    // button included.
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
+    int cancel = 0;
+    Form_Unload(cancel);
+    if (cancel != 0) {
+        event->ignore();
+    } else {
+        event->accept();
+    }
+}
+
+void Form1::Form_Unload(int& cancel) {
+    if (pattern_.saved()) {
+        if (message(kQuitQuestion, kStyleQuitQuestion) == kAnswerNo) {
+            cancel = 1;
+            return;
+        }
+        endProgram();
+        return;
+    }
+    const int answer = message(kSaveCurrentValues, kStyleSaveQuestion);
+    if (answer == kAnswerCancel) {
+        cancel = 1;
+        return;
+    }
+    if (answer == kAnswerYes) {
+        // A save that failed (the file could not be written) keeps the window
+        // open, so the pattern is not lost; a cancelled dialog still ends.
+        if (saveValues() == SaveOutcome::Failed) {
+            cancel = 1;
+            return;
+        }
+        endProgram();
+        return;
+    }
+    if (answer == kAnswerNo) {
+        endProgram();
+        return;
+    }
+    cancel = 1;
+}
+
+void Form1::endProgram() {
+    ending_ = true;
+    keepSearching_ = false;
+    if (aboutForm_ != nullptr) {
+        aboutForm_->hide();  // hidden directly: its own closing handler does not run
+    }
+    hide();
+    // exit() ends the event loop at once; quit() would ask every window to
+    // close again, and one that refused would keep the program running.
+    QCoreApplication::exit(0);
+}
+
+}  // namespace kinfold

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QAbstractListModel>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kinfold {
+
+// The lines of the results list. A search can list every offset of a file, so
+// each line is kept as its 64-bit offset and its text is made only when the
+// line is drawn or read.
+class ResultsModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+    void append(std::span<const std::uint64_t> offsets);
+    void clear();
+    std::size_t count() const { return offsets_.size(); }
+    // Line k (from 0), exactly as the list shows it.
+    QString line(std::size_t k) const;
+    // Appends line k's text to out, for writing the report in large blocks.
+    void appendLine(std::size_t k, std::string& out) const;
+    const std::vector<std::uint64_t>& offsets() const { return offsets_; }
+
+private:
+    std::vector<std::uint64_t> offsets_;
+};
+
+}  // namespace kinfold

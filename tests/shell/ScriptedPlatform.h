@@ -1,0 +1,96 @@
+#pragma once
+
+#include "shell/Clock.h"
+#include "shell/EventPump.h"
+#include "shell/FileChooser.h"
+#include "shell/Form1.h"
+#include "shell/MessageBoxes.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kinfold::test {
+
+// Message boxes that record what they were asked to show and give the answers
+// a test queued (OK for a notice when nothing is queued).
+class ScriptedMessages : public MessageBoxes {
+public:
+    struct Shown {
+        QString text;
+        int style;
+    };
+    int show(const QString& text, int style) override {
+        shown.push_back({text, style});
+        if (onShow) onShow(text, style);
+        if (!answers.empty()) {
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        return style == kStyleNotice ? kAnswerOk : kAnswerCancel;
+    }
+    QStringList texts() const {
+        QStringList out;
+        for (const Shown& s : shown) out << s.text;
+        return out;
+    }
+    std::vector<Shown> shown;
+    std::deque<int> answers;
+    std::function<void(const QString&, int)> onShow;
+};
+
+// A file chooser that gives back queued paths ("" is a cancel) and records
+// every use with its filter.
+class ScriptedFiles : public FileChooser {
+public:
+    struct Use {
+        FileChooser::Use use;
+        std::string filter;
+    };
+    QString choose(FileChooser::Use use, std::string_view filter) override {
+        uses.push_back({use, std::string(filter)});
+        if (paths.empty()) return QString();
+        const QString path = paths.front();
+        paths.pop_front();
+        return path;
+    }
+    std::vector<Use> uses;
+    std::deque<QString> paths;
+};
+
+// Pumps on every call and lets a test act in the middle of a search.
+class ScriptedPump : public EventPump {
+public:
+    void pump() override {
+        ++calls;
+        if (onPump) onPump(calls);
+    }
+    int calls = 0;
+    std::function<void(int call)> onPump;
+};
+
+class FixedClock : public Clock {
+public:
+    QDateTime now() const override { return when; }
+    QDateTime when{QDate(2026, 3, 14), QTime(9, 26, 53)};
+};
+
+// A main window wired to scripted platform pieces.
+struct Harness {
+    ScriptedMessages messages;
+    ScriptedFiles files;
+    ScriptedPump events;
+    FixedClock clock;
+    std::unique_ptr<Form1> form;
+
+    Harness() : form(std::make_unique<Form1>(Platform{messages, files, events, clock})) {}
+    Form1& w() { return *form; }
+};
+
+}  // namespace kinfold::test
