@@ -1,0 +1,4 @@
+#include "ScriptedPlatform.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
