@@ -14,7 +14,7 @@ struct SearchSummary {
     std::string time;
 };
 
-inline constexpr std::string_view kMakerAddress = "https://kinfold-search.example.org/";
+inline constexpr std::string_view kMakerAddress = "https://kinfold.example.org/";
 
 // The report goes to the writer in pieces of about this size.
 inline constexpr std::size_t kReportChunkBytes = std::size_t{1} << 20;

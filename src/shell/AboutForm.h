@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/ResultsReport.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QString>
@@ -34,7 +36,7 @@ public:
     static QString versionText() { return QStringLiteral("Version 1.2"); }
     static QString byLine() { return QStringLiteral("by the Kinfold Search team"); }
     static QString groupName() { return QStringLiteral("Tessarine"); }
-    static QString webAddress() { return QStringLiteral("https://kinfold.example.org/"); }
+    static QString webAddress() { return QString::fromUtf8(kMakerAddress.data(), static_cast<qsizetype>(kMakerAddress.size())); }
     static QString licenceNotice();
 
     explicit AboutForm(QWidget* parent = nullptr);

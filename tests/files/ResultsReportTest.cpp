@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "Results were found at:\r\n"
                    "\r\n"
                    "Kinfold Search Version 1.2\r\n"
-                   "https://kinfold-search.example.org/\r\n"},
+                   "https://kinfold.example.org/\r\n"},
         ReportCase{"OneResult", kSummary, {"Found at 0x0001F3A2"},
                    "You searched:\r\n"
                    "65 70 (+5) 60 (-10)\r\n"
@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "Found at 0x0001F3A2\r\n"
                    "\r\n"
                    "Kinfold Search Version 1.2\r\n"
-                   "https://kinfold-search.example.org/\r\n"},
+                   "https://kinfold.example.org/\r\n"},
         ReportCase{"TwoResults", kSummary, {"first line", "second line"},
                    "You searched:\r\n"
                    "65 70 (+5) 60 (-10)\r\n"
@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "second line\r\n"
                    "\r\n"
                    "Kinfold Search Version 1.2\r\n"
-                   "https://kinfold-search.example.org/\r\n"},
+                   "https://kinfold.example.org/\r\n"},
         ReportCase{"TextsAsHeld", SearchSummary{"  \"quoted\" \xC3\xA9 ", "", " 9:05 PM "}, {"", "  x  "},
                    "You searched:\r\n"
                    "  \"quoted\" \xC3\xA9 \r\n"
@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "  x  \r\n"
                    "\r\n"
                    "Kinfold Search Version 1.2\r\n"
-                   "https://kinfold-search.example.org/\r\n"}),
+                   "https://kinfold.example.org/\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ResultsReport, TwoResultsMakeTwelveLines) {
@@ -132,7 +132,7 @@ std::string referenceReport(const SearchSummary& s, std::size_t count,
         r += one;
         r += "\r\n";
     }
-    r += "\r\nKinfold Search Version 1.2\r\nhttps://kinfold-search.example.org/\r\n";
+    r += "\r\nKinfold Search Version 1.2\r\nhttps://kinfold.example.org/\r\n";
     return r;
 }
 
