@@ -1,6 +1,8 @@
 #include "search/Matcher.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstdint>
 
 #if defined(__x86_64__) || defined(_M_X64)
 #define KINFOLD_HAVE_SSE2 1
@@ -80,11 +82,15 @@ inline __m128i load16(const std::uint8_t* p) {
 }
 
 template <std::size_t kFilters>
-inline std::uint32_t mask16(const Filter& f, const __m128i& e1, const __m128i& e2, const std::uint8_t* q) {
-    const __m128i base = load16(q);
-    __m128i hit = _mm_cmpeq_epi8(load16(q + f.d1), _mm_add_epi8(base, e1));
+inline std::uint32_t mask16(const std::uint8_t* q, std::size_t d1, std::size_t d2, __m128i e1, __m128i e2) {
+    __m128i base = load16(q);
+#if defined(__GNUC__) || defined(__clang__)
+    // Keeps the first bytes in a register: folded into both adds they would be loaded twice.
+    __asm__("" : "+x"(base));
+#endif
+    __m128i hit = _mm_cmpeq_epi8(load16(q + d1), _mm_add_epi8(base, e1));
     if constexpr (kFilters == 2) {
-        hit = _mm_and_si128(hit, _mm_cmpeq_epi8(load16(q + f.d2), _mm_add_epi8(base, e2)));
+        hit = _mm_and_si128(hit, _mm_cmpeq_epi8(load16(q + d2), _mm_add_epi8(base, e2)));
     }
     return static_cast<std::uint32_t>(_mm_movemask_epi8(hit));
 }
@@ -92,21 +98,26 @@ inline std::uint32_t mask16(const Filter& f, const __m128i& e1, const __m128i& e
 template <std::size_t kFilters>
 void scanSse2(const CompiledPattern& pattern, const Filter& f, const std::uint8_t* data, std::size_t count,
               std::uint64_t first, std::vector<std::uint64_t>& out) {
+    // Copies, so that the calls that verify survivors do not force them to be reloaded.
+    const std::size_t d1 = f.d1;
+    const std::size_t d2 = f.d2;
     const __m128i e1 = _mm_set1_epi8(static_cast<char>(f.e1));
     const __m128i e2 = _mm_set1_epi8(static_cast<char>(f.e2));
-    std::size_t s = 0;
+    // Up to the first 16-byte boundary one at a time, so the first-byte loads are aligned.
+    std::size_t s = std::min(count, (16 - reinterpret_cast<std::uintptr_t>(data) % 16) % 16);
+    scanScalar<kFilters>(pattern, f, data, 0, s, first, out);
     for (; s + 64 <= count; s += 64) {
         const std::uint8_t* q = data + s;
-        const std::uint64_t m = std::uint64_t{mask16<kFilters>(f, e1, e2, q)} |
-                                std::uint64_t{mask16<kFilters>(f, e1, e2, q + 16)} << 16 |
-                                std::uint64_t{mask16<kFilters>(f, e1, e2, q + 32)} << 32 |
-                                std::uint64_t{mask16<kFilters>(f, e1, e2, q + 48)} << 48;
-        if (m != 0) {
+        const std::uint64_t m = std::uint64_t{mask16<kFilters>(q, d1, d2, e1, e2)} |
+                                std::uint64_t{mask16<kFilters>(q + 16, d1, d2, e1, e2)} << 16 |
+                                std::uint64_t{mask16<kFilters>(q + 32, d1, d2, e1, e2)} << 32 |
+                                std::uint64_t{mask16<kFilters>(q + 48, d1, d2, e1, e2)} << 48;
+        if (m != 0) [[unlikely]] {
             verifyMask(pattern, data, s, m, first, out);
         }
     }
     for (; s + 16 <= count; s += 16) {
-        const std::uint32_t m = mask16<kFilters>(f, e1, e2, data + s);
+        const std::uint32_t m = mask16<kFilters>(data + s, d1, d2, e1, e2);
         if (m != 0) {
             verifyMask(pattern, data, s, m, first, out);
         }
@@ -123,17 +134,19 @@ __attribute__((target("avx2"))) inline __m256i load32(const std::uint8_t* p) {
 }
 
 template <std::size_t kFilters>
-__attribute__((target("avx2"))) inline __m256i hits32(const Filter& f, const __m256i& e1, const __m256i& e2,
-                                                      const std::uint8_t* q) {
-    const __m256i base = load32(q);
-    __m256i hit = _mm256_cmpeq_epi8(load32(q + f.d1), _mm256_add_epi8(base, e1));
+__attribute__((target("avx2"))) inline __m256i hits32(const std::uint8_t* q, std::size_t d1, std::size_t d2,
+                                                      __m256i e1, __m256i e2) {
+    __m256i base = load32(q);
+    // Keeps the first bytes in a register: folded into both adds they would be loaded twice.
+    __asm__("" : "+x"(base));
+    __m256i hit = _mm256_cmpeq_epi8(load32(q + d1), _mm256_add_epi8(base, e1));
     if constexpr (kFilters == 2) {
-        hit = _mm256_and_si256(hit, _mm256_cmpeq_epi8(load32(q + f.d2), _mm256_add_epi8(base, e2)));
+        hit = _mm256_and_si256(hit, _mm256_cmpeq_epi8(load32(q + d2), _mm256_add_epi8(base, e2)));
     }
     return hit;
 }
 
-__attribute__((target("avx2"))) inline std::uint64_t bits32(const __m256i& hit) {
+__attribute__((target("avx2"))) inline std::uint64_t bits32(__m256i hit) {
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(hit));
 }
 
@@ -141,24 +154,29 @@ template <std::size_t kFilters>
 __attribute__((target("avx2"))) void scanAvx2(const CompiledPattern& pattern, const Filter& f,
                                               const std::uint8_t* data, std::size_t count, std::uint64_t first,
                                               std::vector<std::uint64_t>& out) {
+    // Copies, so that the calls that verify survivors do not force them to be reloaded.
+    const std::size_t d1 = f.d1;
+    const std::size_t d2 = f.d2;
     const __m256i e1 = _mm256_set1_epi8(static_cast<char>(f.e1));
     const __m256i e2 = _mm256_set1_epi8(static_cast<char>(f.e2));
-    std::size_t s = 0;
+    // Up to the first 32-byte boundary one at a time, so the first-byte loads never straddle two cache lines.
+    std::size_t s = std::min(count, (32 - reinterpret_cast<std::uintptr_t>(data) % 32) % 32);
+    scanScalar<kFilters>(pattern, f, data, 0, s, first, out);
     // 128 candidates a round; one test for all four keeps the common no-survivor case to a single branch.
     for (; s + 128 <= count; s += 128) {
         const std::uint8_t* q = data + s;
-        const __m256i h0 = hits32<kFilters>(f, e1, e2, q);
-        const __m256i h1 = hits32<kFilters>(f, e1, e2, q + 32);
-        const __m256i h2 = hits32<kFilters>(f, e1, e2, q + 64);
-        const __m256i h3 = hits32<kFilters>(f, e1, e2, q + 96);
+        const __m256i h0 = hits32<kFilters>(q, d1, d2, e1, e2);
+        const __m256i h1 = hits32<kFilters>(q + 32, d1, d2, e1, e2);
+        const __m256i h2 = hits32<kFilters>(q + 64, d1, d2, e1, e2);
+        const __m256i h3 = hits32<kFilters>(q + 96, d1, d2, e1, e2);
         const __m256i any = _mm256_or_si256(_mm256_or_si256(h0, h1), _mm256_or_si256(h2, h3));
-        if (!_mm256_testz_si256(any, any)) {
+        if (!_mm256_testz_si256(any, any)) [[unlikely]] {
             verifyMask(pattern, data, s, bits32(h0) | bits32(h1) << 32, first, out);
             verifyMask(pattern, data, s + 64, bits32(h2) | bits32(h3) << 32, first, out);
         }
     }
     for (; s + 32 <= count; s += 32) {
-        const std::uint64_t m = bits32(hits32<kFilters>(f, e1, e2, data + s));
+        const std::uint64_t m = bits32(hits32<kFilters>(data + s, d1, d2, e1, e2));
         if (m != 0) {
             verifyMask(pattern, data, s, m, first, out);
         }

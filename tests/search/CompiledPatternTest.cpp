@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ struct MatchCase {
     std::vector<int> bytes;
     bool matches;
 };
+
+void PrintTo(const MatchCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::vector<std::vector<std::uint8_t>> expand(const std::vector<int>& bytes) {
     std::vector<std::vector<std::uint8_t>> out(1);
@@ -168,6 +173,10 @@ struct InvalidCase {
     std::size_t slots;
 };
 
+void PrintTo(const InvalidCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class InvalidPattern : public ::testing::TestWithParam<InvalidCase> {};
 
 TEST_P(InvalidPattern, MatchesNothing) {
@@ -226,6 +235,10 @@ struct PassesInsideCase {
     std::vector<std::uint8_t> inside;
     bool passes;
 };
+
+void PrintTo(const PassesInsideCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PassesInside : public ::testing::TestWithParam<PassesInsideCase> {};
 

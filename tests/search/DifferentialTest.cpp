@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <random>
 #include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ struct DiffCase {
     Bytes bytes;
     int fileEvery;  // every how many cases also go through a FileScanner
 };
+
+void PrintTo(const DiffCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 // A random pattern and the byte run it was made from: its checked entries
 // hold exactly when a candidate carries `run` at them.

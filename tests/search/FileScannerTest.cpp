@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <ostream>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -94,6 +95,10 @@ struct TailCase {
     std::uint64_t last;
 };
 
+void PrintTo(const TailCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class EndOfFile : public ::testing::TestWithParam<TailCase> {};
 
 TEST_P(EndOfFile, StopsWhereTheByteLoopStops) {
@@ -143,6 +148,10 @@ struct ProgressCase {
     std::vector<std::uint64_t> progress;
     std::uint64_t last;
 };
+
+void PrintTo(const ProgressCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Progress : public ::testing::TestWithParam<ProgressCase> {};
 
@@ -390,6 +399,10 @@ struct OpenCase {
     std::filesystem::path (*make)(const std::filesystem::path& folder);
     const char* reason;
 };
+
+void PrintTo(const OpenCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::filesystem::path noName(const std::filesystem::path&) {
     return {};

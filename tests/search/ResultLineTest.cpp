@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 namespace kinfold {
@@ -15,6 +16,10 @@ struct LineCase {
     std::uint64_t offset;
     const char* text;
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ResultLineText : public ::testing::TestWithParam<LineCase> {};
 
@@ -38,6 +43,10 @@ struct MessageCase {
     ScanError error;
     const char* text;
 };
+
+void PrintTo(const MessageCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ScanErrorMessage : public ::testing::TestWithParam<MessageCase> {};
 
@@ -69,6 +78,10 @@ struct ReasonCase {
     int error;
     const char* reason;
 };
+
+void PrintTo(const ReasonCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ErrorReason : public ::testing::TestWithParam<ReasonCase> {};
 
