@@ -1,0 +1,267 @@
+// Speed of the match and the file scan, against memchr and plain reading.
+#include "pattern/SearchPattern.h"
+#include "search/CompiledPattern.h"
+#include "search/FileReader.h"
+#include "search/FileScanner.h"
+#include "search/Matcher.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <memory>
+#include <random>
+#include <span>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace kinfold;
+
+constexpr std::size_t kBufferSize = std::size_t{64} << 20;
+constexpr std::size_t kFileCopies = 4;  // the file is 256 MiB
+constexpr std::uint8_t kAbsent = 0xFF;  // never in the buffer, for memchr to miss
+
+struct NamedPattern {
+    const char* name;
+    std::vector<int> values;  // -1 is a skipped entry
+};
+
+const std::vector<NamedPattern>& patterns() {
+    static const std::vector<NamedPattern> list = {
+        {"hello", {72, 101, 108, 108, 111}},
+        {"dragons", {68, 114, 97, 103, 111, 110, 115}},
+        {"steps3", {1, 2, 3}},
+        {"skips", {10, -1, 14, -1, 20}},
+    };
+    return list;
+}
+
+SearchPattern typed(const std::vector<int>& values) {
+    SearchPattern p;
+    for (int v : values) {
+        if (v < 0) {
+            p.appendSkipped();
+        } else {
+            p.appendValue(static_cast<std::int16_t>(v));
+        }
+    }
+    return p;
+}
+
+// Seeded random bytes without 0xFF, with every pattern's values planted every
+// 64 KiB, shifted so that the runs match at several different first bytes.
+const std::vector<std::uint8_t>& buffer() {
+    static const std::vector<std::uint8_t> bytes = [] {
+        std::vector<std::uint8_t> out(kBufferSize);
+        std::mt19937_64 random(20240611);
+        for (std::size_t i = 0; i < out.size(); i += 8) {
+            std::uint64_t word = random();
+            for (std::size_t k = 0; k < 8; ++k) {
+                const auto b = static_cast<std::uint8_t>(word >> (8 * k));
+                out[i + k] = b == kAbsent ? 0 : b;
+            }
+        }
+        // Each run moves by a random amount that keeps all its values below 0xFF.
+        std::size_t at = 1000;
+        while (at + 64 < out.size()) {
+            for (const NamedPattern& p : patterns()) {
+                int low = 255;
+                int high = 0;
+                for (int v : p.values) {
+                    if (v >= 0) {
+                        low = std::min(low, v);
+                        high = std::max(high, v);
+                    }
+                }
+                const int shift = static_cast<int>(random() % static_cast<std::uint64_t>(254 - high + low + 1)) - low;
+                for (int v : p.values) {
+                    out[at++] = static_cast<std::uint8_t>(v < 0 ? random() % 255 : static_cast<std::uint64_t>(v + shift));
+                }
+                at += 7;
+            }
+            at += std::size_t{64} << 10;
+        }
+        return out;
+    }();
+    return bytes;
+}
+
+// The 256 MiB file, written once and removed when the program ends.
+class TempFile {
+public:
+    TempFile() {
+        const char* root = std::getenv("KINFOLD_BENCH_TMP");
+        const std::filesystem::path base =
+            root != nullptr && *root != '\0' ? std::filesystem::path(root) : std::filesystem::temp_directory_path();
+        path_ = base / ("kinfold-bench-" + std::to_string(::getpid()) + ".bin");
+        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+        const auto& bytes = buffer();
+        for (std::size_t i = 0; i < kFileCopies; ++i) {
+            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        }
+        out.close();
+        ok_ = out.good();
+    }
+    ~TempFile() {
+        std::error_code ec;
+        std::filesystem::remove(path_, ec);
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    bool ok() const { return ok_; }
+
+private:
+    std::filesystem::path path_;
+    bool ok_ = false;
+};
+
+const TempFile& tempFile() {
+    static const TempFile file;
+    return file;
+}
+
+void BM_Memchr(benchmark::State& state) {
+    const auto& bytes = buffer();
+    for (auto _ : state) {
+        const void* hit = std::memchr(bytes.data(), kAbsent, bytes.size());
+        benchmark::DoNotOptimize(hit);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes.size()));
+}
+
+void scanBuffer(benchmark::State& state, const NamedPattern& p, Isa isa) {
+    const auto& bytes = buffer();
+    const CompiledPattern compiled = CompiledPattern::fromPattern(typed(p.values));
+    std::vector<std::uint64_t> matches;
+    matches.reserve(1 << 16);
+    for (auto _ : state) {
+        matches.clear();
+        findMatches(compiled, bytes, 0, matches, isa);
+        benchmark::DoNotOptimize(matches.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes.size()));
+    state.counters["matches"] = static_cast<double>(matches.size());
+}
+
+// The match over the first bytes of the buffer only, which stay in the cache.
+void scanHot(benchmark::State& state, const NamedPattern& p, std::size_t size) {
+    const std::span<const std::uint8_t> bytes(buffer().data(), size);
+    const CompiledPattern compiled = CompiledPattern::fromPattern(typed(p.values));
+    std::vector<std::uint64_t> matches;
+    matches.reserve(1 << 16);
+    for (auto _ : state) {
+        matches.clear();
+        findMatches(compiled, bytes, 0, matches, bestIsa());
+        benchmark::DoNotOptimize(matches.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(size));
+}
+
+void readFile(benchmark::State& state, std::size_t blockSize) {
+    const TempFile& file = tempFile();
+    if (!file.ok()) {
+        state.SkipWithError("could not write the temporary file");
+        return;
+    }
+    // The scanner's own reader, block size and buffer, without the match.
+    std::vector<std::uint8_t> block(blockSize);
+    std::uint64_t total = 0;
+    for (auto _ : state) {
+        FileReader reader;
+        if (!reader.open(file.path())) {
+            state.SkipWithError(reader.reason().c_str());
+            return;
+        }
+        for (;;) {
+            const auto got = reader.read(block);
+            if (!got) {
+                state.SkipWithError(reader.reason().c_str());
+                return;
+            }
+            if (*got == 0) {
+                break;
+            }
+            benchmark::DoNotOptimize(block.data());
+        }
+        total += reader.size();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(total));
+}
+
+void scanFile(benchmark::State& state, const NamedPattern& p, std::size_t blockSize) {
+    const TempFile& file = tempFile();
+    if (!file.ok()) {
+        state.SkipWithError("could not write the temporary file");
+        return;
+    }
+    FileScanner scanner(CompiledPattern::fromPattern(typed(p.values)), blockSize);
+    std::vector<std::uint64_t> matches;
+    matches.reserve(1 << 16);
+    std::uint64_t total = 0;
+    for (auto _ : state) {
+        if (!scanner.open(file.path())) {
+            state.SkipWithError(scanner.error()->message().c_str());
+            return;
+        }
+        matches.clear();
+        // Slices as the window takes them, between its event handling.
+        while (!scanner.finished()) {
+            scanner.scanUntil((scanner.position() / 32768 + 1) * 32768, matches);
+        }
+        if (scanner.error()) {
+            state.SkipWithError(scanner.error()->message().c_str());
+            return;
+        }
+        total += scanner.fileSize();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(total));
+    state.counters["matches"] = static_cast<double>(matches.size());
+}
+
+const bool registered = [] {
+    benchmark::RegisterBenchmark("BM_Memchr", BM_Memchr);
+    for (const NamedPattern& p : patterns()) {
+        benchmark::RegisterBenchmark((std::string("BM_Scan/") + p.name).c_str(),
+                                     [&p](benchmark::State& state) { scanBuffer(state, p, bestIsa()); });
+    }
+    // Each instruction set on its own, to see what the run-time choice buys.
+    for (const NamedPattern& p : patterns()) {
+        for (Isa isa : availableIsas()) {
+            benchmark::RegisterBenchmark((std::string("BM_ScanIsa/") + p.name + "/" + isaName(isa)).c_str(),
+                                         [&p, isa](benchmark::State& state) { scanBuffer(state, p, isa); });
+        }
+    }
+    for (std::size_t kib : {16, 1024}) {
+        benchmark::RegisterBenchmark(("BM_ScanHot/hello/" + std::to_string(kib) + "KiB").c_str(),
+                                     [kib](benchmark::State& state) { scanHot(state, patterns()[0], kib << 10); });
+    }
+    benchmark::RegisterBenchmark("BM_ReadFile", [](benchmark::State& state) {
+        readFile(state, FileScanner::kDefaultBlockSize);
+    });
+    benchmark::RegisterBenchmark("BM_ScanFile/hello", [](benchmark::State& state) {
+        scanFile(state, patterns()[0], FileScanner::kDefaultBlockSize);
+    });
+    // Other block sizes, to see where the default should sit.
+    for (std::size_t kib : {64, 256, 4096}) {
+        const std::size_t block = kib << 10;
+        benchmark::RegisterBenchmark(("BM_ReadFileBlock/" + std::to_string(kib) + "KiB").c_str(),
+                                     [block](benchmark::State& state) { readFile(state, block); });
+        benchmark::RegisterBenchmark(("BM_ScanFileBlock/hello/" + std::to_string(kib) + "KiB").c_str(),
+                                     [block](benchmark::State& state) { scanFile(state, patterns()[0], block); });
+    }
+    return true;
+}();
+
+}  // namespace
