@@ -193,6 +193,16 @@ TEST(MainWindow, OptionGroupsAreIndependent) {
     EXPECT_TRUE(w.OptValues->isChecked());
 }
 
+TEST(MainWindow, StringModeSelectsAsciiAlone) {
+    Harness h;
+    Form1& w = h.w();
+    w.show();
+    QTest::mouseClick(w.OptString, Qt::LeftButton);
+    EXPECT_TRUE(w.Ascii->isChecked());
+    EXPECT_FALSE(w.DecimalB->isChecked());
+    EXPECT_FALSE(w.HexB->isChecked());
+}
+
 TEST(MainWindow, FocusStartsInRomFileAndTabGoesToEnterVal) {
     Harness h;
     Form1& w = h.w();
