@@ -3,11 +3,44 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
+#include <utility>
 
 namespace kinfold {
 
 FileScanner::FileScanner(const CompiledPattern& pattern, std::size_t blockSize, Isa isa)
     : pattern_(pattern), blockSize_(std::max<std::size_t>(blockSize, 1)), isa_(isaAvailable(isa) ? isa : bestIsa()) {}
+
+FileScanner::FileScanner(FileScanner&& other) noexcept
+    : pattern_(std::move(other.pattern_)),
+      blockSize_(other.blockSize_),
+      isa_(other.isa_),
+      reader_(std::move(other.reader_)),
+      path_(std::move(other.path_)),
+      buffer_(std::move(other.buffer_)),
+      bufferStart_(other.bufferStart_),
+      bufferLength_(other.bufferLength_),
+      fileSize_(other.fileSize_),
+      next_(other.next_),
+      finished_(std::exchange(other.finished_, true)),
+      error_(std::move(other.error_)) {}
+
+FileScanner& FileScanner::operator=(FileScanner&& other) noexcept {
+    if (this != &other) {
+        pattern_ = std::move(other.pattern_);
+        blockSize_ = other.blockSize_;
+        isa_ = other.isa_;
+        reader_ = std::move(other.reader_);
+        path_ = std::move(other.path_);
+        buffer_ = std::move(other.buffer_);
+        bufferStart_ = other.bufferStart_;
+        bufferLength_ = other.bufferLength_;
+        fileSize_ = other.fileSize_;
+        next_ = other.next_;
+        finished_ = std::exchange(other.finished_, true);
+        error_ = std::move(other.error_);
+    }
+    return *this;
+}
 
 bool FileScanner::open(const std::filesystem::path& path) {
     reader_.close();

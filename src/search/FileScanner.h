@@ -37,8 +37,9 @@ public:
     ~FileScanner() = default;
     FileScanner(const FileScanner&) = delete;
     FileScanner& operator=(const FileScanner&) = delete;
-    FileScanner(FileScanner&&) noexcept = default;
-    FileScanner& operator=(FileScanner&&) noexcept = default;
+    // A moved-from scanner is closed and finished.
+    FileScanner(FileScanner&& other) noexcept;
+    FileScanner& operator=(FileScanner&& other) noexcept;
 
     // Opens path and starts a new scan at position 0. False, with error()
     // set and finished() true, when the file can't be opened (no name,
