@@ -12,6 +12,7 @@
 #include "shell/FileChooser.h"
 #include "shell/FileWriting.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ResultsView.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -22,7 +23,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -135,12 +135,8 @@ void Form1::createControls() {
     OpenFile = make<QPushButton>(this, "OpenFile", 3960, 120, 855, 255);
     OpenFile->setText(QStringLiteral("Open File"));
 
-    Results = make<QListView>(this, "Results", 2520, 2160, 2295, 1620);
+    Results = make<ResultsView>(this, "Results", 2520, 2160, 2295, 1620);
     Results->setModel(&results_);
-    Results->setUniformItemSizes(true);
-    Results->setSelectionMode(QAbstractItemView::SingleSelection);
-    Results->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Results->setLayoutMode(QListView::SinglePass);
 
     NumVals = make<QLineEdit>(this, "NumVals", 1560, 1560, 855, 285);
     NumVals->setReadOnly(true);

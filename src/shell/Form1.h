@@ -2,6 +2,7 @@
 
 #include "pattern/SearchPattern.h"
 #include "shell/ResultsModel.h"
+#include "shell/ResultsView.h"
 
 #include <QString>
 #include <QWidget>
@@ -13,7 +14,6 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QListView;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
@@ -132,7 +132,7 @@ public:
     QPushButton* StopS = nullptr;
     QListWidget* ValuesList = nullptr;
     QPushButton* OpenFile = nullptr;
-    QListView* Results = nullptr;
+    ResultsView* Results = nullptr;
     QLineEdit* NumVals = nullptr;
     QPushButton* Search = nullptr;
     QRadioButton* Ascii = nullptr;

@@ -43,8 +43,7 @@ void ResultsModel::append(std::span<const std::uint64_t> offsets) {
 
 void ResultsModel::clear() {
     beginResetModel();
-    offsets_.clear();
-    offsets_.shrink_to_fit();
+    offsets_ = {};
     endResetModel();
 }
 

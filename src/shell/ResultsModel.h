@@ -3,9 +3,9 @@
 #include <QAbstractListModel>
 
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <string>
-#include <vector>
 
 namespace kinfold {
 
@@ -27,10 +27,11 @@ public:
     QString line(std::size_t k) const;
     // Appends line k's text to out, for writing the report in large blocks.
     void appendLine(std::size_t k, std::string& out) const;
-    const std::vector<std::uint64_t>& offsets() const { return offsets_; }
 
 private:
-    std::vector<std::uint64_t> offsets_;
+    // A deque grows in small blocks: no copy of millions of offsets, and no
+    // moment with the old and the new array both in memory.
+    std::deque<std::uint64_t> offsets_;
 };
 
 }  // namespace kinfold

@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
         ControlCase{"StopS", "QPushButton", "Stop", {280, 104, 41, 17}, true, true},
         ControlCase{"ValuesList", "QListWidget", "", {8, 144, 153, 108}, true, true},
         ControlCase{"OpenFile", "QPushButton", "Open File", {264, 8, 57, 17}, true, true},
-        ControlCase{"Results", "QListView", "", {168, 144, 153, 108}, true, true},
+        ControlCase{"Results", "kinfold::ResultsView", "", {168, 144, 153, 108}, true, true},
         ControlCase{"NumVals", "QLineEdit", "0", {104, 104, 57, 19}, true, true},
         ControlCase{"Search", "QPushButton", "Kinfold Search", {168, 104, 105, 17}, true, true},
         ControlCase{"Ascii", "QRadioButton", "Ascii Character", {232, 32, 97, 17}, true, true},

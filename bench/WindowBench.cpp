@@ -1,0 +1,138 @@
+// A whole search run through the main window, headless: the window's own loop
+// (slices, progress text, event handling, the results list) over the engine.
+#include "search/CompiledPattern.h"
+#include "search/FileScanner.h"
+#include "shell/ApplicationFont.h"
+#include "shell/Clock.h"
+#include "shell/EventPump.h"
+#include "shell/FileChooser.h"
+#include "shell/Form1.h"
+#include "shell/MessageBoxes.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include "shell/ResultsView.h"
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace kinfold;
+
+class NoMessages : public MessageBoxes {
+public:
+    int show(const QString& text, int) override {
+        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
+        return kAnswerOk;
+    }
+};
+class NoFiles : public FileChooser {
+public:
+    QString choose(Use, std::string_view) override { return QString(); }
+};
+
+QString benchFile(const char* name, qint64 size, bool random) {
+    const QString path = QDir::temp().filePath(QString::fromLatin1(name));
+    QFile file(path);
+    if (file.exists() && file.size() == size) return path;
+    if (!file.open(QIODevice::WriteOnly)) return QString();
+    std::mt19937_64 rng(42);
+    std::vector<char> block(1 << 20);
+    for (qint64 done = 0; done < size; done += static_cast<qint64>(block.size())) {
+        if (random) {
+            for (auto& c : block) c = static_cast<char>(rng());
+        }
+        file.write(block.data(), static_cast<qint64>(std::min<qint64>(static_cast<qint64>(block.size()), size - done)));
+    }
+    return path;
+}
+
+std::int64_t peakMemoryBytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
+}
+
+struct Window {
+    NoMessages messages;
+    NoFiles files;
+    QtEventPump events;
+    SystemClock clock;
+    Form1 form{Platform{messages, files, events, clock}};
+};
+
+void BM_WindowSearch_hello(benchmark::State& state) {
+    const QString path = benchFile("kinfold-bench-256.bin", 256LL << 20, true);
+    Window w;
+    for (int v : {72, 101, 108, 108, 111}) w.form.pattern().appendValue(static_cast<std::int16_t>(v));
+    w.form.RomFile->setText(path);
+    for (auto _ : state) {
+        w.form.Search->click();
+    }
+    state.SetBytesProcessed(state.iterations() * (256LL << 20));
+    state.counters["results"] = static_cast<double>(w.form.resultsModel().count());
+}
+
+void BM_EngineScan_hello(benchmark::State& state) {
+    const QString path = benchFile("kinfold-bench-256.bin", 256LL << 20, true);
+    SearchPattern pattern;
+    for (int v : {72, 101, 108, 108, 111}) pattern.appendValue(static_cast<std::int16_t>(v));
+    const CompiledPattern compiled = CompiledPattern::fromPattern(pattern);
+    std::vector<std::uint64_t> found;
+    for (auto _ : state) {
+        FileScanner scanner(compiled);
+        scanner.open(QFile::encodeName(path).toStdString());
+        found.clear();
+        while (!scanner.finished()) scanner.scanUntil(scanner.position() + (1 << 15), found);
+        benchmark::DoNotOptimize(found.data());
+    }
+    state.SetBytesProcessed(state.iterations() * (256LL << 20));
+}
+
+// Every offset of a 16 MiB file is a match: 16 million lines in the list.
+void BM_WindowSearch_everyOffset(benchmark::State& state) {
+    const QString path = benchFile("kinfold-bench-16.bin", 16LL << 20, false);
+    Window w;
+    w.form.pattern().appendValue(1);
+    w.form.pattern().appendSkipped();
+    w.form.RomFile->setText(path);
+    w.form.show();
+    for (auto _ : state) {
+        w.form.Search->click();
+        // Scroll the list to its end and draw it.
+        w.form.Results->scrollToBottom();
+        benchmark::DoNotOptimize(w.form.Results->grab());
+    }
+    state.counters["results"] = static_cast<double>(w.form.resultsModel().count());
+    state.counters["peak_MB"] = static_cast<double>(peakMemoryBytes()) / 1e6;
+}
+
+}  // namespace
+
+BENCHMARK(BM_EngineScan_hello)->Name("BM_EngineScanFile/hello")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowSearch_hello)->Name("BM_WindowSearch/hello")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowSearch_everyOffset)
+    ->Name("BM_WindowSearch/every_offset")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setFont(applicationFont());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
