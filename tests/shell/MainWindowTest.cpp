@@ -430,6 +430,28 @@ TEST(Search, RecordsWhatAndWhenItStarted) {
     EXPECT_EQ(w.SearchTime(), w.SearchTime().trimmed());
 }
 
+TEST(Search, AFileThatShrinksWhileSearchedEndsWithAMessageAndKeepsTheResults) {
+    TestFolder folder;
+    Harness h;
+    Form1& w = h.w();
+    addValues(w, {3});
+    QTest::mouseClick(w.SkipVal, Qt::LeftButton);  // every offset matches
+    const QString rom = folder.write("rom.bin", filledBytes(3 << 20));
+    h.events.onPump = [&](int call) {
+        if (call == 1) QFile::resize(rom, 40000);
+    };
+    search(w, rom);
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].style, 64);
+    EXPECT_TRUE(h.messages.shown[0].text.contains(rom)) << h.messages.shown[0].text.toStdString();
+    EXPECT_TRUE(h.messages.shown[0].text.contains("shorter")) << h.messages.shown[0].text.toStdString();
+    // What was found before the file shrank stays listed, in order.
+    ASSERT_GE(w.resultsModel().count(), 32768u);
+    EXPECT_EQ(w.resultsModel().line(32767), "32767 (7FFF hex)");
+    EXPECT_EQ(w.AmountDone->text(), "Tessarine Version 1.2");
+    for (QWidget* c : searchControls(w)) EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+}
+
 struct UnopenableCase {
     const char* name;
     std::function<QString(const TestFolder&)> path;
