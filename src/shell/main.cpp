@@ -1,4 +1,4 @@
-#include "shell/ApplicationFont.h"
+#include "shell/Application.h"
 #include "shell/Clock.h"
 #include "shell/EventPump.h"
 #include "shell/FileChooser.h"
@@ -6,16 +6,10 @@
 #include "shell/MessageBoxes.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kinfold Search"));
-    QApplication::setApplicationVersion(QStringLiteral("1.02"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kinfold/kinfold-search.png")));
-    QApplication::setFont(kinfold::applicationFont());
-    // The program ends only through the main window's closing question.
-    QApplication::setQuitOnLastWindowClosed(false);
+    kinfold::setUpApplication();
 
     kinfold::QtMessageBoxes messages;
     kinfold::QtFileChooser files;

@@ -1,13 +1,15 @@
-#include "shell/ApplicationFont.h"
+#include "shell/Application.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    // Test discovery runs the program without the test environment: stay headless.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
-    QApplication::setFont(kinfold::applicationFont());
-    QApplication::setQuitOnLastWindowClosed(false);
+    kinfold::setUpApplication();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -135,6 +135,14 @@ INSTANTIATE_TEST_SUITE_P(
         ControlCase{"Label1", "QLabel", "Rom:", {8, 8, 33, 17}, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(MainWindow, ProgramVersionRecordAndIcon) {
+    EXPECT_EQ(QCoreApplication::applicationVersion(), "1.02");
+    EXPECT_EQ(QCoreApplication::applicationName(), "Kinfold Search");
+    Harness h;
+    EXPECT_EQ(h.w().windowIcon().availableSizes().value(0), QSize(32, 32));
+    EXPECT_FALSE(QGuiApplication::quitOnLastWindowClosed());
+}
+
 TEST(MainWindow, StartsInValuesModeWithEmptyPatternAndLists) {
     Harness h;
     Form1& w = h.w();
