@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -32,6 +33,13 @@ namespace kinfold::test {
 namespace {
 
 using ChooserUse = FileChooser::Use;
+
+// Failure messages name a table's row instead of dumping its bytes.
+template <typename Case>
+    requires requires(const Case& c) { c.name; }
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 // ---- Helpers -----------------------------------------------------------------
 
