@@ -1,8 +1,9 @@
 #include "shell/FileWriting.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
+
+#include <filesystem>
 
 namespace kinfold {
 
@@ -14,16 +15,36 @@ QString plainReason(const QString& errorString) {
     }
     return reason;
 }
+const QString kFolderReason = QStringLiteral("it is a folder, not a file");
+const QString kNotAFileReason = QStringLiteral("it is not an ordinary file");
+
+std::filesystem::file_status statusOf(const QString& path) {
+    std::error_code ignored;
+    return std::filesystem::status(toFilesystemPath(path), ignored);
+}
 }  // namespace
 
+std::filesystem::path toFilesystemPath(const QString& path) {
+#ifdef _WIN32
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
 std::optional<QString> writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeBody) {
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        return QStringLiteral("it is a folder, not a file");
+    const std::filesystem::file_status status = statusOf(path);
+    if (std::filesystem::is_directory(status)) {
+        return kFolderReason;
     }
-    if (info.exists() && !info.isFile()) {
-        // A device or a pipe can't be replaced, only written to; renaming a
-        // new file over it would destroy it.
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+        !std::filesystem::is_character_file(status)) {
+        // A pipe or a socket would block until someone reads it.
+        return kNotAFileReason;
+    }
+    if (std::filesystem::is_character_file(status)) {
+        // A device can't be replaced, only written to; renaming a new file
+        // over it would destroy it.
         QFile device(path);
         if (!device.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             return plainReason(device.errorString());
@@ -53,13 +74,18 @@ std::optional<QString> writeFileAtomically(const QString& path, const std::funct
 }
 
 std::optional<QString> readSmallFile(const QString& path, qint64 maxBytes, QByteArray& contents) {
-    if (QFileInfo(path).isDir()) {
-        return QStringLiteral("it is a folder, not a file");
+    const std::filesystem::file_status status = statusOf(path);
+    if (std::filesystem::is_directory(status)) {
+        return kFolderReason;
     }
-    QFile file(path);
-    if (!file.exists()) {
+    if (!std::filesystem::exists(status)) {
         return QStringLiteral("there is no such file");
     }
+    if (!std::filesystem::is_regular_file(status)) {
+        // A pipe would block until someone writes to it; a device never ends.
+        return kNotAFileReason;
+    }
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return plainReason(file.errorString());
     }

@@ -3,12 +3,17 @@
 #include <QByteArray>
 #include <QString>
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 
 class QIODevice;
 
 namespace kinfold {
+
+// A path as the system's file functions take it: the system's encoding of
+// file names on Linux and macOS, UTF-16 on Windows.
+std::filesystem::path toFilesystemPath(const QString& path);
 
 // Writes a file whole or not at all: the old file stays as it was until the
 // new one is complete. writeBody returns false when a write failed. Returns

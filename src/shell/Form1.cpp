@@ -29,7 +29,6 @@
 #include <QScreen>
 #include <QShortcut>
 
-#include <filesystem>
 #include <variant>
 #include <vector>
 
@@ -65,14 +64,6 @@ W* make(QWidget* parent, const char* name, int left, int top, int width, int hei
     w->setObjectName(QLatin1String(name));
     w->setGeometry(px(left), px(top), px(width), px(height));
     return w;
-}
-
-std::filesystem::path toFilesystemPath(const QString& path) {
-#ifdef _WIN32
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
 }
 
 QString quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }

@@ -1175,3 +1175,38 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace kinfold::test
+
+#ifndef _WIN32
+#include <sys/stat.h>
+
+namespace kinfold::test {
+namespace {
+
+// A named pipe would block the window until someone wrote to it or read it.
+TEST(ValuesFilePipe, OpeningOrSavingAPipeIsRefusedAtOnce) {
+    TestFolder folder;
+    const QString pipe = folder.path("values.ksv");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    Harness h;
+    Form1& w = h.w();
+    w.EnterVal->setText("10");
+    w.AddVal_Click();
+    h.files.paths = {pipe};
+    w.SaveVals_Click();
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].text,
+              QStringLiteral("Can't save the values file \"%1\": it is not an ordinary file.").arg(pipe));
+    EXPECT_FALSE(w.ValuesSaved());
+
+    w.pattern().setSaved(true);
+    h.files.paths = {pipe};
+    w.OpenVals_Click();
+    ASSERT_EQ(h.messages.shown.size(), 2u);
+    EXPECT_EQ(h.messages.shown[1].text,
+              QStringLiteral("Can't open the values file \"%1\": it is not an ordinary file.").arg(pipe));
+    EXPECT_EQ(w.pattern().count(), 1);
+}
+
+}  // namespace
+}  // namespace kinfold::test
+#endif
