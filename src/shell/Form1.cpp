@@ -343,14 +343,12 @@ void Form1::AddStr_Click() {
         message(kNoString);
         return;
     }
-    // A character is a whole code point: a surrogate pair counts once.
-    const qsizetype length = EnterStr->text().toUcs4().size();
-    for (qsizetype i = 0; i < length; ++i) {
-        const QList<uint> characters = EnterStr->text().toUcs4();
-        if (i >= characters.size()) {
-            break;
-        }
-        const char32_t character = characters[i];
+    // A character is a whole code point: a surrogate pair counts once. The
+    // text can't change while its characters are added (every message box is
+    // modal), so it is taken once.
+    const QList<uint> characters = EnterStr->text().toUcs4();
+    for (const uint code : characters) {
+        const char32_t character = code;
         EnterVal->setText(QString::fromUcs4(&character, 1));
         AddVal_Click();
     }
