@@ -1,5 +1,6 @@
 #include "ScriptedPlatform.h"
 #include "TestFiles.h"
+#include "WindowDriving.h"
 
 #include "shell/AboutForm.h"
 #include "shell/Form1.h"
@@ -20,17 +21,7 @@ constexpr int kYes = 6;
 constexpr int kNo = 7;
 constexpr int kCancel = 2;
 
-void addValue(Form1& w, const QString& text) {
-    w.EnterVal->clear();
-    QTest::keyClicks(w.EnterVal, text);
-    QTest::mouseClick(w.AddVal, Qt::LeftButton);
-}
 
-QStringList listLines(const Form1& w) {
-    QStringList out;
-    for (int i = 0; i < w.ValuesList->count(); ++i) out << w.ValuesList->item(i)->text();
-    return out;
-}
 
 // A shown window and the scripted answers, ready to be closed.
 struct Shown : Harness {

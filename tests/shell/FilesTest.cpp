@@ -1,5 +1,6 @@
 #include "ScriptedPlatform.h"
 #include "TestFiles.h"
+#include "WindowDriving.h"
 
 #include "files/DialogFilter.h"
 #include "files/ResultsReport.h"
@@ -56,30 +57,9 @@ struct Window {
     }
 };
 
-void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-void addValue(Form1& w, const QString& text) {
-    w.EnterVal->clear();
-    QTest::keyClicks(w.EnterVal, text);
-    click(w.AddVal);
-}
 
-void addValues(Form1& w, std::initializer_list<int> values) {
-    for (int v : values) addValue(w, QString::number(v));
-}
 
-QStringList listLines(const Form1& w) {
-    QStringList out;
-    for (int r = 0; r < w.ValuesList->count(); ++r) out << w.ValuesList->item(r)->text();
-    return out;
-}
-
-QStringList resultLines(const Form1& w) {
-    QStringList out;
-    const QAbstractItemModel* model = w.Results->model();
-    for (int r = 0; r < model->rowCount(); ++r) out << model->index(r, 0).data().toString();
-    return out;
-}
 
 // Picks the ROM through Open File and runs the search, as a user would.
 void searchRom(Window& win, const QString& path) {

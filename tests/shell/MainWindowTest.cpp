@@ -1,5 +1,6 @@
 #include "ScriptedPlatform.h"
 #include "TestFiles.h"
+#include "WindowDriving.h"
 
 #include "shell/Form1.h"
 
@@ -21,36 +22,6 @@
 
 namespace kinfold::test {
 namespace {
-
-// ---- Helpers -----------------------------------------------------------------
-
-void addValue(Form1& w, const QString& text) {
-    w.EnterVal->clear();
-    QTest::keyClicks(w.EnterVal, text);
-    QTest::mouseClick(w.AddVal, Qt::LeftButton);
-}
-
-void addValues(Form1& w, std::initializer_list<int> values) {
-    for (int v : values) addValue(w, QString::number(v));
-}
-
-QStringList resultLines(const Form1& w) {
-    QStringList out;
-    const QAbstractItemModel* model = w.Results->model();
-    for (int r = 0; r < model->rowCount(); ++r) out << model->index(r, 0).data().toString();
-    return out;
-}
-
-void search(Form1& w, const QString& path) {
-    w.RomFile->setText(path);
-    QTest::mouseClick(w.Search, Qt::LeftButton);
-}
-
-std::vector<QWidget*> searchControls(Form1& w) {
-    return {w.Search,   w.AddVal,  w.Ascii,   w.DecimalB,    w.HexB,   w.DelVal,   w.EnterVal,
-            w.OpenFile, w.Reset,   w.RomFile, w.SkipVal,     w.NumVals, w.SaveVals, w.OpenVals,
-            w.SaveResults, w.AddStr, w.EnterStr, w.OptString, w.OptValues, w.BitMode};
-}
 
 // ---- The window right after start ----------------------------------------------
 

@@ -1,5 +1,6 @@
 #include "ScriptedPlatform.h"
 #include "TestFiles.h"
+#include "WindowDriving.h"
 
 #include "shell/Form1.h"
 
@@ -52,26 +53,9 @@ Form1& shown(Harness& h) {
     return w;
 }
 
-// Types a text into a box as key presses. keyClicks only knows ASCII, so any
-// other character goes in as a key event that carries it as its text; a
-// surrogate pair is one key press, as a keyboard sends it.
-void type(QWidget* box, const QString& text) {
-    const QList<uint> characters = text.toUcs4();
-    for (uint c : characters) {
-        const auto character = static_cast<char32_t>(c);
-        const QString one = QString::fromUcs4(&character, 1);
-        if (c < 0x80) {
-            QTest::keyClicks(box, one);
-        } else {
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, one, Qt::NoModifier);
-        }
-    }
-}
 
-void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
-
-// Empties EnterVal, types the text and clicks "Add Value".
-void addValue(Form1& w, const QString& text) {
+// Adds a value through the window, checking first that the box took the text.
+void addValueChecked(Form1& w, const QString& text) {
     w.EnterVal->clear();
     type(w.EnterVal, text);
     ASSERT_EQ(str(w.EnterVal->text()), str(text));
@@ -82,7 +66,7 @@ void addValue(Form1& w, const QString& text) {
 // positive number so no step is ever too large.
 int fillValue(int entry) { return 1 + (entry - 1) % 50; }
 void fillTo(Form1& w, int n) {
-    for (int i = w.pattern().count() + 1; i <= n; ++i) addValue(w, QString::number(fillValue(i)));
+    for (int i = w.pattern().count() + 1; i <= n; ++i) addValueChecked(w, QString::number(fillValue(i)));
     ASSERT_EQ(w.pattern().count(), n);
 }
 
@@ -121,12 +105,8 @@ void saveValues(Harness& h, const TestFolder& folder) {
     ASSERT_TRUE(h.w().ValuesSaved());
 }
 
-void search(Form1& w, const QString& path) {
-    w.RomFile->setText(path);
-    click(w.Search);
-}
 
-std::vector<std::string> listLines(const Form1& w) {
+std::vector<std::string> lineStrings(const Form1& w) {
     std::vector<std::string> out;
     for (int i = 0; i < w.ValuesList->count(); ++i) out.push_back(str(w.ValuesList->item(i)->text()));
     return out;
@@ -175,7 +155,7 @@ struct Snapshot {
 Snapshot snapshot(const Form1& w) {
     return {entries(w),
             skippedFlags(w),
-            listLines(w),
+            lineStrings(w),
             str(w.NumVals->text()),
             str(w.EnterVal->text()),
             str(w.EnterStr->text()),
@@ -185,7 +165,7 @@ Snapshot snapshot(const Form1& w) {
 void expectPatternSame(const Snapshot& before, const Form1& w) {
     EXPECT_EQ(entries(w), before.entries);
     EXPECT_EQ(skippedFlags(w), before.skipped);
-    EXPECT_EQ(listLines(w), before.lines);
+    EXPECT_EQ(lineStrings(w), before.lines);
     EXPECT_EQ(str(w.NumVals->text()), before.numVals);
 }
 
@@ -196,12 +176,6 @@ void expectAllSame(const Snapshot& before, const Form1& w) {
     EXPECT_EQ(w.ValuesSaved(), before.saved);
 }
 
-// The twenty controls a search locks.
-std::vector<QWidget*> searchControls(Form1& w) {
-    return {w.Search,   w.AddVal,  w.Ascii,   w.DecimalB, w.HexB,    w.DelVal,   w.EnterVal,
-            w.OpenFile, w.Reset,   w.RomFile, w.SkipVal,  w.NumVals, w.SaveVals, w.OpenVals,
-            w.SaveResults, w.AddStr, w.EnterStr, w.OptString, w.OptValues, w.BitMode};
-}
 
 // ---- Add Value: the lines and the count ----------------------------------------
 
@@ -220,8 +194,8 @@ TEST(ValueEntry, EachAcceptedValueAddsItsLineAndTheCount) {
         {"60", {"65", "70 (+5)", "60 (-10)", "60 (0)"}, "4"},
     };
     for (const Step& s : steps) {
-        addValue(w, s.typed);
-        EXPECT_EQ(listLines(w), s.lines) << s.typed;
+        addValueChecked(w, s.typed);
+        EXPECT_EQ(lineStrings(w), s.lines) << s.typed;
         EXPECT_EQ(str(w.NumVals->text()), s.count) << s.typed;
         EXPECT_EQ(str(w.EnterVal->text()), "") << s.typed;
         EXPECT_EQ(QApplication::focusWidget(), w.EnterVal) << s.typed;
@@ -257,7 +231,7 @@ TEST_P(ValueEntryReads, ReadsTheTextInTheSelectedFormat) {
     TestFolder folder;
     Harness h;
     Form1& w = shown(h);
-    addValue(w, QString::number(c.anchor));
+    addValueChecked(w, QString::number(c.anchor));
     ASSERT_EQ(w.pattern().count(), 1);
     saveValues(h, folder);
     selectFormat(w, c.format);
@@ -276,7 +250,7 @@ TEST_P(ValueEntryReads, ReadsTheTextInTheSelectedFormat) {
             ASSERT_EQ(w.pattern().count(), 2);
             EXPECT_EQ(w.pattern().value(2), c.value);
             const std::vector<std::string> lines = {std::to_string(c.anchor), c.line};
-            EXPECT_EQ(listLines(w), lines);
+            EXPECT_EQ(lineStrings(w), lines);
             EXPECT_EQ(str(w.NumVals->text()), "2");
             EXPECT_EQ(str(w.EnterVal->text()), "");
             EXPECT_EQ(QApplication::focusWidget(), w.EnterVal);
@@ -360,15 +334,15 @@ TEST_P(ValueEntrySteps, AStepMustFitSixteenBits) {
     TestFolder folder;
     Harness h;
     Form1& w = shown(h);
-    addValue(w, QString::number(c.first));
+    addValueChecked(w, QString::number(c.first));
     saveValues(h, folder);
     const Snapshot before = snapshot(w);
-    addValue(w, QString::number(c.second));
+    addValueChecked(w, QString::number(c.second));
     EXPECT_FALSE(w.ValuesSaved());
     if (c.line != nullptr) {
         EXPECT_TRUE(h.messages.shown.empty());
         const std::vector<std::string> lines = {std::to_string(c.first), c.line};
-        EXPECT_EQ(listLines(w), lines);
+        EXPECT_EQ(lineStrings(w), lines);
         EXPECT_EQ(str(w.NumVals->text()), "2");
         EXPECT_EQ(str(w.EnterVal->text()), "");
     } else {
@@ -396,7 +370,7 @@ TEST(ValueEntry, TheThousandthValueIsAcceptedAndTheNextRefused) {
     Harness h;
     Form1& w = shown(h);
     fillTo(w, 999);
-    addValue(w, "500");
+    addValueChecked(w, "500");
     ASSERT_TRUE(h.messages.shown.empty());
     ASSERT_EQ(w.pattern().count(), 1000);
     EXPECT_EQ(str(w.NumVals->text()), "1000");
@@ -406,7 +380,7 @@ TEST(ValueEntry, TheThousandthValueIsAcceptedAndTheNextRefused) {
     saveValues(h, folder);
     const Snapshot before = snapshot(w);
 
-    addValue(w, "7");
+    addValueChecked(w, "7");
     EXPECT_EQ(messages(h), notices(kNotValid, 1));
     expectPatternSame(before, w);
     EXPECT_EQ(str(w.EnterVal->text()), "7");
@@ -428,11 +402,11 @@ TEST_P(ValueEntryRefusalAfterReset, MarksThePatternChanged) {
     const ResetRefusalCase& c = GetParam();
     Harness h;
     Form1& w = shown(h);
-    addValue(w, "12");
+    addValueChecked(w, "12");
     click(w.Reset);
     ASSERT_TRUE(w.ValuesSaved());
     selectFormat(w, c.format);
-    addValue(w, QString::fromUtf8(c.typed));
+    addValueChecked(w, QString::fromUtf8(c.typed));
     EXPECT_EQ(messages(h), notices(kNotValid, 1));
     EXPECT_FALSE(w.ValuesSaved());
     EXPECT_EQ(w.pattern().count(), 0);
@@ -478,7 +452,7 @@ INSTANTIATE_TEST_SUITE_P(
         SkipRefusalCase{"NoEntriesFresh", [](Harness&, const TestFolder&) {}, "You can't skip the first value!"},
         SkipRefusalCase{"NoEntriesAfterDelete",
                         [](Harness& h, const TestFolder&) {
-                            addValue(h.w(), "5");
+                            addValueChecked(h.w(), "5");
                             click(h.w().DelVal);
                             ASSERT_FALSE(h.w().ValuesSaved());
                         },
@@ -498,19 +472,19 @@ TEST(ValueEntry, SkipCopiesThePreviousValueAndLeavesEnterVal) {
     TestFolder folder;
     Harness h;
     Form1& w = shown(h);
-    addValue(w, "10");
+    addValueChecked(w, "10");
     saveValues(h, folder);
     type(w.EnterVal, "77");
     click(w.SkipVal);
-    EXPECT_EQ(listLines(w), (std::vector<std::string>{"10", "Skipped Value"}));
+    EXPECT_EQ(lineStrings(w), (std::vector<std::string>{"10", "Skipped Value"}));
     EXPECT_EQ(str(w.NumVals->text()), "2");
     EXPECT_EQ(str(w.EnterVal->text()), "77");
     EXPECT_FALSE(w.ValuesSaved());
     EXPECT_EQ(w.pattern().stored(2), (StoredEntry{10, 0, 0}));
     EXPECT_TRUE(w.pattern().isSkipped(2));
 
-    addValue(w, "15");
-    EXPECT_EQ(listLines(w), (std::vector<std::string>{"10", "Skipped Value", "15 (+5)"}));
+    addValueChecked(w, "15");
+    EXPECT_EQ(lineStrings(w), (std::vector<std::string>{"10", "Skipped Value", "15 (+5)"}));
     EXPECT_EQ(str(w.NumVals->text()), "3");
     EXPECT_TRUE(h.messages.shown.empty());
 }
@@ -518,11 +492,11 @@ TEST(ValueEntry, SkipCopiesThePreviousValueAndLeavesEnterVal) {
 TEST(ValueEntry, TwoSkipsMeasureTheNextStepFromTheLastValue) {
     Harness h;
     Form1& w = shown(h);
-    addValue(w, "10");
+    addValueChecked(w, "10");
     click(w.SkipVal);
     click(w.SkipVal);
-    addValue(w, "7");
-    EXPECT_EQ(listLines(w), (std::vector<std::string>{"10", "Skipped Value", "Skipped Value", "7 (-3)"}));
+    addValueChecked(w, "7");
+    EXPECT_EQ(lineStrings(w), (std::vector<std::string>{"10", "Skipped Value", "Skipped Value", "7 (-3)"}));
     EXPECT_EQ(str(w.NumVals->text()), "4");
     const std::vector<StoredEntry> expected = {{10, 0, 0}, {10, 0, 0}, {10, 0, 0}, {7, 3, -1}};
     EXPECT_EQ(entries(w), expected);
@@ -554,12 +528,12 @@ INSTANTIATE_TEST_SUITE_P(Table, ValueEntryDeleteEmpty,
                          ::testing::Values(DeleteEmptyCase{"Fresh", [](Form1&) {}},
                                            DeleteEmptyCase{"AfterDeletingTheOnlyEntry",
                                                            [](Form1& w) {
-                                                               addValue(w, "3");
+                                                               addValueChecked(w, "3");
                                                                click(w.DelVal);
                                                            }},
                                            DeleteEmptyCase{"AfterReset",
                                                            [](Form1& w) {
-                                                               addValue(w, "3");
+                                                               addValueChecked(w, "3");
                                                                click(w.Reset);
                                                            }}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -568,10 +542,10 @@ TEST(ValueEntry, DeleteRemovesTheLastLineEvenWithAnotherSelected) {
     TestFolder folder;
     Harness h;
     Form1& w = shown(h);
-    addValue(w, "10");
-    addValue(w, "20");
+    addValueChecked(w, "10");
+    addValueChecked(w, "20");
     click(w.SkipVal);
-    addValue(w, "30");
+    addValueChecked(w, "30");
     saveValues(h, folder);
     const QRect first = w.ValuesList->visualItemRect(w.ValuesList->item(0));
     QTest::mouseClick(w.ValuesList->viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
@@ -580,7 +554,7 @@ TEST(ValueEntry, DeleteRemovesTheLastLineEvenWithAnotherSelected) {
     type(w.EnterVal, "55");
 
     click(w.DelVal);
-    EXPECT_EQ(listLines(w), (std::vector<std::string>{"10", "20 (+10)", "Skipped Value"}));
+    EXPECT_EQ(lineStrings(w), (std::vector<std::string>{"10", "20 (+10)", "Skipped Value"}));
     EXPECT_EQ(str(w.NumVals->text()), "3");
     EXPECT_EQ(w.pattern().count(), 3);
     EXPECT_EQ(str(w.EnterVal->text()), "55");
@@ -589,7 +563,7 @@ TEST(ValueEntry, DeleteRemovesTheLastLineEvenWithAnotherSelected) {
     EXPECT_FALSE(w.ValuesSaved());
 
     click(w.DelVal);
-    EXPECT_EQ(listLines(w), (std::vector<std::string>{"10", "20 (+10)"}));
+    EXPECT_EQ(lineStrings(w), (std::vector<std::string>{"10", "20 (+10)"}));
     EXPECT_EQ(str(w.NumVals->text()), "2");
     EXPECT_TRUE(h.messages.shown.empty());
 }
@@ -599,18 +573,18 @@ TEST(ValueEntry, AddDeleteAddGivesTheSamePatternUnsaved) {
     Harness h;
     Form1& w = shown(h);
     Harness reference;
-    addValue(reference.w(), "10");
-    addValue(reference.w(), "-20");
+    addValueChecked(reference.w(), "10");
+    addValueChecked(reference.w(), "-20");
     click(reference.w().SkipVal);
-    addValue(reference.w(), "5");
+    addValueChecked(reference.w(), "5");
 
-    addValue(w, "10");
-    addValue(w, "-20");
+    addValueChecked(w, "10");
+    addValueChecked(w, "-20");
     click(w.SkipVal);
-    addValue(w, "90");
+    addValueChecked(w, "90");
     saveValues(h, folder);
     click(w.DelVal);
-    addValue(w, "5");
+    addValueChecked(w, "5");
     const Snapshot got = snapshot(w);
     const Snapshot want = snapshot(reference.w());
     EXPECT_EQ(got.entries, want.entries);
@@ -709,12 +683,12 @@ INSTANTIATE_TEST_SUITE_P(Table, StringEntryEmpty,
                          ::testing::Values(EmptyStringCase{"FreshAndSaved", [](Harness&, const TestFolder&) {}},
                                            EmptyStringCase{"WithUnsavedEntries",
                                                            [](Harness& h, const TestFolder&) {
-                                                               addValue(h.w(), "4");
-                                                               addValue(h.w(), "8");
+                                                               addValueChecked(h.w(), "4");
+                                                               addValueChecked(h.w(), "8");
                                                            }},
                                            EmptyStringCase{"WithSavedEntries",
                                                            [](Harness& h, const TestFolder& folder) {
-                                                               addValue(h.w(), "4");
+                                                               addValueChecked(h.w(), "4");
                                                                saveValues(h, folder);
                                                            }}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -724,7 +698,7 @@ TEST(StringEntry, HelloGivesOneEntryPerCharacter) {
     Form1& w = shown(h);
     stringMode(w);
     addString(w, "Hello");
-    EXPECT_EQ(listLines(w), (std::vector<std::string>{"72", "101 (+29)", "108 (+7)", "108 (0)", "111 (+3)"}));
+    EXPECT_EQ(lineStrings(w), (std::vector<std::string>{"72", "101 (+29)", "108 (+7)", "108 (0)", "111 (+3)"}));
     EXPECT_EQ(str(w.NumVals->text()), "5");
     EXPECT_EQ(str(w.EnterVal->text()), "");
     EXPECT_EQ(str(w.EnterStr->text()), "Hello");
@@ -748,7 +722,7 @@ TEST_P(StringEntryTexts, EveryCharacterGoesThroughAddValue) {
     Form1& w = shown(h);
     stringMode(w);
     addString(w, QString::fromUtf8(c.text));
-    EXPECT_EQ(listLines(w), c.lines);
+    EXPECT_EQ(lineStrings(w), c.lines);
     EXPECT_EQ(str(w.NumVals->text()), std::to_string(c.lines.size()));
     EXPECT_EQ(messages(h), notices(kNotValid, c.refusals));
     EXPECT_EQ(str(w.EnterVal->text()), "");
@@ -772,13 +746,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(StringEntry, AppendsAfterTheEntriesAlreadyThere) {
     Harness h;
     Form1& w = shown(h);
-    addValue(w, "10");
+    addValueChecked(w, "10");
     click(w.SkipVal);
-    addValue(w, "30");
+    addValueChecked(w, "30");
     selectFormat(w, Format::Hex);
     stringMode(w);
     addString(w, "AB");
-    EXPECT_EQ(listLines(w), (std::vector<std::string>{"10", "Skipped Value", "30 (+20)", "65 (+35)", "66 (+1)"}));
+    EXPECT_EQ(lineStrings(w), (std::vector<std::string>{"10", "Skipped Value", "30 (+20)", "65 (+35)", "66 (+1)"}));
     EXPECT_EQ(str(w.NumVals->text()), "5");
     EXPECT_EQ(str(w.EnterVal->text()), "");
     EXPECT_EQ(str(w.EnterStr->text()), "AB");
@@ -916,8 +890,8 @@ TEST(InputMode, ValuesModeRestoresTheValueControlsAndKeepsAscii) {
     EXPECT_FALSE(w.OptString->isChecked());
 
     // The value typed next is read as a character.
-    addValue(w, "A");
-    EXPECT_EQ(listLines(w), std::vector<std::string>{"65"});
+    addValueChecked(w, "A");
+    EXPECT_EQ(lineStrings(w), std::vector<std::string>{"65"});
 }
 
 struct ModeKeepCase {
@@ -953,14 +927,14 @@ INSTANTIATE_TEST_SUITE_P(Table, InputModeKeeps,
                          ::testing::Values(ModeKeepCase{"EmptyAndSaved", [](Harness&, const TestFolder&) {}},
                                            ModeKeepCase{"EntriesUnsaved",
                                                         [](Harness& h, const TestFolder&) {
-                                                            addValue(h.w(), "10");
+                                                            addValueChecked(h.w(), "10");
                                                             click(h.w().SkipVal);
-                                                            addValue(h.w(), "-4");
+                                                            addValueChecked(h.w(), "-4");
                                                         }},
                                            ModeKeepCase{"EntriesSaved",
                                                         [](Harness& h, const TestFolder& folder) {
-                                                            addValue(h.w(), "10");
-                                                            addValue(h.w(), "20");
+                                                            addValueChecked(h.w(), "10");
+                                                            addValueChecked(h.w(), "20");
                                                             saveValues(h, folder);
                                                         }}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -983,8 +957,8 @@ TEST_P(InputModeAfterSearch, EnablesAllTwentyAndKeepsWhichAddButtonShows) {
         stringMode(w);
         addString(w, "ab");
     } else {
-        addValue(w, "97");
-        addValue(w, "98");
+        addValueChecked(w, "97");
+        addValueChecked(w, "98");
     }
     const QString rom = c.prepare(h, folder);
     search(w, rom);
