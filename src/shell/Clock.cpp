@@ -1,15 +1,12 @@
 #include "shell/Clock.h"
 
-#include <QLocale>
-
 namespace kinfold {
 
-QString searchDateText(const QDateTime& when) {
-    return QLocale::system().toString(when.date(), QLocale::ShortFormat);
+QString searchDateText(const QDateTime& when, const QLocale& locale) {
+    return locale.toString(when.date(), QLocale::ShortFormat);
 }
 
-QString searchTimeText(const QDateTime& when) {
-    const QLocale locale = QLocale::system();
+QString searchTimeText(const QDateTime& when, const QLocale& locale) {
     QString format = locale.timeFormat(QLocale::ShortFormat);
     // Short time formats usually stop at the minutes; a search summary wants the seconds.
     if (!format.contains(QLatin1Char('s'))) {

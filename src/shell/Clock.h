@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 namespace kinfold {
@@ -17,9 +18,9 @@ public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
-// The date as the system locale writes it in short form.
-QString searchDateText(const QDateTime& when);
-// The time of day as the system locale writes it, always with seconds.
-QString searchTimeText(const QDateTime& when);
+// The date as the locale writes it in short form.
+QString searchDateText(const QDateTime& when, const QLocale& locale = QLocale::system());
+// The time of day as the locale writes it, always with seconds.
+QString searchTimeText(const QDateTime& when, const QLocale& locale = QLocale::system());
 
 }  // namespace kinfold

@@ -10,7 +10,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QCloseEvent>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -224,6 +227,41 @@ INSTANTIATE_TEST_SUITE_P(Table, ClosingDuringSearch,
                                            SearchCase{"SaveNo", true, kNo, true},
                                            SearchCase{"SaveYesCancelledDialog", true, kYes, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// With the real event loop running: a close request from the window system,
+// handled in the middle of a search, ends the loop at once and the search
+// unwinds where it was.
+TEST(ClosingInTheEventLoop, YesDuringASearchEndsTheLoopAndTheSearch) {
+    TestFolder folder;
+    ScriptedMessages messages;
+    ScriptedFiles files;
+    FixedClock clock;
+    // Handles pending events at every pause, and the window system asks the
+    // window to close at the third.
+    struct ClosingPump : EventPump {
+        QWidget* window = nullptr;
+        int calls = 0;
+        void pump() override {
+            if (++calls == 3) QCoreApplication::postEvent(window->windowHandle(), new QCloseEvent);
+            QCoreApplication::processEvents();
+        }
+    } pump;
+    Form1 w(Platform{messages, files, pump, clock});
+    pump.window = &w;
+    w.show();
+    addValue(w, "4");
+    click(w.SkipVal);  // every offset matches
+    w.pattern().setSaved(true);
+    messages.answers = {kYes};
+    w.RomFile->setText(folder.write("rom.bin", filledBytes(1 << 20)));
+    QTimer::singleShot(0, w.Search, &QPushButton::click);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(messages.texts(), QStringList{"Do you want to quit Kinfold Search?"});
+    EXPECT_TRUE(w.ending());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.resultsModel().count(), 3u * 32768);  // stopped at the third pause
+    EXPECT_EQ(pump.calls, 3);
+}
 
 // ---- The About window ------------------------------------------------------------
 

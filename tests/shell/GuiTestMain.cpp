@@ -1,7 +1,22 @@
 #include "shell/Application.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+namespace {
+
+// A test that ends the program asks the event loop to exit; with no loop
+// running, that request would make the next modal dialog of the next test
+// return at once. Running the main loop once takes the request back.
+class EventLoopReset : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // Test discovery runs the program without the test environment: stay headless.
@@ -11,5 +26,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kinfold::setUpApplication();
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new EventLoopReset);
     return RUN_ALL_TESTS();
 }

@@ -9,6 +9,11 @@
 #include <cstdint>
 #include <vector>
 
+#include <ostream>
+
+// Failure messages show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 namespace kinfold::test {
 
 // A folder of its own for each test, removed afterwards.
