@@ -9,12 +9,20 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick desktop-file-utils
   fonts-dejavu-core fonts-dejavu-extra
-  clang libclang-rt-14-dev
+  clang
 )
+# The fuzzers' runtime; older releases ship it inside clang's own packages.
+optional=(libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+for p in "${optional[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" \
+     && apt-cache show "$p" >/dev/null 2>&1; then
     missing+=("$p")
   fi
 done
