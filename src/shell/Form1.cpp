@@ -86,98 +86,79 @@ Form1::Form1(Platform platform, QWidget* parent)
 Form1::~Form1() = default;
 
 void Form1::createControls() {
+    // Controls in the window's own order; positions and sizes in twips.
+    auto button = [this](const char* name, const QString& caption, int left, int top, int width, int height) {
+        auto* b = make<QPushButton>(this, name, left, top, width, height);
+        b->setText(caption);
+        b->setAutoDefault(false);
+        return b;
+    };
+    auto option = [](QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
+                     int height) {
+        auto* o = make<QRadioButton>(parent, name, left, top, width, height);
+        o->setText(caption);
+        return o;
+    };
+    auto label = [this](const char* name, const QString& caption, int left, int top, int width, int height) {
+        auto* l = make<QLabel>(this, name, left, top, width, height);
+        l->setTextFormat(Qt::PlainText);
+        l->setFocusPolicy(Qt::NoFocus);
+        l->setText(caption);
+        return l;
+    };
+
     BitMode = make<QComboBox>(this, "BitMode", 3840, 840, 975, 315);
     BitMode->addItems({QStringLiteral("8-bit"), QStringLiteral("16-bit"), QStringLiteral("24-bit"), QStringLiteral("32-bit")});
     BitMode->setEditable(false);
     BitMode->hide();
-
-    SaveResults = make<QPushButton>(this, "SaveResults", 2520, 3840, 1095, 255);
-    SaveResults->setText(QStringLiteral("Save Results"));
-    AddStr = make<QPushButton>(this, "AddStr", 120, 1200, 1095, 255);
-    AddStr->setText(QStringLiteral("Add String"));
+    SaveResults = button("SaveResults", QStringLiteral("Save Results"), 2520, 3840, 1095, 255);
+    AddStr = button("AddStr", QStringLiteral("Add String"), 120, 1200, 1095, 255);
     AddStr->hide();
-
     Picture1 = make<QFrame>(this, "Picture1", 120, 480, 855, 615);
     Picture1->setFrameShape(QFrame::NoFrame);
-    OptString = make<QRadioButton>(Picture1, "OptString", 0, 360, 855, 255);
-    OptString->setText(QStringLiteral("String:"));
-    OptValues = make<QRadioButton>(Picture1, "OptValues", 0, 0, 855, 255);
-    OptValues->setText(QStringLiteral("Values:"));
+    OptString = option(Picture1, "OptString", QStringLiteral("String:"), 0, 360, 855, 255);
+    OptValues = option(Picture1, "OptValues", QStringLiteral("Values:"), 0, 0, 855, 255);
     OptValues->setChecked(true);
-
     EnterStr = make<QLineEdit>(this, "EnterStr", 1080, 840, 3735, 285);
     EnterStr->setEnabled(false);
-
-    About = make<QPushButton>(this, "About", 3720, 3840, 1095, 255);
-    About->setText(QStringLiteral("About"));
-    OpenVals = make<QPushButton>(this, "OpenVals", 1320, 3840, 1095, 255);
-    OpenVals->setText(QStringLiteral("Open Values"));
-    SaveVals = make<QPushButton>(this, "SaveVals", 120, 3840, 1095, 255);
-    SaveVals->setText(QStringLiteral("Save Values"));
-    DelVal = make<QPushButton>(this, "DelVal", 1320, 1200, 1095, 255);
-    DelVal->setText(QStringLiteral("Delete Value"));
-    StopS = make<QPushButton>(this, "StopS", 4200, 1560, 615, 255);
-    StopS->setText(QStringLiteral("Stop"));
-
+    About = button("About", QStringLiteral("About"), 3720, 3840, 1095, 255);
+    OpenVals = button("OpenVals", QStringLiteral("Open Values"), 1320, 3840, 1095, 255);
+    SaveVals = button("SaveVals", QStringLiteral("Save Values"), 120, 3840, 1095, 255);
+    DelVal = button("DelVal", QStringLiteral("Delete Value"), 1320, 1200, 1095, 255);
+    StopS = button("StopS", QStringLiteral("Stop"), 4200, 1560, 615, 255);
     ValuesList = make<QListWidget>(this, "ValuesList", 120, 2160, 2295, 1620);
     ValuesList->setSelectionMode(QAbstractItemView::SingleSelection);
     ValuesList->setUniformItemSizes(true);
-
-    OpenFile = make<QPushButton>(this, "OpenFile", 3960, 120, 855, 255);
-    OpenFile->setText(QStringLiteral("Open File"));
-
+    OpenFile = button("OpenFile", QStringLiteral("Open File"), 3960, 120, 855, 255);
     Results = make<ResultsView>(this, "Results", 2520, 2160, 2295, 1620);
     Results->setModel(&results_);
-
     NumVals = make<QLineEdit>(this, "NumVals", 1560, 1560, 855, 285);
     NumVals->setReadOnly(true);
     NumVals->setText(QStringLiteral("0"));
-
-    Search = make<QPushButton>(this, "Search", 2520, 1560, 1575, 255);
-    Search->setText(QStringLiteral("Kinfold Search"));
-    Ascii = make<QRadioButton>(this, "Ascii", 3480, 480, 1455, 255);
-    Ascii->setText(QStringLiteral("Ascii Character"));
-    Reset = make<QPushButton>(this, "Reset", 3720, 1200, 1095, 255);
-    Reset->setText(QStringLiteral("Reset Values"));
-    SkipVal = make<QPushButton>(this, "SkipVal", 2520, 1200, 1095, 255);
-    SkipVal->setText(QStringLiteral("Skip Value"));
-    AddVal = make<QPushButton>(this, "AddVal", 120, 1200, 1095, 255);
-    AddVal->setText(QStringLiteral("Add Value"));
-    HexB = make<QRadioButton>(this, "HexB", 2760, 480, 855, 255);
-    HexB->setText(QStringLiteral("Hex"));
-    DecimalB = make<QRadioButton>(this, "DecimalB", 1800, 480, 975, 255);
-    DecimalB->setText(QStringLiteral("Decimal"));
+    Search = button("Search", QStringLiteral("Kinfold Search"), 2520, 1560, 1575, 255);
+    Ascii = option(this, "Ascii", QStringLiteral("Ascii Character"), 3480, 480, 1455, 255);
+    Reset = button("Reset", QStringLiteral("Reset Values"), 3720, 1200, 1095, 255);
+    SkipVal = button("SkipVal", QStringLiteral("Skip Value"), 2520, 1200, 1095, 255);
+    AddVal = button("AddVal", QStringLiteral("Add Value"), 120, 1200, 1095, 255);
+    HexB = option(this, "HexB", QStringLiteral("Hex"), 2760, 480, 855, 255);
+    DecimalB = option(this, "DecimalB", QStringLiteral("Decimal"), 1800, 480, 975, 255);
     DecimalB->setChecked(true);
     EnterVal = make<QLineEdit>(this, "EnterVal", 1080, 480, 615, 285);
     RomFile = make<QLineEdit>(this, "RomFile", 720, 120, 3135, 285);
-
-    AmountDone = make<QLabel>(this, "AmountDone", 120, 4200, 4695, 255);
-    AmountDone->setText(kIdleStatus);
+    AmountDone = label("AmountDone", kIdleStatus, 120, 4200, 4695, 255);
     AmountDone->setAlignment(Qt::AlignCenter);
-    Label5 = make<QLabel>(this, "Label5", 120, 1920, 2295, 255);
-    Label5->setText(QStringLiteral("Values:"));
-    Label4 = make<QLabel>(this, "Label4", 2520, 1920, 2295, 255);
-    Label4->setText(QStringLiteral("Results:"));
-    Label3 = make<QLabel>(this, "Label3", 120, 1560, 1335, 255);
-    Label3->setText(QStringLiteral("Number of values:"));
-    Label1 = make<QLabel>(this, "Label1", 120, 120, 495, 255);
-    Label1->setText(QStringLiteral("Rom:"));
+    Label5 = label("Label5", QStringLiteral("Values:"), 120, 1920, 2295, 255);
+    Label4 = label("Label4", QStringLiteral("Results:"), 2520, 1920, 2295, 255);
+    Label3 = label("Label3", QStringLiteral("Number of values:"), 120, 1560, 1335, 255);
+    Label1 = label("Label1", QStringLiteral("Rom:"), 120, 120, 495, 255);
 
     // Two option groups: the number format on the window and the input mode
     // in its panel. Explicit groups, because Qt's automatic grouping looks at
     // every button below the parent, the panel's included.
     auto* formatGroup = new QButtonGroup(this);
-    for (QRadioButton* option : {DecimalB, HexB, Ascii}) formatGroup->addButton(option);
+    for (QRadioButton* o : {DecimalB, HexB, Ascii}) formatGroup->addButton(o);
     auto* modeGroup = new QButtonGroup(Picture1);
-    for (QRadioButton* option : {OptValues, OptString}) modeGroup->addButton(option);
-
-    for (QPushButton* button : findChildren<QPushButton*>()) {
-        button->setAutoDefault(false);
-    }
-    for (QLabel* label : findChildren<QLabel*>()) {
-        label->setFocusPolicy(Qt::NoFocus);
-        label->setTextFormat(Qt::PlainText);
-    }
+    for (QRadioButton* o : {OptValues, OptString}) modeGroup->addButton(o);
     Picture1->setFocusPolicy(Qt::NoFocus);
 
     // Escape presses "Reset Values", the window's cancel button.
