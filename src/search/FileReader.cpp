@@ -57,6 +57,26 @@ bool FileReader::fail(std::string reason) {
     return false;
 }
 
+std::optional<std::size_t> FileReader::read(std::span<std::uint8_t> destination) {
+    if (!isOpen()) {
+        if (reason_.empty()) {
+            reason_ = "the file is not open";
+        }
+        return std::nullopt;
+    }
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(destination.size(), remaining()));
+    std::size_t got = 0;
+    while (got < want) {
+        const std::size_t n = readSome(destination.data() + got, std::min(want - got, kMaxRequest));
+        if (n == 0) {
+            return std::nullopt;  // readSome has closed the reader and said why
+        }
+        got += n;
+    }
+    offset_ += got;
+    return got;
+}
+
 #if KINFOLD_POSIX_READER
 
 bool FileReader::isOpen() const {
@@ -101,33 +121,18 @@ bool FileReader::open(const std::filesystem::path& path) {
     return true;
 }
 
-std::optional<std::size_t> FileReader::read(std::span<std::uint8_t> destination) {
-    if (!isOpen()) {
-        if (reason_.empty()) {
-            reason_ = "the file is not open";
+std::size_t FileReader::readSome(std::uint8_t* into, std::size_t ask) {
+    for (;;) {
+        const ssize_t n = ::read(fd_, into, ask);
+        if (n > 0) {
+            return static_cast<std::size_t>(n);
         }
-        return std::nullopt;
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        fail(n == 0 ? std::string(kShrankReason) : errorReason(errno));
+        return 0;
     }
-    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(destination.size(), remaining()));
-    std::size_t got = 0;
-    while (got < want) {
-        const std::size_t ask = std::min(want - got, kMaxRequest);
-        const ssize_t n = ::read(fd_, destination.data() + got, ask);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            fail(errorReason(errno));
-            return std::nullopt;
-        }
-        if (n == 0) {
-            fail(kShrankReason);
-            return std::nullopt;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    offset_ += got;
-    return got;
 }
 
 void FileReader::close() {
@@ -184,31 +189,15 @@ bool FileReader::open(const std::filesystem::path& path) {
     return true;
 }
 
-std::optional<std::size_t> FileReader::read(std::span<std::uint8_t> destination) {
-    if (!isOpen()) {
-        if (reason_.empty()) {
-            reason_ = "the file is not open";
-        }
-        return std::nullopt;
+std::size_t FileReader::readSome(std::uint8_t* into, std::size_t ask) {
+    errno = 0;
+    const std::size_t n = std::fread(into, 1, ask, file_);
+    if (n == ask) {
+        return n;
     }
-    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(destination.size(), remaining()));
-    std::size_t got = 0;
-    while (got < want) {
-        const std::size_t ask = std::min(want - got, kMaxRequest);
-        errno = 0;
-        const std::size_t n = std::fread(destination.data() + got, 1, ask, file_);
-        got += n;
-        if (n < ask) {
-            if (std::ferror(file_)) {
-                fail(errorReason(errno != 0 ? errno : EIO));
-            } else {
-                fail(kShrankReason);
-            }
-            return std::nullopt;
-        }
-    }
-    offset_ += got;
-    return got;
+    // Fewer bytes than the size seen at open: a read error, or the file shrank.
+    fail(std::ferror(file_) ? errorReason(errno != 0 ? errno : EIO) : std::string(kShrankReason));
+    return 0;
 }
 
 void FileReader::close() {

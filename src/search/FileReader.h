@@ -42,6 +42,9 @@ public:
 
 private:
     bool fail(std::string reason);
+    // Reads between 1 and ask bytes; 0 after a failure, with the reader
+    // closed and reason() set.
+    std::size_t readSome(std::uint8_t* into, std::size_t ask);
 
 #if (defined(__unix__) || defined(__APPLE__)) && !defined(KINFOLD_STDIO_READER)
     int fd_ = -1;
