@@ -20,7 +20,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,6 +27,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QShowEvent>
+#include <QStyle>
 
 #include <variant>
 #include <vector>
@@ -204,16 +205,18 @@ void Form1::connectHandlers() {
     connect(About, &QPushButton::clicked, this, &Form1::About_Click);
 }
 
-void Form1::showCentred() {
-    if (!centred_) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect area(QPoint(0, 0), size());
-            area.moveCenter(screen->availableGeometry().center());
-            move(area.topLeft());
-        }
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The first showing places the window in the middle of its screen; later
+    // ones leave it where the user put it.
+    if (!centred_ && !event->spontaneous()) {
         centred_ = true;
+        if (const QScreen* where = screen()) {
+            move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameGeometry().size(),
+                                     where->availableGeometry())
+                     .topLeft());
+        }
     }
-    show();
 }
 
 // ---- Start-up --------------------------------------------------------------

@@ -62,8 +62,6 @@ public:
     bool ending() const { return ending_; }
     AboutForm* aboutForm() const { return aboutForm_; }
 
-    // Shows the window centred on its screen.
-    void showCentred();
 
 public slots:
     void Form_Load();
@@ -86,6 +84,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     enum class SaveOutcome { Saved, NothingToSave, Cancelled, Failed };

@@ -18,6 +18,6 @@ int main(int argc, char* argv[]) {
     kinfold::Form1 window(kinfold::Platform{messages, files, events, clock});
     messages.setParentWidget(&window);
     files.setParentWidget(&window);
-    window.showCentred();
+    window.show();
     return QApplication::exec();
 }

@@ -16,6 +16,8 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -105,6 +107,20 @@ INSTANTIATE_TEST_SUITE_P(
         ControlCase{"Label3", "QLabel", "Number of values:", {8, 104, 89, 17}, true, true},
         ControlCase{"Label1", "QLabel", "Rom:", {8, 8, 33, 17}, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MainWindow, OpensCentredOnTheScreenAndStaysWhereItIsPut) {
+    Harness h;
+    Form1& w = h.w();
+    w.show();
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    // Within a pixel or two: the frame the window system adds may be known only after showing.
+    EXPECT_LE(std::abs(w.frameGeometry().center().x() - screenCentre.x()), 2) << w.frameGeometry().x();
+    EXPECT_LE(std::abs(w.frameGeometry().center().y() - screenCentre.y()), 2) << w.frameGeometry().y();
+    w.hide();
+    w.move(10, 20);
+    w.show();  // only the first showing centres it
+    EXPECT_EQ(w.pos(), QPoint(10, 20));
+}
 
 TEST(MainWindow, ProgramVersionRecordAndIcon) {
     EXPECT_EQ(QCoreApplication::applicationVersion(), "1.02");
