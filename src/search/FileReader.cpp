@@ -77,12 +77,6 @@ std::optional<std::size_t> FileReader::read(std::span<std::uint8_t> destination)
     return got;
 }
 
-#if KINFOLD_POSIX_READER
-
-bool FileReader::isOpen() const {
-    return fd_ >= 0;
-}
-
 bool FileReader::open(const std::filesystem::path& path) {
     close();
     size_ = 0;
@@ -91,6 +85,16 @@ bool FileReader::open(const std::filesystem::path& path) {
     if (path.empty()) {
         return fail(kNoFileNameReason);
     }
+    return openFile(path);
+}
+
+#if KINFOLD_POSIX_READER
+
+bool FileReader::isOpen() const {
+    return fd_ >= 0;
+}
+
+bool FileReader::openFile(const std::filesystem::path& path) {
     // Non-blocking, so that a named pipe can't hang the open; it is refused below.
     int fd = -1;
     do {
@@ -148,14 +152,7 @@ bool FileReader::isOpen() const {
     return file_ != nullptr;
 }
 
-bool FileReader::open(const std::filesystem::path& path) {
-    close();
-    size_ = 0;
-    offset_ = 0;
-    reason_.clear();
-    if (path.empty()) {
-        return fail(kNoFileNameReason);
-    }
+bool FileReader::openFile(const std::filesystem::path& path) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (status.type() == std::filesystem::file_type::not_found) {

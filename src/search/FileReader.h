@@ -42,6 +42,8 @@ public:
 
 private:
     bool fail(std::string reason);
+    // The system's own opening of a named file, once the reader is reset.
+    bool openFile(const std::filesystem::path& path);
     // Reads between 1 and ask bytes; 0 after a failure, with the reader
     // closed and reason() set.
     std::size_t readSome(std::uint8_t* into, std::size_t ask);
