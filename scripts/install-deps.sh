@@ -10,6 +10,8 @@ packages=(
   xvfb xauth imagemagick desktop-file-utils
   fonts-dejavu-core fonts-dejavu-extra
   clang
+  libcli11-dev nlohmann-json3-dev
+  dpkg-dev file lintian
 )
 # The fuzzers' runtime; older releases ship it inside clang's own packages.
 optional=(libclang-rt-14-dev)
