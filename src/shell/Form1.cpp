@@ -133,6 +133,7 @@ void Form1::createControls() {
     OpenFile = button("OpenFile", QStringLiteral("Open File"), 3960, 120, 855, 255);
     Results = make<ResultsView>(this, "Results", 2520, 2160, 2295, 1620);
     Results->setModel(&results_);
+    Results->setMessages(&platform_.messages);
     NumVals = make<QLineEdit>(this, "NumVals", 1560, 1560, 855, 285);
     NumVals->setReadOnly(true);
     NumVals->setText(QStringLiteral("0"));

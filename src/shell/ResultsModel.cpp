@@ -19,11 +19,15 @@ int ResultsModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() < 0 ||
-        static_cast<std::size_t>(index.row()) >= offsets_.size()) {
+    if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= offsets_.size()) {
         return {};
     }
-    return line(static_cast<std::size_t>(index.row()));
+    const auto k = static_cast<std::size_t>(index.row());
+    switch (role) {
+    case Qt::DisplayRole: return line(k);
+    case OffsetRole: return QVariant::fromValue<qulonglong>(offsets_[k]);
+    default: return {};
+    }
 }
 
 void ResultsModel::append(std::span<const std::uint64_t> offsets) {

@@ -17,6 +17,9 @@ class ResultsModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
+    // The line's file offset as a qulonglong, for what acts on the hit itself.
+    static constexpr int OffsetRole = Qt::UserRole;
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 

@@ -1,18 +1,40 @@
 #include "shell/ResultsView.h"
 
+#include "shell/MessageBoxes.h"
+#include "shell/ResultsAccessible.h"
+#include "shell/ResultsModel.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace kinfold {
 
 ResultsView::ResultsView(QWidget* parent) : QAbstractItemView(parent) {
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    installResultsAccessibility();
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    menu_ = new QMenu(this);
+    copyAction_ = menu_->addAction(tr("&Copy"), this, [this] { copySelection(CopyWhat::Lines); });
+    copyAction_->setShortcut(QKeySequence::Copy);  // shown in the menu; keyPressEvent does the work
+    copyOffsetAction_ = menu_->addAction(tr("Copy &Offset (hex)"), this, [this] { copySelection(CopyWhat::HexOffsets); });
+    previewAction_ = menu_->addAction(tr("&Preview"), this, [this] {
+        if (currentIndex().isValid()) {
+            emit activated(currentIndex());
+        }
+    });
 }
 
 int ResultsView::rowCount() const { return model() != nullptr ? model()->rowCount(rootIndex()) : 0; }
@@ -38,9 +60,17 @@ QRect ResultsView::visualRect(const QModelIndex& index) const {
         return {};
     }
     const long long top = (static_cast<long long>(index.row()) - firstVisibleRow()) * rowHeight();
-    // Lines far outside the visible area get a rectangle just outside it.
-    const int clampedTop = static_cast<int>(std::clamp<long long>(top, -rowHeight(), viewport()->height()));
+    // Exact far off screen too, as a selection from a line out of view is
+    // made from its rectangle; only lines beyond int's reach are pulled in.
+    constexpr long long reach = 1LL << 29;
+    const int clampedTop = static_cast<int>(std::clamp<long long>(top, -reach, reach));
     return {0, clampedTop, viewport()->width(), rowHeight()};
+}
+
+int ResultsView::nearestRowAt(int y) const {
+    const int h = rowHeight();
+    const long long steps = y >= 0 ? y / h : -((-static_cast<long long>(y) + h - 1) / h);
+    return static_cast<int>(std::clamp<long long>(firstVisibleRow() + steps, 0, rowCount() - 1));
 }
 
 QModelIndex ResultsView::indexAt(const QPoint& point) const {
@@ -97,11 +127,8 @@ void ResultsView::setSelection(const QRect& rect, QItemSelectionModel::Selection
         return;
     }
     const QRect r = rect.normalized();
-    const int first = std::clamp(rowAt(std::max(0, r.top())), 0, rows - 1);
-    int last = rowAt(r.bottom());
-    if (last < 0) {
-        last = rows - 1;
-    }
+    const int first = nearestRowAt(r.top());
+    const int last = nearestRowAt(r.bottom());
     selectionModel()->select(QItemSelection(model()->index(first, 0, rootIndex()), model()->index(last, 0, rootIndex())),
                              command);
 }
@@ -169,6 +196,137 @@ void ResultsView::reset() {
     verticalScrollBar()->setValue(0);
     updateGeometries();
     viewport()->update();
+}
+
+void ResultsView::copySelection(CopyWhat what) {
+    if (model() == nullptr || selectionModel() == nullptr) {
+        return;
+    }
+    // Ranges may overlap and come in the order they were made: sort and merge
+    // them so that each line is copied once, in list order.
+    std::vector<std::pair<int, int>> spans;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        if (range.parent() == rootIndex()) {
+            spans.emplace_back(range.top(), range.bottom());
+        }
+    }
+    std::sort(spans.begin(), spans.end());
+    std::vector<std::pair<int, int>> merged;
+    std::size_t lines = 0;
+    for (const auto& span : spans) {
+        if (!merged.empty() && span.first <= merged.back().second + 1) {
+            merged.back().second = std::max(merged.back().second, span.second);
+        } else {
+            merged.push_back(span);
+        }
+    }
+    for (const auto& span : merged) {
+        lines += static_cast<std::size_t>(span.second - span.first) + 1;
+    }
+    if (lines == 0) {
+        return;
+    }
+    if (lines > kMaxCopiedLines) {
+        if (messages_ != nullptr) {
+            messages_->show(tr("%1 lines are selected, too many to copy: at most %2 lines are copied at once. "
+                               "Save Results writes every line to a file.")
+                                .arg(lines)
+                                .arg(kMaxCopiedLines),
+                            kStyleNotice);
+        }
+        return;
+    }
+    QString text;
+    text.reserve(static_cast<qsizetype>(lines) * 24);
+    for (const auto& [first, last] : merged) {
+        for (int row = first; row <= last; ++row) {
+            if (!text.isEmpty()) {
+                text += QLatin1Char('\n');
+            }
+            const QModelIndex index = model()->index(row, 0, rootIndex());
+            if (what == CopyWhat::Lines) {
+                text += index.data(Qt::DisplayRole).toString();
+            } else {
+                text += QLatin1String("0x") +
+                        QString::number(index.data(ResultsModel::OffsetRole).toULongLong(), 16).toUpper();
+            }
+        }
+    }
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void ResultsView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection(CopyWhat::Lines);
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        showMenuFromKeyboard();
+        event->accept();
+        return;
+    }
+    QAbstractItemView::keyPressEvent(event);
+}
+
+void ResultsView::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        showMenuFromKeyboard();
+    } else {
+        showMenu(event->globalPos());
+    }
+    event->accept();
+}
+
+void ResultsView::showMenuFromKeyboard() {
+    // On the current line, or at the list's corner when that line is out of view.
+    const QRect line = visualRect(currentIndex());
+    const QPoint at = viewport()->rect().contains(line.center()) ? line.center() : QPoint(0, 0);
+    showMenu(viewport()->mapToGlobal(at));
+}
+
+void ResultsView::showMenu(const QPoint& globalPosition) {
+    const bool anySelected = selectionModel() != nullptr && selectionModel()->hasSelection();
+    copyAction_->setEnabled(anySelected);
+    copyOffsetAction_->setEnabled(anySelected);
+    previewAction_->setEnabled(currentIndex().isValid());
+    menu_->popup(globalPosition);
+}
+
+void ResultsView::tellAccessibility(QAccessible::Event event, int row) {
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    QAccessibleEvent accessibleEvent(this, event);
+    accessibleEvent.setChild(row);
+    QAccessible::updateAccessibility(&accessibleEvent);
+}
+
+void ResultsView::focusInEvent(QFocusEvent* event) {
+    QAbstractItemView::focusInEvent(event);
+    if (currentIndex().isValid()) {
+        tellAccessibility(QAccessible::Focus, currentIndex().row());
+    }
+}
+
+void ResultsView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QAbstractItemView::currentChanged(current, previous);
+    if (current.isValid() && hasFocus()) {
+        tellAccessibility(QAccessible::Focus, current.row());
+    }
+}
+
+void ResultsView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+    QAbstractItemView::selectionChanged(selected, deselected);
+    // Ranges, not indexes: a selection can span millions of lines.
+    if (!deselected.isEmpty()) {
+        tellAccessibility(QAccessible::SelectionRemove, deselected.first().top());
+    }
+    if (!selected.isEmpty()) {
+        const QItemSelection now = selectionModel()->selection();
+        const bool single = now.size() == 1 && now.first().top() == now.first().bottom();
+        tellAccessibility(single ? QAccessible::Selection : QAccessible::SelectionAdd, selected.first().top());
+    }
 }
 
 }  // namespace kinfold
