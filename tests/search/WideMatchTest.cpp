@@ -319,6 +319,34 @@ TEST(WidePattern, LengthAndLimitsFollowTheWidth) {
     EXPECT_EQ(CompiledPattern::fromPattern(p).options(), MatchOptions{});
 }
 
+// 1000 entries rising by the largest steps a values file holds reach past
+// 2^24 but stay inside 2^32; nothing wraps.
+TEST(WidePattern, ThousandEntriesOfTheLargestSteps) {
+    struct Step {
+        std::int16_t direction;
+        std::int16_t difference;
+        std::int64_t rise;
+    };
+    for (const Step step : {Step{1, 32767, 32767}, Step{-1, -32768, 32768}}) {
+        const std::vector<std::int16_t> directions(1001, step.direction);
+        const std::vector<std::int16_t> differences(1001, step.difference);
+        std::vector<std::int64_t> run;
+        for (std::int64_t i = 0; i < 1000; ++i) {
+            run.push_back(5 + i * step.rise);
+        }
+        for (const int width : {24, 32}) {
+            // At 24 bits the run is written wrapped at 2^24, which must not match.
+            std::vector<std::uint8_t> bytes = encode(run, options(width, kBig));
+            bytes.insert(bytes.begin(), 0x7F);
+            const CompiledPattern c = CompiledPattern::compile(1000, directions, differences, options(width, kBig));
+            std::vector<std::uint64_t> found;
+            findMatches(c, bytes, 0, found);
+            EXPECT_EQ(found, width == 32 ? std::vector<std::uint64_t>{1} : std::vector<std::uint64_t>{})
+                << width << " bits, rise " << step.rise;
+        }
+    }
+}
+
 TEST(WidePattern, FilterPrefersStepsWithALowByte) {
     // Steps of 256 leave the lowest byte alone, so they filter no better than equality.
     const CompiledPattern c = CompiledPattern::fromPattern(typedPattern({0, 10, 20, 25600}), options(16, kLittle));
