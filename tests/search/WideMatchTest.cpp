@@ -278,35 +278,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RepeatCase{"Width16SkippedEntryStaysFree", 16, true, {0x148, 0x165, 0xFFFF, 0x165}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct InsideCase {
-    const char* name;
-    ByteOrder order;
-    std::vector<std::uint8_t> inside;
-    bool passes;
-};
-
-void PrintTo(const InsideCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class WidePassesInside : public ::testing::TestWithParam<InsideCase> {};
-
-// A 16-bit pattern whose second value is the first plus 2.
-TEST_P(WidePassesInside, ChecksOnlyWholeValues) {
-    const SearchPattern p = typedPattern({10, 12, 14});
-    const CompiledPattern compiled = CompiledPattern::fromPattern(p, options(16, GetParam().order));
-    EXPECT_EQ(compiled.passesInside(GetParam().inside), GetParam().passes);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, WidePassesInside,
-                         ::testing::Values(InsideCase{"HalfAValue", kLittle, {0x41}, true},
-                                           InsideCase{"SecondValueCut", kLittle, {0x41, 0x00, 0x44}, true},
-                                           InsideCase{"SecondValuePasses", kLittle, {0xFF, 0x00, 0x01, 0x01}, true},
-                                           InsideCase{"SecondValueFails", kLittle, {0x41, 0x00, 0x43, 0x01}, false},
-                                           InsideCase{"BigPasses", kBig, {0x00, 0xFF, 0x01, 0x01, 0x7F}, true},
-                                           InsideCase{"BigFails", kBig, {0x00, 0xFF, 0x00, 0x01}, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
 TEST(WidePattern, LengthAndLimitsFollowTheWidth) {
     const SearchPattern p = typedPattern({0, 32767});
     for (int width : {8, 16, 24, 32}) {
