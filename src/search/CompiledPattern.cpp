@@ -147,13 +147,13 @@ bool CompiledPattern::passesInside(std::span<const std::uint8_t> inside) const {
     if (inside.size() < unitBytes_) {
         return true;
     }
-    const std::int64_t first = readUnit(inside.data(), static_cast<int>(unitBytes_), options_.byteOrder);
+    const int unit = static_cast<int>(unitBytes_);
+    const std::int64_t first = readUnit(inside.data(), unit, options_.byteOrder);
     for (const PatternCheck& c : checks_) {
         if (c.distance + unitBytes_ > inside.size()) {
             break;
         }
-        const std::int64_t value = readUnit(inside.data() + c.distance, static_cast<int>(unitBytes_), options_.byteOrder);
-        if (value - first != c.expected) {
+        if (std::int64_t{readUnit(inside.data() + c.distance, unit, options_.byteOrder)} - first != c.expected) {
             return false;
         }
     }

@@ -26,8 +26,9 @@ struct PatternCheck {
 // expected difference from the first value is the signed sum of the steps of
 // all checked entries up to j; entries with any other direction are not
 // checked, except that with exactRepeats an entry of direction 0 that was
-// not skipped must equal the value before it. A default-constructed pattern
-// is not valid and matches nothing.
+// not skipped must equal the last checked value before it (the one before a
+// run of skipped entries). A default-constructed pattern is not valid and
+// matches nothing.
 class CompiledPattern {
 public:
     static constexpr int kMinEntries = 2;
@@ -55,7 +56,7 @@ public:
     // The checks by increasing distance.
     std::span<const PatternCheck> checks() const { return checks_; }
 
-    // Whether some first byte lets every check hold; when not, nothing matches.
+    // Whether some first value lets every check hold; when not, nothing matches.
     bool canMatch() const { return valid() && lowestFirst_ <= highestFirst_; }
     // The range a first value must lie in for every check to stay within
     // 0..2^width - 1.
