@@ -15,11 +15,18 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <ostream>
 #include <string>
 
 namespace kinfold::test {
 namespace {
+
+// Test listings name a table's row instead of dumping its bytes.
+template <typename Case>
+    requires requires(const Case& c) { c.name; }
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const QByteArray kLoadable("2\r\n7,0,0\r\n9,2,1\r\n");
 
