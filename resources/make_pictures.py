@@ -33,16 +33,15 @@ def mix(a, b, num, den):
 # ---------------------------------------------------------------------------
 # The icon: five byte bars rising and falling, a magnifying glass over them.
 
-ICON_SIZE = 32
+# The icon is designed on a 32-pixel grid and drawn from that design at every
+# size, so the large icons are sharp rather than enlarged.
+DESIGN_SIZE = 32
+ICON_SIZES = (16, 32, 48, 64, 128, 256)
 SUB = 4  # sub-samples per pixel side, for smooth edges
 
 
-def icon_colour_at(sx, sy):
-    """The colour of one sub-sample; sx, sy are in 1/SUB pixel units, centred."""
-    # Sub-sample centre in 1/(2*SUB) pixel units keeps everything integral.
-    x2 = 2 * sx + 1
-    y2 = 2 * sy + 1
-    unit = 2 * SUB  # one pixel in these units
+def icon_colour_at(x2, y2, unit):
+    """The colour at the design point (x2 / unit, y2 / unit); unit is even."""
 
     # The glass: a ring centred at (19, 12), handle to the lower right.
     cx, cy = 19 * unit, 12 * unit
@@ -52,8 +51,8 @@ def icon_colour_at(sx, sy):
     inner = (6 * unit) ** 2
     # The handle: a thick segment from (24.5, 17.5) to (29.5, 28.5)
     # measured as the distance from the line through it, clipped to its length.
-    ax, ay = 49 * SUB, 35 * SUB  # (24.5, 17.5) in these units
-    bx, by = 59 * SUB, 57 * SUB  # (29.5, 28.5)
+    ax, ay = 49 * unit // 2, 35 * unit // 2  # (24.5, 17.5) in these units
+    bx, by = 59 * unit // 2, 57 * unit // 2  # (29.5, 28.5)
     vx, vy = bx - ax, by - ay
     wx, wy = x2 - ax, y2 - ay
     along = wx * vx + wy * vy
@@ -83,16 +82,20 @@ def icon_colour_at(sx, sy):
     return colour
 
 
-def draw_icon():
-    """Rows of (r, g, b) tuples, top row first."""
+def draw_icon(size):
+    """Rows of (r, g, b) tuples, top row first, size pixels square."""
+    # A sub-sample's centre, (2 * SUB * x + 2 * i + 1) / (2 * SUB) pixels, is
+    # that times DESIGN_SIZE / size in design pixels: integral in these units.
+    unit = 2 * SUB * size
     rows = []
-    for y in range(ICON_SIZE):
+    for y in range(size):
         row = []
-        for x in range(ICON_SIZE):
+        for x in range(size):
             total = [0, 0, 0]
             for j in range(SUB):
                 for i in range(SUB):
-                    c = icon_colour_at(x * SUB + i, y * SUB + j)
+                    c = icon_colour_at((2 * SUB * x + 2 * i + 1) * DESIGN_SIZE,
+                                       (2 * SUB * y + 2 * j + 1) * DESIGN_SIZE, unit)
                     for k in range(3):
                         total[k] += c[k]
             n = SUB * SUB
@@ -349,7 +352,7 @@ def make_gif(rows, palette):
 def main(argv):
     target = argv[1] if len(argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     os.makedirs(target, exist_ok=True)
-    icon = draw_icon()
+    icon = draw_icon(DESIGN_SIZE)
     palette = banner_palette()
     assert len(palette) == 256
     files = {
@@ -357,8 +360,14 @@ def main(argv):
         "kinfold-search.ico": make_ico(icon),
         "banner.gif": make_gif(draw_banner(), palette),
     }
+    # The desktop's icon sizes; the 32-pixel one is kinfold-search.png itself.
+    for size in ICON_SIZES:
+        if size != DESIGN_SIZE:
+            files[os.path.join("icons", "kinfold-search-%d.png" % size)] = make_png(draw_icon(size))
     for name, data in files.items():
-        with open(os.path.join(target, name), "wb") as f:
+        path = os.path.join(target, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
             f.write(data)
     return 0
 

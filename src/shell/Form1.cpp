@@ -10,6 +10,7 @@
 #include "shell/Clock.h"
 #include "shell/EventPump.h"
 #include "shell/FileChooser.h"
+#include "shell/FileDrop.h"
 #include "shell/FileWriting.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ResultsView.h"
@@ -82,6 +83,7 @@ Form1::Form1(Platform platform, QWidget* parent)
     setTabOrder();
     connectHandlers();
     Form_Load();
+    new FileDrop(*this);
 }
 
 Form1::~Form1() = default;
@@ -448,20 +450,39 @@ Form1::SaveOutcome Form1::saveValues() {
 
 void Form1::SaveVals_Click() { saveValues(); }
 
-void Form1::OpenVals_Click() {
+// Open Values asks this first when the pattern is unsaved; false when the
+// user cancelled.
+bool Form1::offerToSaveValues() {
     if (!pattern_.saved()) {
         const int answer = message(kSaveCurrentValues, kStyleSaveQuestion);
         if (answer == kAnswerCancel) {
-            return;
+            return false;
         }
         if (answer == kAnswerYes) {
             saveValues();
         }
     }
+    return true;
+}
+
+void Form1::OpenVals_Click() {
+    if (!offerToSaveValues()) {
+        return;
+    }
     const QString path = platform_.files.choose(FileChooser::Use::Open, kValuesFileFilter);
     if (path.isEmpty()) {
         return;
     }
+    loadValues(path);
+}
+
+void Form1::openValues(const QString& path) {
+    if (offerToSaveValues()) {
+        loadValues(path);
+    }
+}
+
+void Form1::loadValues(const QString& path) {
     // The whole file is read and checked before the pattern is touched, so a
     // bad file never costs the user the pattern they have.
     QByteArray contents;

@@ -62,6 +62,8 @@ public:
     bool ending() const { return ending_; }
     AboutForm* aboutForm() const { return aboutForm_; }
 
+    // Open Values with the file already chosen: the same question, checks and messages.
+    void openValues(const QString& path);
 
 public slots:
     void Form_Load();
@@ -99,6 +101,8 @@ private:
     void refuseValue();
     int message(const QString& text, int style = 64);
     SaveOutcome saveValues();
+    bool offerToSaveValues();
+    void loadValues(const QString& path);
     void endProgram();
 
     Platform platform_;

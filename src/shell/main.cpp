@@ -1,15 +1,26 @@
 #include "shell/Application.h"
 #include "shell/Clock.h"
+#include "shell/CommandLine.h"
 #include "shell/EventPump.h"
+#include "shell/ExternalFile.h"
 #include "shell/FileChooser.h"
 #include "shell/Form1.h"
 #include "shell/MessageBoxes.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     kinfold::setUpApplication();
+
+    const kinfold::CommandLine command = kinfold::readCommandLine(QApplication::arguments());
+    if (command.exitStatus) {
+        std::fputs(command.output.toLocal8Bit().constData(), stdout);
+        std::fputs(command.errors.toLocal8Bit().constData(), stderr);
+        return *command.exitStatus;
+    }
 
     kinfold::QtMessageBoxes messages;
     kinfold::QtFileChooser files;
@@ -19,5 +30,9 @@ int main(int argc, char* argv[]) {
     messages.setParentWidget(&window);
     files.setParentWidget(&window);
     window.show();
+    // Opened once the window shows, so any message about the file sits over it.
+    if (!command.file.isEmpty()) {
+        kinfold::openExternalFile(window, command.file);
+    }
     return QApplication::exec();
 }

@@ -2,7 +2,7 @@
 #   CHECK=entry     DESKTOP=<file>: the desktop entry holds the keys the menus need
 #   CHECK=validate  DESKTOP=<file>: desktop-file-validate accepts it (skipped without the tool)
 #   CHECK=install   BUILD_DIR=<dir> PREFIX=<dir> CONFIG=<cfg> EXPECT_PROGRAM=<0|1>:
-#                   `cmake --install` puts the program, the entry and the icon in place
+#                   `cmake --install` puts the program, the entry, the icons and the MIME package in place
 #   CHECK=pictures  PYTHON=<python3> SCRIPT=<make_pictures.py> SOURCE=<dir> OUT=<dir>:
 #                   the script draws the committed pictures byte for byte
 cmake_minimum_required(VERSION 3.25)
@@ -23,7 +23,7 @@ if(CHECK STREQUAL "entry")
     "Type=Application"
     "Name=Kinfold Search"
     "Comment=Find text and tables in ROM images by relative search"
-    "Exec=kinfold-search"
+    "Exec=kinfold-search %f"
     "Icon=kinfold-search"
     "Terminal=false"
     "Categories=Development<semicolon>")
@@ -63,7 +63,9 @@ elseif(CHECK STREQUAL "install")
   endif()
   set(wanted
     "share/applications/kinfold-search.desktop"
-    "share/icons/hicolor/32x32/apps/kinfold-search.png")
+    "share/icons/hicolor/32x32/apps/kinfold-search.png"
+    "share/icons/hicolor/128x128/apps/kinfold-search.png"
+    "share/mime/packages/kinfold-search.xml")
   if(EXPECT_PROGRAM)
     list(APPEND wanted "bin/kinfold-search")
   else()
@@ -87,14 +89,19 @@ elseif(CHECK STREQUAL "pictures")
   if(NOT rc EQUAL 0)
     fail("${SCRIPT} failed:\n${out}")
   endif()
-  foreach(name kinfold-search.png kinfold-search.ico banner.gif)
+  set(names kinfold-search.png kinfold-search.ico banner.gif)
+  foreach(size 16 48 64 128 256)
+    list(APPEND names icons/kinfold-search-${size}.png)
+  endforeach()
+  foreach(name IN LISTS names)
     execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${SOURCE}/${name}" "${OUT}/${name}"
                     RESULT_VARIABLE same)
     if(NOT same EQUAL 0)
       fail("${name}: the script draws other bytes than the committed file; run resources/make_pictures.py")
     endif()
   endforeach()
-  message(STATUS "the script redraws all three pictures byte for byte")
+  list(LENGTH names count)
+  message(STATUS "the script redraws all ${count} pictures byte for byte")
 
 else()
   fail("unknown CHECK '${CHECK}'")
