@@ -20,13 +20,13 @@ BlockReader::~BlockReader() {
             const std::lock_guard lock(mutex_);
             quit_ = true;
         }
-        posted_.notify_one();
+        wake_.notify_one();
         thread_.join();
     }
 }
 
 bool BlockReader::fail(std::string reason) {
-    reader_.close();
+    close();
     window_ = {};
     reason_ = std::move(reason);
     return false;
@@ -48,6 +48,10 @@ bool BlockReader::reserve(int b, std::size_t capacity) {
     return true;
 }
 
+std::size_t BlockReader::blockLength(std::uint64_t block) const {
+    return static_cast<std::size_t>(std::min<std::uint64_t>(blockSize_, size_ - block * blockSize_));
+}
+
 bool BlockReader::open(const std::filesystem::path& path) {
     close();
     window_ = {};
@@ -57,117 +61,143 @@ bool BlockReader::open(const std::filesystem::path& path) {
         return fail(reader_.reason());
     }
     size_ = reader_.size();
-    // A file within one block needs one buffer of its own size; a larger one two blocks.
-    const bool large = size_ > blockSize_;
-    const std::size_t capacity = overlap_ + (large ? blockSize_ : static_cast<std::size_t>(size_));
-    if (!reserve(0, capacity) || (large && !reserve(1, capacity))) {
-        return fail(kNoMemoryReason);
+    const std::uint64_t blocks = size_ / blockSize_ + (size_ % blockSize_ != 0 ? 1 : 0);
+    ahead_ = blocks > 1 && blockSize_ >= kMinReadAheadBlock;
+    if (ahead_ && !thread_.joinable()) {
+        try {
+            thread_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            ahead_ = false;  // no thread to be had: the blocks are read one after the other instead
+        }
+    }
+    // A file within one block needs one buffer of its own size; a larger one
+    // two blocks, or three when read ahead.
+    const std::size_t capacity = overlap_ + blockLength(0);
+    const int buffers = blocks <= 1 ? 1 : ahead_ ? 3 : 2;
+    for (int b = 0; b < buffers; ++b) {
+        if (!reserve(b, capacity)) {
+            return fail(kNoMemoryReason);
+        }
     }
     current_ = 0;
-    ahead_ = false;
-    if (large && blockSize_ >= kMinReadAheadBlock) {
-        if (!thread_.joinable()) {
-            try {
-                thread_ = std::thread([this] { run(); });
-            } catch (const std::system_error&) {
-                // No thread to be had: the blocks are read one after the other instead.
-            }
-        }
-        ahead_ = thread_.joinable();
+    {
+        const std::lock_guard lock(mutex_);
+        blocks_ = blocks;
+        taken_ = 0;
+        done_ = 0;
+        failed_ = false;
+        failReason_.clear();
+        active_ = ahead_;
     }
     if (ahead_) {
-        startRead(current_);
+        wake_.notify_one();
     }
     return true;
 }
 
 void BlockReader::close() {
-    if (inFlight_) {
-        finishRead();
+    if (ahead_) {
+        std::unique_lock lock(mutex_);
+        active_ = false;
+        ready_.wait(lock, [this] { return !reading_; });
     }
     reader_.close();
 }
 
+void BlockReader::place(int b, std::size_t keep, std::size_t got) {
+    std::uint8_t* block = buffers_[static_cast<std::size_t>(b)].get() + overlap_;
+    if (b != current_ && keep != 0) {
+        std::memcpy(block - keep, window_.data() + window_.size() - keep, keep);
+    }
+    current_ = b;
+    window_ = std::span<const std::uint8_t>(block - keep, keep + got);
+}
+
 bool BlockReader::advance(std::size_t keep) {
     keep = std::min({keep, overlap_, window_.size()});
-    if (!inFlight_) {
-        if (reader_.remaining() == 0) {
-            window_ = window_.last(keep);
-            return true;
-        }
-        // Without kept bytes the window's own buffer can take the block.
-        const int into = keep == 0 ? current_ : 1 - current_;
-        const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize_, reader_.remaining()));
-        if (!reserve(into, overlap_ + block)) {
-            return fail(kNoMemoryReason);
-        }
-        startRead(into);
+    if (taken_ == blocks_) {
+        window_ = window_.last(keep);
+        return true;
     }
-    const int into = readingInto_;
-    const std::optional<std::size_t> got = finishRead();
+    return ahead_ ? takeFromThread(keep) : readHere(keep);
+}
+
+bool BlockReader::readHere(std::size_t keep) {
+    // Without kept bytes the window's own buffer can take the block.
+    const int into = keep == 0 ? current_ : 1 - current_;
+    const std::size_t length = blockLength(taken_);
+    const std::span<std::uint8_t> block(buffers_[static_cast<std::size_t>(into)].get() + overlap_, length);
+    const std::optional<std::size_t> got = reader_.read(block);
     if (!got) {
         return fail(reader_.reason());
     }
-    std::uint8_t* block = buffers_[static_cast<std::size_t>(into)].get() + overlap_;
-    if (into != current_) {
-        if (keep != 0) {
-            std::memcpy(block - keep, window_.data() + window_.size() - keep, keep);
-        }
-        current_ = into;
-    } else {
-        keep = 0;  // a read into the window's own buffer was started with nothing to keep
-    }
-    window_ = std::span<const std::uint8_t>(block - keep, keep + *got);
-    if (ahead_ && reader_.remaining() != 0) {
-        startRead(1 - current_);
-    }
+    place(into, keep, *got);
+    ++taken_;  // the thread is not active: no lock needed
     return true;
 }
 
-void BlockReader::startRead(int b) {
-    const std::size_t room = capacity_[static_cast<std::size_t>(b)] - overlap_;
-    const std::span<std::uint8_t> into(buffers_[static_cast<std::size_t>(b)].get() + overlap_,
-                                       std::min(room, blockSize_));
-    inFlight_ = true;
-    readingInto_ = b;
-    if (!ahead_) {
-        readResult_ = reader_.read(into);
-        return;
+bool BlockReader::takeFromThread(std::size_t keep) {
+    const int into = static_cast<int>(taken_ % kBuffers);
+    std::size_t got = 0;
+    {
+        std::unique_lock lock(mutex_);
+        while (done_ <= taken_ && !failed_) {
+            if (reading_) {
+                ready_.wait(lock);
+            } else {
+                // The thread has not got to this block yet (it waits for a core,
+                // on a busy machine): reading it here beats waiting for that.
+                readNext(lock);
+                wake_.notify_one();
+            }
+        }
+        if (done_ <= taken_) {
+            std::string why = failReason_;
+            lock.unlock();
+            return fail(std::move(why));
+        }
+        got = got_[static_cast<std::size_t>(into)];
     }
+    // The buffer before is still the thread's to leave alone until taken_ moves on.
+    place(into, keep, got);
     {
         const std::lock_guard lock(mutex_);
-        job_ = into;
-        jobPosted_ = true;
+        ++taken_;
     }
-    posted_.notify_one();
+    wake_.notify_one();
+    return true;
 }
 
-std::optional<std::size_t> BlockReader::finishRead() {
-    inFlight_ = false;
-    if (!ahead_) {
-        return readResult_;
+void BlockReader::readNext(std::unique_lock<std::mutex>& lock) {
+    const auto b = static_cast<std::size_t>(done_ % kBuffers);
+    const std::span<std::uint8_t> into(buffers_[b].get() + overlap_, blockLength(done_));
+    reading_ = true;
+    lock.unlock();
+    const std::optional<std::size_t> got = reader_.read(into);
+    lock.lock();
+    reading_ = false;
+    if (got) {
+        got_[b] = *got;
+        ++done_;
+    } else {
+        failed_ = true;
+        failReason_ = reader_.reason();
     }
-    std::unique_lock lock(mutex_);
-    done_.wait(lock, [this] { return jobDone_; });
-    jobDone_ = false;
-    return jobResult_;
 }
 
 void BlockReader::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        posted_.wait(lock, [this] { return jobPosted_ || quit_; });
-        if (!jobPosted_) {
+        // Block done_ goes into buffer done_ % 3, which is free while it is at
+        // most one past the next block the caller takes.
+        wake_.wait(lock, [this] {
+            return quit_ || (active_ && !reading_ && !failed_ && done_ < blocks_ && done_ <= taken_ + 1);
+        });
+        if (quit_) {
             return;
         }
-        jobPosted_ = false;
-        const std::span<std::uint8_t> into = job_;
-        lock.unlock();
-        const std::optional<std::size_t> got = reader_.read(into);
-        lock.lock();
-        jobResult_ = got;
-        jobDone_ = true;
-        done_.notify_one();
+        readNext(lock);
+        ready_.notify_one();
     }
 }
 

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <span>
 #include <string>
 #include <thread>
@@ -19,12 +18,14 @@ namespace kinfold {
 // time, each new block placed right behind the last bytes the caller keeps of
 // the one before, so that a match can reach across the edge.
 //
-// Two buffers take turns. For a file larger than one block (of at least
-// kMinReadAheadBlock), a thread of the reader's own fills one buffer while the
-// caller works on the other, so that reading and matching overlap. The thread is started at the first such file
-// and kept for the files after it: a caller that goes through thousands of
-// small files starts no thread at all, and one that meets a large file starts
-// one. Memory stays at two blocks.
+// For a file larger than one block (of at least kMinReadAheadBlock), a thread
+// of the reader's own reads up to two blocks ahead into buffers of their own
+// while the caller works on the current one, so that reading and matching
+// overlap and the reading never waits for the caller to wake it. A caller
+// that finds the thread has not started on the block it needs reads it itself. The thread
+// is started at the first such file and kept for the files after it: a caller
+// that goes through thousands of small files starts no thread at all, and one
+// that meets a large file starts one. Memory stays at three blocks.
 class BlockReader {
 public:
     // Below this a block is read faster than the thread can be woken to read it.
@@ -61,45 +62,51 @@ public:
     const std::string& reason() const { return reason_; }
 
 private:
+    static constexpr int kBuffers = 3;
+
     bool fail(std::string reason);
     // Makes buffer b hold at least capacity bytes; false when memory runs out.
     bool reserve(int b, std::size_t capacity);
-    // Starts reading the next block into buffer b; without the thread, reads it at once.
-    void startRead(int b);
-    // The result of the read started last, once it is done.
-    std::optional<std::size_t> finishRead();
-    // The thread's loop: one read at a time, as startRead() posts them.
+    // The bytes of the file block `block` fills.
+    std::size_t blockLength(std::uint64_t block) const;
+    // Makes the window the kept bytes and the got bytes read into buffer b.
+    void place(int b, std::size_t keep, std::size_t got);
+    // The next block, read here and now or taken from the thread; false on failure.
+    bool readHere(std::size_t keep);
+    bool takeFromThread(std::size_t keep);
+    // Reads block done_ into its buffer, with the lock let go meanwhile;
+    // whoever calls it holds the lock and found reading_ unset.
+    void readNext(std::unique_lock<std::mutex>& lock);
+    // The thread's loop: reads blocks in order while there are free buffers.
     void run();
 
     const std::size_t blockSize_;
     const std::size_t overlap_;
     // Buffer b holds overlap_ bytes of room for the kept bytes, then the block.
-    std::unique_ptr<std::uint8_t[]> buffers_[2];
-    std::size_t capacity_[2] = {0, 0};
+    std::unique_ptr<std::uint8_t[]> buffers_[kBuffers];
+    std::size_t capacity_[kBuffers] = {0, 0, 0};
     int current_ = 0;  // the buffer the window lies in
     std::span<const std::uint8_t> window_;
     std::uint64_t size_ = 0;
     std::string reason_;
+    bool ahead_ = false;  // whether this file's blocks are read by the thread
 
-    // Whether this file's blocks are read by the thread.
-    bool ahead_ = false;
-    // Whether a read was started and its result not yet taken, and into which buffer.
-    bool inFlight_ = false;
-    int readingInto_ = 0;
-    // The result of a read done at once, without the thread.
-    std::optional<std::size_t> readResult_;
-
-    // reader_ belongs to the thread from startRead() until finishRead() has
-    // seen the read done, and to the caller at all other times.
+    // reader_ is used by whoever set reading_ (the thread, or the caller when
+    // the thread is late), and by the caller while the thread is not active_.
     FileReader reader_;
     std::mutex mutex_;
-    std::condition_variable posted_;
-    std::condition_variable done_;
-    std::span<std::uint8_t> job_;  // under mutex_
-    bool jobPosted_ = false;       // under mutex_
-    bool jobDone_ = false;         // under mutex_
-    std::optional<std::size_t> jobResult_;  // under mutex_
-    bool quit_ = false;            // under mutex_
+    std::condition_variable wake_;   // for the thread: a buffer came free, or quit
+    std::condition_variable ready_;  // for the caller: a block was read, or the thread stopped reading
+    // Under mutex_:
+    std::uint64_t blocks_ = 0;  // the file's blocks
+    std::uint64_t taken_ = 0;   // blocks handed to the caller
+    std::uint64_t done_ = 0;    // blocks read
+    std::size_t got_[kBuffers] = {0, 0, 0};  // the bytes read into each buffer
+    bool active_ = false;
+    bool reading_ = false;
+    bool failed_ = false;
+    std::string failReason_;
+    bool quit_ = false;
     std::thread thread_;
 };
 

@@ -629,7 +629,7 @@ TEST(FileScannerReadAhead, AgreesWithThePlainScan) {
 
 struct ShrinkCase {
     const char* name;
-    std::uint64_t newSize;  // at least three blocks: the blocks up to the one read ahead stay whole
+    std::uint64_t newSize;  // at least four blocks: the blocks up to those read ahead stay whole
 };
 
 void PrintTo(const ShrinkCase& c, std::ostream* os) {
@@ -649,7 +649,7 @@ TEST_P(ShrinkingFile, KeepsTheMatchesSoFarAndNamesTheFile) {
     FileScanner scanner(fromTyped({10, 8}).compile(), kAheadBlock);
     ASSERT_TRUE(scanner.open(path));
     std::vector<std::uint64_t> matches;
-    scanner.scanUntil(kAheadBlock + 5000, matches);  // in the second block, with the third read ahead
+    scanner.scanUntil(kAheadBlock + 5000, matches);  // in the second block, with two more read ahead
     std::filesystem::resize_file(path, GetParam().newSize);
     while (!scanner.finished()) {
         scanner.scanUntil(scanner.position() + 32768, matches);
@@ -673,9 +673,9 @@ TEST_P(ShrinkingFile, KeepsTheMatchesSoFarAndNamesTheFile) {
 
 INSTANTIATE_TEST_SUITE_P(Table, ShrinkingFile,
                          ::testing::Values(ShrinkCase{"InsideALaterBlock", 5 * kAheadBlock + 1234},
-                                           ShrinkCase{"OnABlockEdge", 4 * kAheadBlock},
+                                           ShrinkCase{"OnABlockEdge", 5 * kAheadBlock},
                                            ShrinkCase{"ByOneByte", 8 * kAheadBlock - 1},
-                                           ShrinkCase{"RightAfterTheBlockReadAhead", 3 * kAheadBlock + 1}),
+                                           ShrinkCase{"RightAfterTheBlocksReadAhead", 4 * kAheadBlock + 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Each case stops, moves or drops a scanner while a block may be in flight,
