@@ -30,7 +30,7 @@ namespace kinfold {
 // The file is read in blocks of blockSize bytes, each after the last
 // length - 1 bytes of the one before. A file larger than one block has its
 // next block read on a thread of the scanner's own while the current one is
-// matched (see BlockReader), so memory stays at about two blocks.
+// matched (see BlockReader), so memory stays at three blocks at most.
 class FileScanner {
 public:
     static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;

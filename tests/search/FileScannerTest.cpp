@@ -678,95 +678,24 @@ INSTANTIATE_TEST_SUITE_P(Table, ShrinkingFile,
                                            ShrinkCase{"RightAfterTheBlocksReadAhead", 4 * kAheadBlock + 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Each case stops, moves or drops a scanner while a block may be in flight,
-// then finishes the search somehow; the outcome must be the plain scan's.
+// Each case stops, moves or drops a scanner at a position where blocks may be
+// in flight, then finishes the search; the outcome must be the plain scan's.
+enum class Interruption { Close, Reopen, Move, MoveOverAnother, Drop };
+
 struct InterruptCase {
     const char* name;
-    ScanRun (*run)(const CompiledPattern& pattern, const std::filesystem::path& path);
+    Interruption how;
+    std::uint64_t at;
 };
 
 void PrintTo(const InterruptCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-ScanRun closeRightAfterOpen(const CompiledPattern& pattern, const std::filesystem::path& path) {
-    FileScanner scanner(pattern, kAheadBlock);
-    EXPECT_TRUE(scanner.open(path));
-    scanner.close();
-    EXPECT_TRUE(scanner.finished());
-    EXPECT_EQ(scanner.position(), 0u);
-    EXPECT_TRUE(scanner.open(path));
-    return runLikeTheWindow(scanner);
-}
-
-ScanRun closeMidScan(const CompiledPattern& pattern, const std::filesystem::path& path) {
-    FileScanner scanner(pattern, kAheadBlock);
-    EXPECT_TRUE(scanner.open(path));
-    std::vector<std::uint64_t> dropped;
-    scanner.scanUntil(2 * kAheadBlock + 7, dropped);
-    scanner.close();
-    EXPECT_EQ(scanner.position(), 2 * kAheadBlock + 7);
-    scanner.scanUntil(4 * kAheadBlock, dropped);
-    EXPECT_EQ(scanner.position(), 2 * kAheadBlock + 7);
-    EXPECT_FALSE(scanner.error().has_value());
-    EXPECT_TRUE(scanner.open(path));
-    return runLikeTheWindow(scanner);
-}
-
-ScanRun reopenMidScan(const CompiledPattern& pattern, const std::filesystem::path& path) {
-    FileScanner scanner(pattern, kAheadBlock);
-    EXPECT_TRUE(scanner.open(path));
-    std::vector<std::uint64_t> dropped;
-    scanner.scanUntil(kAheadBlock + 1, dropped);
-    EXPECT_TRUE(scanner.open(path));
-    return runLikeTheWindow(scanner);
-}
-
-ScanRun moveMidScan(const CompiledPattern& pattern, const std::filesystem::path& path) {
-    FileScanner scanner(pattern, kAheadBlock);
-    EXPECT_TRUE(scanner.open(path));
-    ScanRun run;
-    scanner.scanUntil(kAheadBlock - 3, run.matches);
-    FileScanner moved(std::move(scanner));
-    const ScanRun rest = runLikeTheWindow(moved);
-    run.matches.insert(run.matches.end(), rest.matches.begin(), rest.matches.end());
-    run.last = rest.last;
-    run.error = rest.error;
-    return run;
-}
-
-ScanRun moveOverAScanInFlight(const CompiledPattern& pattern, const std::filesystem::path& path) {
-    FileScanner target(pattern, kAheadBlock);
-    EXPECT_TRUE(target.open(path));
-    std::vector<std::uint64_t> dropped;
-    target.scanUntil(3 * kAheadBlock, dropped);
-    FileScanner source(pattern, 2 * kAheadBlock);
-    EXPECT_TRUE(source.open(path));
-    ScanRun run;
-    source.scanUntil(2 * kAheadBlock + 1, run.matches);
-    target = std::move(source);
-    const ScanRun rest = runLikeTheWindow(target);
-    run.matches.insert(run.matches.end(), rest.matches.begin(), rest.matches.end());
-    run.last = rest.last;
-    run.error = rest.error;
-    return run;
-}
-
-ScanRun dropMidScan(const CompiledPattern& pattern, const std::filesystem::path& path) {
-    for (int i = 0; i < 20; ++i) {
-        auto dropped = std::make_unique<FileScanner>(pattern, kAheadBlock);
-        EXPECT_TRUE(dropped->open(path));
-        std::vector<std::uint64_t> matches;
-        dropped->scanUntil(static_cast<std::uint64_t>(i) * 4099, matches);
-    }
-    FileScanner scanner(pattern, kAheadBlock);
-    EXPECT_TRUE(scanner.open(path));
-    return runLikeTheWindow(scanner);
-}
-
 class InterruptedScan : public ::testing::TestWithParam<InterruptCase> {};
 
 TEST_P(InterruptedScan, EndsAsThePlainScan) {
+    const InterruptCase& c = GetParam();
     std::mt19937_64 random(42);
     TempFolder folder;
     const RawPattern pattern = fromTyped({72, 101, 108, 108, 111});
@@ -775,19 +704,62 @@ TEST_P(InterruptedScan, EndsAsThePlainScan) {
     const auto reference = referenceScan(pattern, bytes);
     ASSERT_GT(reference.matches.size(), 10u);
     const auto path = folder.write("rom.bin", bytes);
-    const ScanRun run = GetParam().run(pattern.compile(), path);
+
+    auto first = std::make_unique<FileScanner>(pattern.compile(), kAheadBlock);
+    ASSERT_TRUE(first->open(path));
+    std::vector<std::uint64_t> before;
+    first->scanUntil(c.at, before);
+    ScanRun run;
+    switch (c.how) {
+    case Interruption::Close:
+        first->close();
+        first->scanUntil(4 * kAheadBlock, before);
+        EXPECT_EQ(first->position(), c.at);
+        EXPECT_FALSE(first->error().has_value());
+        [[fallthrough]];
+    case Interruption::Reopen:
+        ASSERT_TRUE(first->open(path));
+        run = runLikeTheWindow(*first);
+        break;
+    case Interruption::Move: {
+        FileScanner moved(std::move(*first));
+        run = runLikeTheWindow(moved);
+        run.matches.insert(run.matches.begin(), before.begin(), before.end());
+        break;
+    }
+    case Interruption::MoveOverAnother: {
+        FileScanner other(pattern.compile(), 2 * kAheadBlock);
+        ASSERT_TRUE(other.open(path));
+        std::vector<std::uint64_t> dropped;
+        other.scanUntil(3 * kAheadBlock, dropped);
+        other = std::move(*first);
+        run = runLikeTheWindow(other);
+        run.matches.insert(run.matches.begin(), before.begin(), before.end());
+        break;
+    }
+    case Interruption::Drop: {
+        first.reset();
+        FileScanner again(pattern.compile(), kAheadBlock);
+        ASSERT_TRUE(again.open(path));
+        run = runLikeTheWindow(again);
+        break;
+    }
+    }
     EXPECT_EQ(run.matches, reference.matches);
     EXPECT_EQ(run.last, reference.lastPosition);
     EXPECT_FALSE(run.error.has_value());
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, InterruptedScan,
-                         ::testing::Values(InterruptCase{"CloseRightAfterOpen", closeRightAfterOpen},
-                                           InterruptCase{"CloseMidScan", closeMidScan},
-                                           InterruptCase{"ReopenMidScan", reopenMidScan},
-                                           InterruptCase{"MoveMidScan", moveMidScan},
-                                           InterruptCase{"MoveOverAScanInFlight", moveOverAScanInFlight},
-                                           InterruptCase{"DropMidScan", dropMidScan}),
+                         ::testing::Values(InterruptCase{"CloseRightAfterOpen", Interruption::Close, 0},
+                                           InterruptCase{"CloseMidScan", Interruption::Close, 2 * kAheadBlock + 7},
+                                           InterruptCase{"ReopenMidScan", Interruption::Reopen, kAheadBlock + 1},
+                                           InterruptCase{"MoveRightAfterOpen", Interruption::Move, 0},
+                                           InterruptCase{"MoveMidScan", Interruption::Move, kAheadBlock - 3},
+                                           InterruptCase{"MoveOverAScanInFlight", Interruption::MoveOverAnother,
+                                                         2 * kAheadBlock + 1},
+                                           InterruptCase{"DropRightAfterOpen", Interruption::Drop, 0},
+                                           InterruptCase{"DropMidScan", Interruption::Drop, 3 * kAheadBlock}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
