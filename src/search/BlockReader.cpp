@@ -3,7 +3,6 @@
 #include "search/ScanError.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <new>
 #include <system_error>
@@ -86,7 +85,6 @@ bool BlockReader::open(const std::filesystem::path& path) {
         blocks_ = blocks;
         taken_ = 0;
         done_ = 0;
-        published_.store(0, std::memory_order_relaxed);
         failed_ = false;
         failReason_.clear();
         active_ = ahead_;
@@ -145,11 +143,7 @@ bool BlockReader::takeFromThread(std::size_t keep) {
         std::unique_lock lock(mutex_);
         while (done_ <= taken_ && !failed_) {
             if (reading_) {
-                // The block is usually moments from done: a short spin spares
-                // the sleep and the wake-up, which cost as much as a block.
-                if (!spinUntilRead(lock)) {
-                    ready_.wait(lock);
-                }
+                ready_.wait(lock);
             } else {
                 // The thread has not got to this block yet (it waits for a core,
                 // on a busy machine): reading it here beats waiting for that.
@@ -174,17 +168,6 @@ bool BlockReader::takeFromThread(std::size_t keep) {
     return true;
 }
 
-bool BlockReader::spinUntilRead(std::unique_lock<std::mutex>& lock) {
-    const std::uint64_t wanted = taken_;
-    lock.unlock();
-    const auto until = std::chrono::steady_clock::now() + kSpin;
-    while (published_.load(std::memory_order_acquire) <= wanted && std::chrono::steady_clock::now() < until) {
-        std::this_thread::yield();
-    }
-    lock.lock();
-    return done_ > taken_ || failed_ || !reading_;
-}
-
 void BlockReader::readNext(std::unique_lock<std::mutex>& lock) {
     const auto b = static_cast<std::size_t>(done_ % kBuffers);
     const std::span<std::uint8_t> into(buffers_[b].get() + overlap_, blockLength(done_));
@@ -196,7 +179,6 @@ void BlockReader::readNext(std::unique_lock<std::mutex>& lock) {
     if (got) {
         got_[b] = *got;
         ++done_;
-        published_.store(done_, std::memory_order_release);
     } else {
         failed_ = true;
         failReason_ = reader_.reason();

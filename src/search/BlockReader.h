@@ -2,8 +2,6 @@
 
 #include "search/FileReader.h"
 
-#include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -65,8 +63,6 @@ public:
 
 private:
     static constexpr int kBuffers = 3;
-    // About the time a block of 1 MiB takes to read from the page cache.
-    static constexpr std::chrono::microseconds kSpin{50};
 
     bool fail(std::string reason);
     // Makes buffer b hold at least capacity bytes; false when memory runs out.
@@ -81,8 +77,6 @@ private:
     // Reads block done_ into its buffer, with the lock let go meanwhile;
     // whoever calls it holds the lock and found reading_ unset.
     void readNext(std::unique_lock<std::mutex>& lock);
-    // Waits a little for the thread's read without sleeping; true when it ended.
-    bool spinUntilRead(std::unique_lock<std::mutex>& lock);
     // The thread's loop: reads blocks in order while there are free buffers.
     void run();
 
@@ -107,7 +101,6 @@ private:
     std::uint64_t blocks_ = 0;  // the file's blocks
     std::uint64_t taken_ = 0;   // blocks handed to the caller
     std::uint64_t done_ = 0;    // blocks read
-    std::atomic<std::uint64_t> published_{0};  // done_, for a look without the lock
     std::size_t got_[kBuffers] = {0, 0, 0};  // the bytes read into each buffer
     bool active_ = false;
     bool reading_ = false;
