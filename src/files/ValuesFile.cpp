@@ -9,6 +9,15 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LittleEndianMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
+
+// UTF-16 without a mark: a digit or sign with a zero byte on one side of it.
+bool looksLikeUtf16(std::string_view bytes) {
+    return bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0');
+}
+
 // A field longer than this is cut short when it is quoted in an error.
 constexpr std::size_t kQuotedFieldLimit = 40;
 
@@ -20,14 +29,25 @@ std::string_view trimBlanks(std::string_view s) {
     return s;
 }
 
-// The field as an error message shows it: quoted, cut short when long, with
-// control bytes shown as '?' so that the message stays one readable line.
+// The field as an error message shows it: quoted, cut short when long, and
+// with every byte that is not printable ASCII written as \xHH (a backslash as
+// \\), so that the message stays one line of valid text and shows what is
+// really there: a control byte, an invisible mark, a look-alike digit.
 std::string quoted(std::string_view field) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out = "\"";
     const bool cut = field.size() > kQuotedFieldLimit;
     for (char c : field.substr(0, kQuotedFieldLimit)) {
         const auto b = static_cast<unsigned char>(c);
-        out += (b < 0x20 || b == 0x7F) ? '?' : c;
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (b < 0x20 || b >= 0x7F) {
+            out += "\\x";
+            out += kHex[b >> 4];
+            out += kHex[b & 0xF];
+        } else {
+            out += c;
+        }
     }
     if (cut) out += "...";
     out += '"';
@@ -151,6 +171,12 @@ std::string ValuesFileError::describe() const {
 }
 
 std::variant<std::vector<StoredEntry>, ValuesFileError> readValuesFile(std::string_view bytes) {
+    // Windows editors start UTF-8 text with a byte-order mark; the numbers after it are what counts.
+    if (bytes.starts_with(kUtf8Mark)) bytes.remove_prefix(kUtf8Mark.size());
+    if (bytes.starts_with(kUtf16LittleEndianMark) || bytes.starts_with(kUtf16BigEndianMark) ||
+        looksLikeUtf16(bytes)) {
+        return ValuesFileError{0, "the file is not a text file of numbers: it is saved as UTF-16"};
+    }
     FieldReader fields(bytes);
     const std::optional<Field> countField = fields.next();
     if (!countField) return ValuesFileError{0, "the file is empty: it has no count of entries"};

@@ -30,6 +30,9 @@ struct ValuesFileError {
 // ignored, blank lines are skipped, and whatever follows the last entry is
 // ignored. Every field must be a whole number (optional sign, digits only):
 // the count within 0..1000, the entries' numbers within -32768..32767.
+// A UTF-8 byte-order mark at the very start is passed over; UTF-16 text is
+// refused as a whole. Errors quote a field's bytes that are not printable
+// ASCII as \xHH.
 std::variant<std::vector<StoredEntry>, ValuesFileError> readValuesFile(std::string_view bytes);
 
 }  // namespace kinfold

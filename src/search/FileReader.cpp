@@ -114,6 +114,21 @@ bool FileReader::openFile(const std::filesystem::path& path) {
     if (!S_ISREG(info.st_mode) || info.st_size < 0) {
         return fail(kNotAFileReason);
     }
+    // A size of 0 is either an empty file or one the system makes up as it is
+    // read (/proc): the scan needs the size up front, so the second kind is refused.
+    if (info.st_size == 0) {
+        unsigned char probe = 0;
+        ssize_t n = 0;
+        do {
+            n = ::read(fd_, &probe, 1);
+        } while (n < 0 && errno == EINTR);
+        if (n > 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))) {
+            return fail(kNoSizeReason);
+        }
+        if (n < 0) {
+            return fail(errorReason(errno));
+        }
+    }
     const int flags = ::fcntl(fd_, F_GETFL);
     if (flags >= 0) {
         ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
@@ -181,6 +196,9 @@ bool FileReader::openFile(const std::filesystem::path& path) {
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec) {
         return fail(errorReason(ec));
+    }
+    if (size == 0 && std::fgetc(file_) != EOF) {
+        return fail(kNoSizeReason);
     }
     size_ = size;
     return true;

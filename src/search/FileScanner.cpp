@@ -1,24 +1,36 @@
 #include "search/FileScanner.h"
 
 #include <algorithm>
-#include <cstring>
+#include <new>
 #include <span>
 #include <utility>
 
 namespace kinfold {
 
+namespace {
+
+std::unique_ptr<BlockReader> makeBlockReader(const CompiledPattern& pattern, std::size_t blockSize) {
+    // A candidate keeps its first length - 1 bytes in front of the next block.
+    return std::make_unique<BlockReader>(blockSize, pattern.valid() ? pattern.length() - 1 : 0);
+}
+
+}  // namespace
+
 FileScanner::FileScanner(const CompiledPattern& pattern, std::size_t blockSize, Isa isa)
-    : pattern_(pattern), blockSize_(std::max<std::size_t>(blockSize, 1)), isa_(isaAvailable(isa) ? isa : bestIsa()) {}
+    : pattern_(pattern),
+      blockSize_(std::clamp<std::size_t>(blockSize, 1, kMaxBlockSize)),
+      isa_(isaAvailable(isa) ? isa : bestIsa()),
+      blocks_(makeBlockReader(pattern_, blockSize_)) {}
 
 FileScanner::FileScanner(FileScanner&& other) noexcept
     : pattern_(std::move(other.pattern_)),
       blockSize_(other.blockSize_),
       isa_(other.isa_),
-      reader_(std::move(other.reader_)),
+      blocks_(std::move(other.blocks_)),
       path_(std::move(other.path_)),
-      buffer_(std::move(other.buffer_)),
+      buffer_(std::exchange(other.buffer_, nullptr)),
       bufferStart_(other.bufferStart_),
-      bufferLength_(other.bufferLength_),
+      bufferLength_(std::exchange(other.bufferLength_, 0)),
       fileSize_(other.fileSize_),
       next_(other.next_),
       finished_(std::exchange(other.finished_, true)),
@@ -29,11 +41,12 @@ FileScanner& FileScanner::operator=(FileScanner&& other) noexcept {
         pattern_ = std::move(other.pattern_);
         blockSize_ = other.blockSize_;
         isa_ = other.isa_;
-        reader_ = std::move(other.reader_);
+        // The block reader given up here finishes its read in flight before it goes.
+        blocks_ = std::move(other.blocks_);
         path_ = std::move(other.path_);
-        buffer_ = std::move(other.buffer_);
+        buffer_ = std::exchange(other.buffer_, nullptr);
         bufferStart_ = other.bufferStart_;
-        bufferLength_ = other.bufferLength_;
+        bufferLength_ = std::exchange(other.bufferLength_, 0);
         fileSize_ = other.fileSize_;
         next_ = other.next_;
         finished_ = std::exchange(other.finished_, true);
@@ -43,8 +56,9 @@ FileScanner& FileScanner::operator=(FileScanner&& other) noexcept {
 }
 
 bool FileScanner::open(const std::filesystem::path& path) {
-    reader_.close();
+    close();
     path_ = pathText(path);
+    buffer_ = nullptr;
     bufferStart_ = 0;
     bufferLength_ = 0;
     fileSize_ = 0;
@@ -55,19 +69,27 @@ bool FileScanner::open(const std::filesystem::path& path) {
         error_ = ScanError{path_, kBadPatternReason, ScanError::Stage::Open, 0};
         return false;
     }
-    if (!reader_.open(path)) {
-        error_ = ScanError{path_, reader_.reason(), ScanError::Stage::Open, 0};
+    if (!blocks_) {
+        try {
+            blocks_ = makeBlockReader(pattern_, blockSize_);  // this scanner was moved from
+        } catch (const std::bad_alloc&) {
+            error_ = ScanError{path_, kNoMemoryReason, ScanError::Stage::Open, 0};
+            return false;
+        }
+    }
+    if (!blocks_->open(path)) {
+        error_ = ScanError{path_, blocks_->reason(), ScanError::Stage::Open, 0};
         return false;
     }
-    fileSize_ = reader_.size();
-    // A block after the last length - 1 bytes of the one before.
-    buffer_.resize(blockSize_ + pattern_.length() - 1);
+    fileSize_ = blocks_->size();
     finished_ = false;
     return true;
 }
 
 void FileScanner::close() {
-    reader_.close();
+    if (blocks_) {
+        blocks_->close();
+    }
     finished_ = true;
 }
 
@@ -76,26 +98,25 @@ void FileScanner::failRead(const std::string& reason) {
     close();
 }
 
-// Moves the bytes from the next candidate on to the front and reads blocks
-// after them until the next candidate is whole or the file has no more.
+// Keeps the bytes from the next candidate on and takes blocks after them
+// until the next candidate is whole or the file has no more.
 bool FileScanner::refill() {
-    const std::uint64_t bufferEnd = bufferStart_ + bufferLength_;
-    const auto kept = static_cast<std::size_t>(bufferEnd - next_);
-    if (kept != 0) {
-        std::memmove(buffer_.data(), buffer_.data() + (next_ - bufferStart_), kept);
-    }
-    bufferStart_ = next_;
-    bufferLength_ = kept;
     const std::uint64_t target = std::min<std::uint64_t>(next_ + pattern_.length(), fileSize_);
     while (bufferStart_ + bufferLength_ < target) {
-        const std::size_t room = std::min(blockSize_, buffer_.size() - bufferLength_);
-        const std::optional<std::size_t> got =
-            reader_.read(std::span<std::uint8_t>(buffer_.data() + bufferLength_, room));
-        if (!got) {
-            failRead(reader_.reason());
+        const auto kept = static_cast<std::size_t>(bufferStart_ + bufferLength_ - next_);
+        if (!blocks_->advance(kept)) {
+            failRead(blocks_->reason());
             return false;
         }
-        bufferLength_ += *got;
+        const std::span<const std::uint8_t> window = blocks_->window();
+        buffer_ = window.data();
+        bufferStart_ = next_;
+        bufferLength_ = window.size();
+        if (bufferLength_ <= kept) {
+            // The reader stops at the size seen at open, so this means the file lost bytes.
+            failRead(kShrankReason);
+            return false;
+        }
     }
     return true;
 }
@@ -110,7 +131,7 @@ void FileScanner::scanUntil(std::uint64_t untilPosition, std::vector<std::uint64
             }
             const std::uint64_t inBuffer = bufferStart_ + bufferLength_ - n + 1 - next_;
             const std::uint64_t count = std::min(inBuffer, untilPosition - next_);
-            findMatches(pattern_, buffer_.data() + (next_ - bufferStart_), static_cast<std::size_t>(count), next_,
+            findMatches(pattern_, buffer_ + (next_ - bufferStart_), static_cast<std::size_t>(count), next_,
                         matches, isa_);
             next_ += count;
             continue;
@@ -121,7 +142,7 @@ void FileScanner::scanUntil(std::uint64_t untilPosition, std::vector<std::uint64
             return;
         }
         const auto inside = static_cast<std::size_t>(fileSize_ - next_);
-        const std::span<const std::uint8_t> bytes(buffer_.data() + (next_ - bufferStart_), inside);
+        const std::span<const std::uint8_t> bytes(buffer_ + (next_ - bufferStart_), inside);
         ++next_;
         if (pattern_.passesInside(bytes)) {
             close();

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "search/BlockReader.h"
 #include "search/CompiledPattern.h"
-#include "search/FileReader.h"
 #include "search/Matcher.h"
 #include "search/ScanError.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace kinfold {
@@ -26,14 +28,20 @@ namespace kinfold {
 // for an empty file).
 //
 // The file is read in blocks of blockSize bytes, each after the last
-// length - 1 bytes of the one before, so memory stays at about one block.
+// length - 1 bytes of the one before. A file larger than one block has its
+// next block read on a thread of the scanner's own while the current one is
+// matched (see BlockReader), so memory stays at three blocks at most.
 class FileScanner {
 public:
     static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+    // Larger blocks read no faster, and sizes near the top of size_t would wrap.
+    static constexpr std::size_t kMaxBlockSize = std::size_t{64} << 20;
 
     // Keeps its own copy of the pattern, so the caller's may change or go away.
+    // blockSize is taken within 1..kMaxBlockSize.
     explicit FileScanner(const CompiledPattern& pattern, std::size_t blockSize = kDefaultBlockSize,
                          Isa isa = bestIsa());
+    // Waits for a read in flight (one block at most).
     ~FileScanner() = default;
     FileScanner(const FileScanner&) = delete;
     FileScanner& operator=(const FileScanner&) = delete;
@@ -44,7 +52,7 @@ public:
     // Opens path and starts a new scan at position 0. False, with error()
     // set and finished() true, when the file can't be opened (no name,
     // missing, a folder, not an ordinary file, no permission) or the pattern
-    // is not valid.
+    // is not valid, or there is no memory for its blocks.
     bool open(const std::filesystem::path& path);
 
     // Examines candidates until position() reaches untilPosition or the scan
@@ -61,7 +69,8 @@ public:
     // there is nothing to scan (never opened, closed).
     bool finished() const { return finished_; }
     const std::optional<ScanError>& error() const { return error_; }
-    // Lets the file go; the scan counts as finished. position() and error() stay.
+    // Lets the file go, after a read in flight has finished; the scan counts
+    // as finished. position() and error() stay.
     void close();
 
     // The size of the file when it was opened.
@@ -77,9 +86,10 @@ private:
     CompiledPattern pattern_;
     std::size_t blockSize_;
     Isa isa_;
-    FileReader reader_;
+    // On the heap, so that moving the scanner never moves what a read in flight writes to.
+    std::unique_ptr<BlockReader> blocks_;
     std::string path_;
-    std::vector<std::uint8_t> buffer_;
+    const std::uint8_t* buffer_ = nullptr;  // the block reader's window
     std::uint64_t bufferStart_ = 0;  // file offset of buffer_[0]
     std::size_t bufferLength_ = 0;   // bytes of the file held from bufferStart_ on
     std::uint64_t fileSize_ = 0;

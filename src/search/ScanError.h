@@ -34,6 +34,10 @@ inline constexpr const char* kFolderReason = "it is a folder, not a file";
 inline constexpr const char* kPermissionReason = "permission denied";
 inline constexpr const char* kNotAFileReason = "it is not an ordinary file";
 inline constexpr const char* kShrankReason = "the file became shorter while it was searched";
+inline constexpr const char* kNoSizeReason =
+    "it reports a size of 0 but has contents, like the system's files under /proc; copy it to an ordinary "
+    "file to search it";
+inline constexpr const char* kNoMemoryReason = "there is not enough memory to search it";
 inline constexpr const char* kBadPatternReason = "the search pattern needs 2 to 1000 entries";
 
 // The reason for a system error number (errno): one of the phrases above

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <fstream>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -232,6 +233,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"MoreEntriesThanCounted", "1\r\n7,0,0\r\n8,1,1\r\n", {{7, 0, 0}}},
         ReadCase{"TrailingCommaAfterTheLastEntry", "1\r\n7,0,0,\r\n", {{7, 0, 0}}},
         ReadCase{"CountZero", "0\r\n", {}},
+        ReadCase{"Utf8MarkAtTheStart", "\xEF\xBB\xBF" "3\r\n10,0,0\r\n15,5,1\r\n12,3,-1\r\n", kThree},
+        ReadCase{"Utf8MarkBeforeABlankLine", "\xEF\xBB\xBF\r\n1\r\n7,0,0\r\n", {{7, 0, 0}}},
         ReadCase{"CountZeroThenJunk", "0\r\nabc", {}},
         ReadCase{"CountZeroWithoutLineEnd", "0", {}},
         ReadCase{"SignsAndLeadingZeros", "+01\r\n-0032768,+32767,-0\r\n", {{-32768, 32767, 0}}},
@@ -292,7 +295,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"EmptyField", "1\r\n1,,0\r\n", 2, "line 2: an empty field is not a whole number"},
         BadCase{"BlankField", "1\r\n1, \t,0\r\n", 2, "line 2: an empty field is not a whole number"},
         BadCase{"EmptyFieldAfterCommaAtLineEnd", "1\r\n1,0,\r\n0\r\n", 2, "line 2: an empty field is not a whole number"},
-        BadCase{"LoneCrInsideAField", "1\r\n1\r2,0,0\r\n", 2, "line 2: \"1?2\" is not a whole number"},
+        BadCase{"LoneCrInsideAField", "1\r\n1\r2,0,0\r\n", 2, "line 2: \"1\\x0D2\" is not a whole number"},
         BadCase{"TooLarge", "1\r\n32768,0,0\r\n", 2, "line 2: \"32768\" is outside -32768 to 32767"},
         BadCase{"TooSmall", "1\r\n0,-32769,0\r\n", 2, "line 2: \"-32769\" is outside -32768 to 32767"},
         BadCase{"HugeDigits", "1\r\n0,0,123456789012345678901234567890\r\n", 2,
@@ -301,8 +304,45 @@ INSTANTIATE_TEST_SUITE_P(
                 "line 2: \"" + std::string(40, 'x') + "...\" is not a whole number"},
         BadCase{"LineNumbersCountBlankLines", "2\n\n\n1,0,0\n\n2,1,x\n", 6, "line 6: \"x\" is not a whole number"},
         BadCase{"LineOfAFieldSpreadOut", "2,1,0,0\r\n5,4\r\n1.0", 3, "line 3: \"1.0\" is not a whole number"},
-        BadCase{"NulByte", std::string("1\r\n1,\0,0\r\n", 10), 2, "line 2: \"?\" is not a whole number"}),
+        BadCase{"NulByte", std::string("1\r\n1,\0,0\r\n", 10), 2, "line 2: \"\\x00\" is not a whole number"},
+        BadCase{"BinaryBytesQuotedInHex", "1\r\n\x80\xFF\x7F\x1B\\,0,0\r\n", 2,
+                "line 2: \"\\x80\\xFF\\x7F\\x1B\\\\\" is not a whole number"},
+        BadCase{"UnicodeDigitQuotedInHex", "1\r\n\xEF\xBC\x92,0,0\r\n", 2,
+                "line 2: \"\\xEF\\xBC\\x92\" is not a whole number"},
+        BadCase{"Utf8MarkOnlyAtTheStart", "\xEF\xBB\xBF" "1\r\n\xEF\xBB\xBF" "2,0,0\r\n", 2,
+                "line 2: \"\\xEF\\xBB\\xBF" "2\" is not a whole number"},
+        BadCase{"TwoUtf8Marks", "\xEF\xBB\xBF\xEF\xBB\xBF" "1\r\n2,0,0\r\n", 1,
+                "line 1: the count of entries \"\\xEF\\xBB\\xBF" "1\" is not a whole number"},
+        BadCase{"Utf16LittleEndianWithMark", std::string("\xFF\xFE" "1\0\r\0\n\0", 8), 0,
+                "the file is not a text file of numbers: it is saved as UTF-16"},
+        BadCase{"Utf16BigEndianWithMark", std::string("\xFE\xFF\0" "1\0\r\0\n", 8), 0,
+                "the file is not a text file of numbers: it is saved as UTF-16"},
+        BadCase{"Utf16WithoutAMark", std::string("1\0\r\0\n\0", 6), 0,
+                "the file is not a text file of numbers: it is saved as UTF-16"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The values-file fuzzer's documented command must let inputs grow past the
+// longest file the window writes, or the 1000-entry limit is never reached.
+TEST(ValuesFile, FuzzerCommandReachesTheLongestFile) {
+    SearchPattern p;
+    p.replace(Entries(1000, StoredEntry{-32768, -32768, -32768}));
+    const std::size_t longest = writeValuesFile(p).size();
+    for (const char* document : {"README.md", "fuzz/CMakeLists.txt"}) {
+        SCOPED_TRACE(document);
+        std::ifstream in(std::string(KINFOLD_SOURCE_DIR) + "/" + document);
+        ASSERT_TRUE(in.is_open());
+        std::string line;
+        bool found = false;
+        while (std::getline(in, line)) {
+            if (line.find("kinfold-fuzz-values-file -") == std::string::npos) continue;
+            found = true;
+            const std::size_t at = line.find("-max_len=");
+            ASSERT_NE(at, std::string::npos) << line;
+            EXPECT_GE(std::stoul(line.substr(at + 9)), longest) << line;
+        }
+        EXPECT_TRUE(found) << "no command line for kinfold-fuzz-values-file";
+    }
+}
 
 TEST(ValuesFile, ErrorWithoutALineHasNoLinePrefix) {
     EXPECT_EQ((ValuesFileError{0, "something"}).describe(), "something");

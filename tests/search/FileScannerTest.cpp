@@ -1,3 +1,4 @@
+#include "search/BlockReader.h"
 #include "search/FileScanner.h"
 #include "search/ResultLine.h"
 #include "SearchTestSupport.h"
@@ -12,7 +13,9 @@
 #include <ostream>
 #include <string>
 #if defined(__unix__) || defined(__APPLE__)
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 #include <vector>
 
@@ -23,6 +26,7 @@ using testing_support::RawPattern;
 using testing_support::rawPattern;
 using testing_support::referenceScan;
 using testing_support::TempFolder;
+using testing_support::testScale;
 using testing_support::typedPattern;
 
 constexpr std::uint64_t kProgressStep = 32768;
@@ -265,6 +269,53 @@ TEST(FileScanner, KeepsItsOwnCopyOfThePattern) {
     EXPECT_EQ(run.matches, (std::vector<std::uint64_t>{0}));
 }
 
+// A run the pattern matches, from 40 on; repeated(300, 1, 1) would climb past
+// 255, so it never matches and its wrapped run is just noise.
+std::vector<std::uint8_t> matchingRun(const RawPattern& pattern, std::mt19937_64& random) {
+    const auto n = static_cast<std::size_t>(pattern.count);
+    std::vector<std::uint8_t> run(n);
+    int r = 40;
+    run[0] = 40;
+    for (std::size_t j = 1; j < n; ++j) {
+        const int direction = pattern.directions[j + 1];
+        const int step = pattern.differences[j + 1];
+        if (direction == 1 || direction == -1) {
+            r += direction * step;
+            run[j] = static_cast<std::uint8_t>(r);
+        } else {
+            run[j] = static_cast<std::uint8_t>(random());
+        }
+    }
+    return run;
+}
+
+// Bytes 0 to 3 with the run planted on both sides of every block edge and now and then in between.
+std::vector<std::uint8_t> plantedFile(std::size_t size, std::size_t block, const std::vector<std::uint8_t>& run,
+                                      std::mt19937_64& random) {
+    std::vector<std::uint8_t> bytes(size);
+    for (auto& b : bytes) {
+        b = static_cast<std::uint8_t>(random() % 4);
+    }
+    const std::size_t n = run.size();
+    const auto plant = [&](std::size_t at) {
+        if (at + n <= bytes.size()) {
+            std::copy(run.begin(), run.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+        }
+    };
+    for (std::size_t edge = block; edge < size; edge += block) {
+        for (std::size_t back : {n, n - 1, std::size_t{1}, std::size_t{0}}) {
+            if (back <= edge && random() % 2 == 0) {
+                plant(edge - back);
+            }
+        }
+        plant(edge - block / 2);
+    }
+    if (size >= n && random() % 2 == 0) {
+        plant(size - n);
+    }
+    return bytes;
+}
+
 TEST(FileScanner, MatchesAcrossBlockEdges) {
     // Planted on every side of every block edge, for many block sizes and pattern lengths.
     std::mt19937_64 random(20240611);
@@ -275,21 +326,7 @@ TEST(FileScanner, MatchesAcrossBlockEdges) {
     int fileNumber = 0;
     for (const RawPattern& pattern : patterns) {
         const auto n = static_cast<std::size_t>(pattern.count);
-        // A run the pattern matches; repeated(300, 1, 1) would climb past 255, so it never matches and its
-        // wrapped run is just noise.
-        std::vector<std::uint8_t> run(n);
-        int r = 40;
-        run[0] = 40;
-        for (std::size_t j = 1; j < n; ++j) {
-            const int direction = pattern.directions[j + 1];
-            const int step = pattern.differences[j + 1];
-            if (direction == 1 || direction == -1) {
-                r += direction * step;
-                run[j] = static_cast<std::uint8_t>(r);
-            } else {
-                run[j] = static_cast<std::uint8_t>(random());
-            }
-        }
+        const std::vector<std::uint8_t> run = matchingRun(pattern, random);
         for (std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{64}, std::size_t{4096}}) {
             std::vector<std::uint8_t> bytes(std::max<std::size_t>(6 * block, 3 * n) + 5);
             for (auto& b : bytes) {
@@ -436,6 +473,12 @@ std::filesystem::path aPipe(const std::filesystem::path& folder) {
 }
 #endif
 
+// A file the system makes up as it is read: its size says 0.
+constexpr const char* kSystemFile = "/proc/self/status";
+std::filesystem::path systemFile(const std::filesystem::path&) {
+    return kSystemFile;
+}
+
 class OpenFailure : public ::testing::TestWithParam<OpenCase> {};
 
 TEST_P(OpenFailure, IsAValueWithAPlainReason) {
@@ -463,6 +506,11 @@ std::vector<OpenCase> openCases() {
 #if defined(__unix__) || defined(__APPLE__)
     cases.push_back(OpenCase{"NamedPipe", aPipe, "it is not an ordinary file"});
 #endif
+    if (std::filesystem::exists(kSystemFile)) {
+        cases.push_back(OpenCase{"SizeZeroButHasContents", systemFile,
+                                 "it reports a size of 0 but has contents, like the system's files under /proc; "
+                                 "copy it to an ordinary file to search it"});
+    }
     return cases;
 }
 
@@ -539,6 +587,244 @@ TEST(FileScanner, SparseFileBeyondFourGiB) {
     EXPECT_EQ(resultLine(run.matches[1]), "4294967396 (100000064 hex)");
     std::filesystem::remove(path, ec);
 }
+
+// ---------------------------------------------------------------------------
+// Reading ahead: blocks of kMinReadAheadBlock and more, so that a file larger
+// than one block is read on the scanner's own thread.
+
+constexpr std::size_t kAheadBlock = BlockReader::kMinReadAheadBlock;
+
+TEST(FileScannerReadAhead, AgreesWithThePlainScan) {
+    std::mt19937_64 random(20261207);
+    TempFolder folder;
+    const std::vector<RawPattern> patterns = {fromTyped({10, 8}), fromTyped({72, 101, 108, 108, 111}),
+                                              fromTyped({1, -1, -1, 9}), repeated(1000, -1, 0)};
+    // One scanner per pattern, reused from file to file as a worker would.
+    std::vector<FileScanner> scanners;
+    for (const RawPattern& pattern : patterns) {
+        scanners.emplace_back(pattern.compile(), kAheadBlock + random() % (3 * kAheadBlock));
+    }
+    const int files = 16 * testScale();
+    for (int i = 0; i < files; ++i) {
+        const RawPattern& pattern = patterns[static_cast<std::size_t>(i) % patterns.size()];
+        FileScanner& scanner = scanners[static_cast<std::size_t>(i) % patterns.size()];
+        const std::size_t block = scanner.blockSize();
+        // Within one block, exactly on a block edge, or a byte to either side of one.
+        std::size_t size = random() % (4 * block);
+        if (i % 3 == 0) {
+            size = block * (1 + random() % 3) + random() % 3 - 1;
+        }
+        const std::vector<std::uint8_t> bytes = plantedFile(size, block, matchingRun(pattern, random), random);
+        const auto reference = referenceScan(pattern, bytes);
+        const auto path = folder.write("rom" + std::to_string(i) + ".bin", bytes);
+        SCOPED_TRACE("file " + std::to_string(i) + " of " + std::to_string(size) + " bytes, block " +
+                     std::to_string(block));
+        ASSERT_TRUE(scanner.open(path));
+        const ScanRun run = runInSlices(scanner, random, i % 2 == 0 ? 40 : 3 * block);
+        EXPECT_EQ(run.matches, reference.matches);
+        EXPECT_EQ(run.last, reference.lastPosition);
+        EXPECT_FALSE(run.error.has_value());
+    }
+}
+
+struct ShrinkCase {
+    const char* name;
+    std::uint64_t newSize;  // at least four blocks: the blocks up to those read ahead stay whole
+};
+
+void PrintTo(const ShrinkCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ShrinkingFile : public ::testing::TestWithParam<ShrinkCase> {};
+
+TEST_P(ShrinkingFile, KeepsTheMatchesSoFarAndNamesTheFile) {
+    TempFolder folder;
+    std::vector<std::uint8_t> bytes(8 * kAheadBlock, 0);
+    for (std::size_t at = 100; at + 2 < bytes.size(); at += 1000) {
+        bytes[at] = 10;
+        bytes[at + 1] = 8;
+    }
+    const auto path = folder.write("rom.bin", bytes);
+    FileScanner scanner(fromTyped({10, 8}).compile(), kAheadBlock);
+    ASSERT_TRUE(scanner.open(path));
+    std::vector<std::uint64_t> matches;
+    scanner.scanUntil(kAheadBlock + 5000, matches);  // in the second block, with two more read ahead
+    std::filesystem::resize_file(path, GetParam().newSize);
+    while (!scanner.finished()) {
+        scanner.scanUntil(scanner.position() + 32768, matches);
+    }
+    // The first block that comes back short ends the scan before its first candidate.
+    const std::uint64_t stop = GetParam().newSize / kAheadBlock * kAheadBlock - 1;
+    ASSERT_TRUE(scanner.error().has_value());
+    EXPECT_EQ(scanner.position(), stop);
+    EXPECT_EQ(scanner.error()->message(), "Can't read the ROM file \"" + pathText(path) +
+                                              "\": the file became shorter while it was searched. "
+                                              "The search stopped at offset " +
+                                              std::to_string(stop) + ".");
+    std::vector<std::uint64_t> expected;
+    for (std::uint64_t m : referenceScan(fromTyped({10, 8}), bytes).matches) {
+        if (m < stop) {
+            expected.push_back(m);
+        }
+    }
+    EXPECT_EQ(matches, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ShrinkingFile,
+                         ::testing::Values(ShrinkCase{"InsideALaterBlock", 5 * kAheadBlock + 1234},
+                                           ShrinkCase{"OnABlockEdge", 5 * kAheadBlock},
+                                           ShrinkCase{"ByOneByte", 8 * kAheadBlock - 1},
+                                           ShrinkCase{"RightAfterTheBlocksReadAhead", 4 * kAheadBlock + 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Each case stops, moves or drops a scanner at a position where blocks may be
+// in flight, then finishes the search; the outcome must be the plain scan's.
+enum class Interruption { Close, Reopen, Move, MoveOverAnother, Drop };
+
+struct InterruptCase {
+    const char* name;
+    Interruption how;
+    std::uint64_t at;
+};
+
+void PrintTo(const InterruptCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class InterruptedScan : public ::testing::TestWithParam<InterruptCase> {};
+
+TEST_P(InterruptedScan, EndsAsThePlainScan) {
+    const InterruptCase& c = GetParam();
+    std::mt19937_64 random(42);
+    TempFolder folder;
+    const RawPattern pattern = fromTyped({72, 101, 108, 108, 111});
+    const std::vector<std::uint8_t> bytes =
+        plantedFile(6 * kAheadBlock + 321, kAheadBlock, matchingRun(pattern, random), random);
+    const auto reference = referenceScan(pattern, bytes);
+    ASSERT_GT(reference.matches.size(), 10u);
+    const auto path = folder.write("rom.bin", bytes);
+
+    auto first = std::make_unique<FileScanner>(pattern.compile(), kAheadBlock);
+    ASSERT_TRUE(first->open(path));
+    std::vector<std::uint64_t> before;
+    first->scanUntil(c.at, before);
+    ScanRun run;
+    switch (c.how) {
+    case Interruption::Close:
+        first->close();
+        first->scanUntil(4 * kAheadBlock, before);
+        EXPECT_EQ(first->position(), c.at);
+        EXPECT_FALSE(first->error().has_value());
+        [[fallthrough]];
+    case Interruption::Reopen:
+        ASSERT_TRUE(first->open(path));
+        run = runLikeTheWindow(*first);
+        break;
+    case Interruption::Move: {
+        FileScanner moved(std::move(*first));
+        run = runLikeTheWindow(moved);
+        run.matches.insert(run.matches.begin(), before.begin(), before.end());
+        break;
+    }
+    case Interruption::MoveOverAnother: {
+        FileScanner other(pattern.compile(), 2 * kAheadBlock);
+        ASSERT_TRUE(other.open(path));
+        std::vector<std::uint64_t> dropped;
+        other.scanUntil(3 * kAheadBlock, dropped);
+        other = std::move(*first);
+        run = runLikeTheWindow(other);
+        run.matches.insert(run.matches.begin(), before.begin(), before.end());
+        break;
+    }
+    case Interruption::Drop: {
+        first.reset();
+        FileScanner again(pattern.compile(), kAheadBlock);
+        ASSERT_TRUE(again.open(path));
+        run = runLikeTheWindow(again);
+        break;
+    }
+    }
+    EXPECT_EQ(run.matches, reference.matches);
+    EXPECT_EQ(run.last, reference.lastPosition);
+    EXPECT_FALSE(run.error.has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, InterruptedScan,
+                         ::testing::Values(InterruptCase{"CloseRightAfterOpen", Interruption::Close, 0},
+                                           InterruptCase{"CloseMidScan", Interruption::Close, 2 * kAheadBlock + 7},
+                                           InterruptCase{"ReopenMidScan", Interruption::Reopen, kAheadBlock + 1},
+                                           InterruptCase{"MoveRightAfterOpen", Interruption::Move, 0},
+                                           InterruptCase{"MoveMidScan", Interruption::Move, kAheadBlock - 3},
+                                           InterruptCase{"MoveOverAScanInFlight", Interruption::MoveOverAnother,
+                                                         2 * kAheadBlock + 1},
+                                           InterruptCase{"DropRightAfterOpen", Interruption::Drop, 0},
+                                           InterruptCase{"DropMidScan", Interruption::Drop, 3 * kAheadBlock}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// Sizes from outside
+
+class OutlandishBlockSize : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(OutlandishBlockSize, IsClampedAndScansAsUsual) {
+    TempFolder folder;
+    const std::vector<std::uint8_t> bytes = {0, 72, 101, 108, 108, 111, 72, 101};
+    const auto path = folder.write("rom.bin", bytes);
+    const RawPattern pattern = fromTyped({72, 101, 108, 108, 111});
+    FileScanner scanner(pattern.compile(), GetParam());
+    EXPECT_EQ(scanner.blockSize(), FileScanner::kMaxBlockSize);
+    ASSERT_TRUE(scanner.open(path));
+    const ScanRun run = runLikeTheWindow(scanner);
+    EXPECT_EQ(run.matches, referenceScan(pattern, bytes).matches);
+    EXPECT_EQ(run.last, referenceScan(pattern, bytes).lastPosition);
+}
+
+// The largest wraps around size_t with the pattern's length; the others can't be allocated.
+INSTANTIATE_TEST_SUITE_P(Table, OutlandishBlockSize,
+                         ::testing::Values(SIZE_MAX, SIZE_MAX - 2, SIZE_MAX / 2, std::size_t{1} << 40,
+                                           FileScanner::kMaxBlockSize + 1));
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define KINFOLD_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define KINFOLD_SANITIZED 1
+#endif
+#endif
+
+#if defined(__linux__) && !defined(KINFOLD_SANITIZED)
+// Caps the address space a little above what the process uses, so that the
+// scanner's two blocks can't be had, opens path and says how that went.
+[[noreturn]] void openWithTooLittleMemory(const CompiledPattern& pattern, const std::filesystem::path& path) {
+    long pages = 0;
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1) {
+        std::_Exit(2);
+    }
+    std::fclose(statm);
+    const rlim_t cap = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) +
+                       FileScanner::kMaxBlockSize / 2;
+    const rlimit limit{cap, cap};
+    ::setrlimit(RLIMIT_AS, &limit);
+    FileScanner scanner(pattern, FileScanner::kMaxBlockSize);
+    const bool opened = scanner.open(path);
+    std::fprintf(stderr, "%s\n", scanner.error() ? scanner.error()->message().c_str() : "no error");
+    std::_Exit(opened ? 1 : 0);
+}
+
+TEST(FileScannerDeathTest, NoMemoryForTheBlocksIsAScanError) {
+    TempFolder folder;
+    const auto path = folder.path() / "big.bin";
+    std::FILE* f = std::fopen(path.string().c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    std::filesystem::resize_file(path, 4 * FileScanner::kMaxBlockSize);
+    const CompiledPattern pattern = fromTyped({1, 2}).compile();
+    EXPECT_EXIT(openWithTooLittleMemory(pattern, path), ::testing::ExitedWithCode(0),
+                "Can't open the ROM file \".*big.bin\": there is not enough memory to search it\\.");
+}
+#endif
 
 }  // namespace
 }  // namespace kinfold
