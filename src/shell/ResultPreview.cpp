@@ -162,6 +162,10 @@ void ResultPreview::createControls() {
     OpenTable = button("OpenTable", QStringLiteral("&Open Table..."));
     SaveTable = button("SaveTable", QStringLiteral("Save &Table..."));
     CloseButton = button("CloseButton", QStringLiteral("Close"));
+    Earlier = button("Earlier", QStringLiteral("&Earlier"));
+    Later = button("Later", QStringLiteral("&Later"));
+    connect(Earlier, &QPushButton::clicked, this, [this] { moveView(false); });
+    connect(Later, &QPushButton::clicked, this, [this] { moveView(true); });
     connect(OpenTable, &QPushButton::clicked, this, &ResultPreview::OpenTable_Click);
     connect(SaveTable, &QPushButton::clicked, this, &ResultPreview::SaveTable_Click);
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
@@ -171,6 +175,9 @@ void ResultPreview::createControls() {
     buttons->addWidget(OpenTable);
     buttons->addWidget(SaveTable);
     buttons->addStretch(1);
+    buttons->addWidget(Earlier);
+    buttons->addWidget(Later);
+    buttons->addSpacing(12);
     buttons->addWidget(CloseButton);
 
     auto* layout = new QVBoxLayout(this);
@@ -206,18 +213,16 @@ void ResultPreview::showResult(const SearchedResult& result) {
     }
 
     const int unitBytes = result_.options.unitBytes();
-    read_ = readFileWindow(toFilesystemPath(result_.path), result_.fileSize, result_.offset, kBytesBefore, kBytesAfter,
-                           unitBytes);
+    viewOffset_ = result_.offset;
+    readView();
     const FileWindow& w = read_.window;
     shift_ = read_.ok() ? hitShift(result_.pattern,
                                    std::span(w.bytes).subspan(static_cast<std::size_t>(result_.offset - w.start)),
                                    result_.options)
                         : std::nullopt;
     if (read_.ok() && !shift_) {
-        read_.message = QStringLiteral("The file ends before the hit's first value.").toStdString();
+        read_.message = "The file ends before the hit's first value.";
     }
-    Problem->setText(QString::fromStdString(read_.message));
-    Problem->setVisible(!read_.message.empty());
 
     FileName->setText(result_.path);
     Offset->setText(QString::fromStdString(resultLine(result_.offset)));
@@ -228,7 +233,31 @@ void ResultPreview::showResult(const SearchedResult& result) {
     refresh();
 }
 
+void ResultPreview::readView() {
+    read_ = readFileWindow(toFilesystemPath(result_.path), result_.fileSize, viewOffset_, kBytesBefore, kBytesAfter,
+                           result_.options.unitBytes());
+}
+
+void ResultPreview::moveView(bool later) {
+    // Whole units, so that the units read stay in line with the hit's.
+    const auto unitBytes = static_cast<std::uint64_t>(result_.options.unitBytes());
+    const std::uint64_t step = (kBytesBefore + kBytesAfter) / unitBytes * unitBytes;
+    if (later) {
+        const std::uint64_t room = (result_.fileSize - viewOffset_) / unitBytes * unitBytes;
+        viewOffset_ += std::min(step, room);
+    } else {
+        viewOffset_ -= std::min(step, viewOffset_ / unitBytes * unitBytes);
+    }
+    readView();
+    refresh();
+}
+
 void ResultPreview::refresh() {
+    Problem->setText(QString::fromStdString(read_.message));
+    Problem->setVisible(!read_.message.empty());
+    const FileWindow& w = read_.window;
+    Earlier->setEnabled(read_.ok() && w.start > 0);
+    Later->setEnabled(read_.ok() && w.start + w.bytes.size() < w.fileSize);
     const TableBlocks blocks{UpperBlock->isChecked(), LowerBlock->isChecked(), DigitBlock->isChecked(),
                              SpaceBlock->isChecked()};
     table_ = shift_ ? inferTable(result_.pattern, *shift_, blocks, result_.options)
@@ -274,10 +303,10 @@ void ResultPreview::drawHexView() {
         std::vector<QString> cells(static_cast<std::size_t>(columns), QStringLiteral(" "));
         std::vector<bool> cellMatched(cells.size(), false);
         const std::uint64_t from = std::max(row, w.start);
-        std::uint64_t unit = w.start + (from - w.start + static_cast<std::uint64_t>(unitBytes) - 1) /
-                                           static_cast<std::uint64_t>(unitBytes) * static_cast<std::uint64_t>(unitBytes);
-        for (; unit < row + kBytesPerRow && unit + static_cast<std::uint64_t>(unitBytes) <= end; unit += static_cast<std::uint64_t>(unitBytes)) {
-            const auto column = static_cast<std::size_t>((unit - row) / static_cast<std::uint64_t>(unitBytes));
+        const auto unitLength = static_cast<std::uint64_t>(unitBytes);
+        for (std::uint64_t unit = w.start + (from - w.start + unitLength - 1) / unitLength * unitLength;
+             unit < row + kBytesPerRow && unit + unitLength <= end; unit += unitLength) {
+            const auto column = static_cast<std::size_t>((unit - row) / unitLength);
             const std::uint32_t value = readUnit(&w.bytes[static_cast<std::size_t>(unit - w.start)], unitBytes,
                                                  result_.options.byteOrder);
             cells[column] = QString::fromStdString(decodeCell(table_, value));
@@ -295,13 +324,16 @@ void ResultPreview::drawHexView() {
 void ResultPreview::drawTextView() {
     const FileWindow& w = read_.window;
     const std::span<const std::uint8_t> bytes(w.bytes);
-    const auto unitBytes = static_cast<std::size_t>(result_.options.unitBytes());
-    const std::size_t hit = std::min(bytes.size(), static_cast<std::size_t>(result_.offset - w.start));
-    const std::size_t matchBytes =
-        std::min(bytes.size() - hit, static_cast<std::size_t>(result_.pattern.count()) * unitBytes);
-    const QString before = QString::fromStdString(decodeText(table_, bytes.first(hit)));
-    const QString match = QString::fromStdString(decodeText(table_, bytes.subspan(hit, matchBytes)));
-    const QString after = QString::fromStdString(decodeText(table_, bytes.subspan(hit + matchBytes)));
+    const std::uint64_t end = w.start + bytes.size();
+    const std::uint64_t matchLength =
+        static_cast<std::uint64_t>(result_.pattern.count()) * static_cast<std::uint64_t>(result_.options.unitBytes());
+    // The window and the match share unit edges, so the three parts split no unit.
+    const auto split = [&](std::uint64_t at) { return static_cast<std::size_t>(std::clamp(at, w.start, end) - w.start); };
+    const std::size_t matchFrom = split(result_.offset);
+    const std::size_t matchTo = split(result_.offset + matchLength);
+    const QString before = QString::fromStdString(decodeText(table_, bytes.first(matchFrom)));
+    const QString match = QString::fromStdString(decodeText(table_, bytes.subspan(matchFrom, matchTo - matchFrom)));
+    const QString after = QString::fromStdString(decodeText(table_, bytes.subspan(matchTo)));
     std::vector<Mark> marks;
     if (!match.isEmpty()) marks.push_back({static_cast<int>(before.size()), static_cast<int>(match.size())});
     showMarked(TextView, before + match + after, marks);

@@ -69,10 +69,16 @@ public:
     QPushButton* OpenTable = nullptr;
     QPushButton* SaveTable = nullptr;
     QPushButton* CloseButton = nullptr;
+    // Move the bytes shown by 1024 towards the start or the end of the file.
+    QPushButton* Earlier = nullptr;
+    QPushButton* Later = nullptr;
 
 private:
     void createControls();
     void setBlocks(bool upper, bool lower, bool digits, bool space);
+    // Reads the bytes around viewOffset_.
+    void readView();
+    void moveView(bool later);
     // The table from the check boxes, the shift and the user's table, then the views.
     void refresh();
     void drawHexView();
@@ -83,6 +89,7 @@ private:
     FileChooser& files_;
     SearchedResult result_;
     bool shown_ = false;
+    std::uint64_t viewOffset_ = 0;  // the hit, or where Earlier and Later moved the view
     FileWindowRead read_;
     std::optional<std::int64_t> shift_;
     CharacterTable userTable_;

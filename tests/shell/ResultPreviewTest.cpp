@@ -164,6 +164,22 @@ TEST(ResultPreview, FileGoneOrChangedSaysSo) {
     }
 }
 
+TEST(ResultPreview, EarlierAndLaterMoveThroughTheFile) {
+    Searched h;
+    ResultPreview* p = h.open();
+    const auto firstRow = [p] { return p->HexView->toPlainText().section('\n', 0, 0).left(8); };
+    EXPECT_EQ(firstRow(), "00000020");
+    click(p->Earlier);
+    EXPECT_EQ(firstRow(), "00000000");
+    EXPECT_FALSE(p->Earlier->isEnabled());
+    EXPECT_EQ(p->HexView->extraSelections().size(), 10);
+    click(p->Later);
+    EXPECT_EQ(firstRow(), "00000300");  // the last 256 bytes of the file
+    EXPECT_FALSE(p->Later->isEnabled());
+    EXPECT_TRUE(p->HexView->extraSelections().isEmpty());
+    EXPECT_EQ(p->TextView->toPlainText(), QString(256, QChar(0xB7)));
+}
+
 TEST(ResultPreview, ClosingTheMainWindowClosesIt) {
     Searched h;
     ResultPreview* p = h.open();
