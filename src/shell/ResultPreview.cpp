@@ -21,7 +21,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTextBlock>
 #include <QVBoxLayout>
 
 #include <algorithm>
