@@ -18,19 +18,30 @@ namespace kinfold {
 namespace {
 
 // The filter as raw bytes: a candidate at s survives when
-// data[s + distance] == (data[s] + step) mod 256 for each filter check.
-// Matching numbers modulo 256 is necessary for the exact check, so no match
-// is lost; survivors are verified exactly.
+// low[s + distance] == (low[s] + step) mod 256 for each filter check, where
+// low points at the lowest byte of each value (data itself at 8 bits and in
+// little-endian order). Matching numbers modulo 256 is necessary for the
+// exact check at every width, so no match is lost; survivors are verified
+// exactly, and at their offset when only aligned candidates count.
 struct Filter {
     std::size_t count = 0;
     std::size_t d1 = 0;
     std::size_t d2 = 0;
     std::uint8_t e1 = 0;
     std::uint8_t e2 = 0;
+    std::size_t low = 0;           // from a candidate's first byte to the lowest byte of its first value
+    std::uint64_t alignEvery = 1;  // candidates count only at file offsets that are multiples of this
 };
 
 Filter makeFilter(const CompiledPattern& pattern) {
     Filter f;
+    const MatchOptions& options = pattern.options();
+    if (options.byteOrder == ByteOrder::Big) {
+        f.low = pattern.unitBytes() - 1;
+    }
+    if (options.aligned) {
+        f.alignEvery = pattern.unitBytes();
+    }
     const auto checks = pattern.filterChecks();
     f.count = checks.size();
     if (f.count >= 1) {
@@ -44,12 +55,23 @@ Filter makeFilter(const CompiledPattern& pattern) {
     return f;
 }
 
-inline void verifyMask(const CompiledPattern& pattern, const std::uint8_t* data, std::size_t at,
+// Whether the candidate at file offset `offset` that passed the filter matches.
+inline bool survivorMatches(const CompiledPattern& pattern, const Filter& f, const std::uint8_t* candidate,
+                            std::uint64_t offset) {
+    if (f.alignEvery != 1 && offset % f.alignEvery != 0) {
+        return false;
+    }
+    return pattern.matchesFrom(candidate);
+}
+
+// low is the filter's pointer: candidate s starts at low + s - f.low.
+inline void verifyMask(const CompiledPattern& pattern, const Filter& f, const std::uint8_t* low, std::size_t at,
                        std::uint64_t mask, std::uint64_t first, std::vector<std::uint64_t>& out) {
+    const std::uint8_t* data = low - f.low;
     while (mask != 0) {
         const auto bit = static_cast<std::size_t>(std::countr_zero(mask));
         mask &= mask - 1;
-        if (pattern.matchesFrom(data + at + bit)) {
+        if (survivorMatches(pattern, f, data + at + bit, first + at + bit)) {
             out.push_back(first + at + bit);
         }
     }
@@ -65,11 +87,12 @@ inline bool passesFilter(const Filter& f, const std::uint8_t* q) {
     return pass;
 }
 
+// data here and in the scans below is the filter's pointer, f.low bytes after the first candidate's start.
 template <std::size_t kFilters>
 void scanScalar(const CompiledPattern& pattern, const Filter& f, const std::uint8_t* data, std::size_t begin,
                 std::size_t end, std::uint64_t first, std::vector<std::uint64_t>& out) {
     for (std::size_t s = begin; s < end; ++s) {
-        if (passesFilter<kFilters>(f, data + s) && pattern.matchesFrom(data + s)) {
+        if (passesFilter<kFilters>(f, data + s) && survivorMatches(pattern, f, data + s - f.low, first + s)) {
             out.push_back(first + s);
         }
     }
@@ -113,13 +136,13 @@ void scanSse2(const CompiledPattern& pattern, const Filter& f, const std::uint8_
                                 std::uint64_t{mask16<kFilters>(q + 32, d1, d2, e1, e2)} << 32 |
                                 std::uint64_t{mask16<kFilters>(q + 48, d1, d2, e1, e2)} << 48;
         if (m != 0) [[unlikely]] {
-            verifyMask(pattern, data, s, m, first, out);
+            verifyMask(pattern, f, data, s, m, first, out);
         }
     }
     for (; s + 16 <= count; s += 16) {
         const std::uint32_t m = mask16<kFilters>(data + s, d1, d2, e1, e2);
         if (m != 0) {
-            verifyMask(pattern, data, s, m, first, out);
+            verifyMask(pattern, f, data, s, m, first, out);
         }
     }
     scanScalar<kFilters>(pattern, f, data, s, count, first, out);
@@ -171,14 +194,14 @@ __attribute__((target("avx2"))) void scanAvx2(const CompiledPattern& pattern, co
         const __m256i h3 = hits32<kFilters>(q + 96, d1, d2, e1, e2);
         const __m256i any = _mm256_or_si256(_mm256_or_si256(h0, h1), _mm256_or_si256(h2, h3));
         if (!_mm256_testz_si256(any, any)) [[unlikely]] {
-            verifyMask(pattern, data, s, bits32(h0) | bits32(h1) << 32, first, out);
-            verifyMask(pattern, data, s + 64, bits32(h2) | bits32(h3) << 32, first, out);
+            verifyMask(pattern, f, data, s, bits32(h0) | bits32(h1) << 32, first, out);
+            verifyMask(pattern, f, data, s + 64, bits32(h2) | bits32(h3) << 32, first, out);
         }
     }
     for (; s + 32 <= count; s += 32) {
         const std::uint64_t m = bits32(hits32<kFilters>(data + s, d1, d2, e1, e2));
         if (m != 0) {
-            verifyMask(pattern, data, s, m, first, out);
+            verifyMask(pattern, f, data, s, m, first, out);
         }
     }
     scanScalar<kFilters>(pattern, f, data, s, count, first, out);
@@ -264,11 +287,13 @@ void findMatches(const CompiledPattern& pattern, const std::uint8_t* data, std::
     case 0:
         // Nothing is checked: every candidate matches.
         for (std::size_t s = 0; s < candidates; ++s) {
-            out.push_back(first + s);
+            if ((first + s) % f.alignEvery == 0) {
+                out.push_back(first + s);
+            }
         }
         return;
-    case 1: scanWith<1>(isa, pattern, f, data, candidates, first, out); return;
-    default: scanWith<2>(isa, pattern, f, data, candidates, first, out); return;
+    case 1: scanWith<1>(isa, pattern, f, data + f.low, candidates, first, out); return;
+    default: scanWith<2>(isa, pattern, f, data + f.low, candidates, first, out); return;
     }
 }
 

@@ -22,8 +22,10 @@ bool isaAvailable(Isa isa);
 const char* isaName(Isa isa);
 
 // Appends first + s, in increasing order, for every candidate s in
-// [0, candidates) that matches. data must hold candidates + length() - 1
-// bytes. An instruction set the machine lacks falls back to the best one it has.
+// [0, candidates) that matches; with aligned options only where first + s
+// is a multiple of the pattern's unit, first being the file offset of
+// data[0]. data must hold candidates + length() - 1 bytes. An instruction
+// set the machine lacks falls back to the best one it has.
 void findMatches(const CompiledPattern& pattern, const std::uint8_t* data, std::size_t candidates,
                  std::uint64_t first, std::vector<std::uint64_t>& out, Isa isa);
 
