@@ -38,7 +38,7 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
         err << "kinfold: " << refused->message << '\n';
         return kTrouble;
     }
-    const CompiledPattern compiled = CompiledPattern::fromPattern(std::get<SearchPattern>(pattern));
+    const CompiledPattern compiled = CompiledPattern::fromPattern(std::get<SearchPattern>(pattern), command.match);
 
     const std::vector<std::filesystem::path> roots(command.paths.begin(), command.paths.end());
     const std::vector<FoundFile> files = findFiles(roots, NameFilter(command.includes, command.excludes));
