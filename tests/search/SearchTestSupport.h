@@ -59,45 +59,55 @@ struct ReferenceResult {
     std::uint64_t lastPosition = 0;  // SearchPos of the last examined candidate
 };
 
-// The rule as written, one candidate and one entry at a time: value 1 is the
-// reference; direction +1 wants value j == r + step, -1 wants r - step, any
-// other direction checks nothing and leaves r alone; a passed check makes
-// value j the reference. A candidate reads its values in order and stops at
-// its first failed check; the scan ends after the first candidate that read
-// past the end of the file.
+// The rule as written, one candidate and one entry at a time: value i is the
+// unsigned number in the unitBytes bytes at s + (i - 1) * unitBytes, read in
+// the options' byte order; value 1 is the reference; direction +1 wants
+// value j == r + step, -1 wants r - step, direction 0 wants r with
+// exactRepeats unless the entry is skipped, any other direction checks
+// nothing and leaves r alone; a passed check makes value j the reference.
+// A candidate reads its values in order and stops at its first failed
+// check; the scan ends after the first candidate that read past the end of
+// the file. Aligned options count matches only at multiples of unitBytes.
 inline ReferenceResult referenceScan(int count, std::span<const std::int16_t> directions,
                                      std::span<const std::int16_t> differences,
-                                     std::span<const std::uint8_t> file) {
+                                     std::span<const std::uint8_t> file, const MatchOptions& options = {},
+                                     const SearchPattern* skips = nullptr) {
     ReferenceResult result;
     const std::uint64_t size = file.size();
+    const auto unit = static_cast<std::uint64_t>(options.unitBytes());
+    auto value = [&](std::uint64_t at) -> std::int64_t {
+        std::int64_t v = 0;
+        for (std::uint64_t k = 0; k < unit; ++k) {
+            const std::uint64_t byte = options.byteOrder == ByteOrder::Big ? at + k : at + unit - 1 - k;
+            v = v * 256 + file[byte];
+        }
+        return v;
+    };
     for (std::uint64_t s = 0;; ++s) {
         bool pastEnd = false;
         bool passed = true;
-        if (s >= size) {
+        if (s + unit > size) {
             pastEnd = true;
         } else {
-            int r = file[s];
+            std::int64_t r = value(s);
             for (int j = 2; j <= count; ++j) {
-                const std::uint64_t at = s + static_cast<std::uint64_t>(j) - 1;
-                if (at >= size) {
+                const std::uint64_t at = s + (static_cast<std::uint64_t>(j) - 1) * unit;
+                if (at + unit > size) {
                     pastEnd = true;
                     break;
                 }
-                const int value = file[at];
+                const std::int64_t v = value(at);
                 const int direction = directions[static_cast<std::size_t>(j)];
                 const int difference = differences[static_cast<std::size_t>(j)];
-                if (direction == 1) {
-                    if (value != r + difference) {
+                const bool repeat =
+                    direction == 0 && options.exactRepeats && (skips == nullptr || !skips->isSkipped(j));
+                if (direction == 1 || direction == -1 || repeat) {
+                    const std::int64_t want = repeat ? r : direction == 1 ? r + difference : r - difference;
+                    if (v != want) {
                         passed = false;
                         break;
                     }
-                    r = value;
-                } else if (direction == -1) {
-                    if (value != r - difference) {
-                        passed = false;
-                        break;
-                    }
-                    r = value;
+                    r = v;
                 }
             }
         }
@@ -105,7 +115,7 @@ inline ReferenceResult referenceScan(int count, std::span<const std::int16_t> di
             result.lastPosition = s + 1;
             return result;
         }
-        if (passed) {
+        if (passed && (!options.aligned || s % unit == 0)) {
             result.matches.push_back(s);
         }
     }
@@ -115,8 +125,9 @@ inline ReferenceResult referenceScan(const RawPattern& p, std::span<const std::u
     return referenceScan(p.count, p.directions, p.differences, file);
 }
 
-inline ReferenceResult referenceScan(const SearchPattern& p, std::span<const std::uint8_t> file) {
-    return referenceScan(p.count(), p.directions(), p.differences(), file);
+inline ReferenceResult referenceScan(const SearchPattern& p, std::span<const std::uint8_t> file,
+                                     const MatchOptions& options = {}) {
+    return referenceScan(p.count(), p.directions(), p.differences(), file, options, &p);
 }
 
 // Scale for the random tests: KINFOLD_TEST_SCALE=4 runs four times as many cases.
