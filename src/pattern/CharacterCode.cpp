@@ -76,4 +76,46 @@ std::optional<std::int16_t> characterCode(std::string_view utf8) {
     return static_cast<std::int16_t>(decoded->codePoint);
 }
 
+std::string utf8Text(char32_t codePoint) {
+    std::string text;
+    const auto put = [&](char32_t bits) { text.push_back(static_cast<char>(bits)); };
+    if (codePoint < 0x80) {
+        put(codePoint);
+    } else if (codePoint < 0x800) {
+        put(0xC0 | (codePoint >> 6));
+        put(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        put(0xE0 | (codePoint >> 12));
+        put(0x80 | ((codePoint >> 6) & 0x3F));
+        put(0x80 | (codePoint & 0x3F));
+    } else {
+        put(0xF0 | (codePoint >> 18));
+        put(0x80 | ((codePoint >> 12) & 0x3F));
+        put(0x80 | ((codePoint >> 6) & 0x3F));
+        put(0x80 | (codePoint & 0x3F));
+    }
+    return text;
+}
+
+std::string characterText(int code) {
+    if (code < 0) return {};
+    for (const HighByte& h : kHighBytes) {
+        if (h.byte == code) return utf8Text(h.codePoint);
+    }
+    return utf8Text(static_cast<char32_t>(code));
+}
+
+bool isPrintableCode(int code) {
+    if (code < 0x20 || code == 0x7F) return false;
+    if (code >= 0x80 && code <= 0x9F) {
+        // Code page 1252 leaves five of these slots empty; they stay control codes.
+        for (const HighByte& h : kHighBytes) {
+            if (h.byte == code) return true;
+        }
+        return false;
+    }
+    // Surrogates stand for no character on their own.
+    return code < 0xD800 || (code > 0xDFFF && code <= 0x10FFFF);
+}
+
 }  // namespace kinfold

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace kinfold {
@@ -26,5 +27,17 @@ std::optional<DecodedCharacter> decodeFirstCharacter(std::string_view utf8);
 // The code page 1252 byte of a code point that the page maps to a byte in
 // 0x80..0x9F other than its own, or nullopt for any other code point.
 std::optional<std::uint8_t> windows1252HighByte(char32_t codePoint);
+
+// The reverse of characterCode: the UTF-8 text of a character code, read as
+// a code page 1252 byte where the page has a character there and as a code
+// point otherwise. Empty for a negative code.
+std::string characterText(int code);
+
+// Whether a code stands for a character a person can see or type: not a
+// control code, not an empty code page slot, not negative.
+bool isPrintableCode(int code);
+
+// The UTF-8 bytes of a code point (at most U+10FFFF, not a surrogate).
+std::string utf8Text(char32_t codePoint);
 
 }  // namespace kinfold

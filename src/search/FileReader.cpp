@@ -77,6 +77,23 @@ std::optional<std::size_t> FileReader::read(std::span<std::uint8_t> destination)
     return got;
 }
 
+bool FileReader::seek(std::uint64_t position) {
+    if (!isOpen()) {
+        if (reason_.empty()) {
+            reason_ = "the file is not open";
+        }
+        return false;
+    }
+    if (position > size_) {
+        return fail(kShrankReason);
+    }
+    if (!seekTo(position)) {
+        return false;
+    }
+    offset_ = position;
+    return true;
+}
+
 bool FileReader::open(const std::filesystem::path& path) {
     close();
     size_ = 0;
@@ -139,6 +156,13 @@ std::size_t FileReader::readSome(std::uint8_t* into, std::size_t ask) {
     }
 }
 
+bool FileReader::seekTo(std::uint64_t position) {
+    if (::lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0) {
+        return fail(errorReason(errno));
+    }
+    return true;
+}
+
 void FileReader::close() {
     if (fd_ >= 0) {
         ::close(fd_);
@@ -195,6 +219,19 @@ std::size_t FileReader::readSome(std::uint8_t* into, std::size_t ask) {
     // Fewer bytes than the size seen at open: a read error, or the file shrank.
     fail(std::ferror(file_) ? errorReason(errno != 0 ? errno : EIO) : std::string(kShrankReason));
     return 0;
+}
+
+bool FileReader::seekTo(std::uint64_t position) {
+    errno = 0;
+#if defined(_WIN32)
+    const int failed = _fseeki64(file_, static_cast<long long>(position), SEEK_SET);
+#else
+    const int failed = fseeko(file_, static_cast<off_t>(position), SEEK_SET);
+#endif
+    if (failed != 0) {
+        return fail(errorReason(errno != 0 ? errno : EIO));
+    }
+    return true;
 }
 
 void FileReader::close() {

@@ -37,6 +37,10 @@ public:
     // says why and the reader is closed.
     std::optional<std::size_t> read(std::span<std::uint8_t> destination);
 
+    // Moves to a position up to size(), so that a window of a large file is
+    // read without the bytes before it. false and closed when the system refuses.
+    bool seek(std::uint64_t position);
+
     const std::string& reason() const { return reason_; }
     void close();
 
@@ -47,6 +51,8 @@ private:
     // Reads between 1 and ask bytes; 0 after a failure, with the reader
     // closed and reason() set.
     std::size_t readSome(std::uint8_t* into, std::size_t ask);
+    // The system's own seek; false with the reader closed and reason() set.
+    bool seekTo(std::uint64_t position);
 
 #if (defined(__unix__) || defined(__APPLE__)) && !defined(KINFOLD_STDIO_READER)
     int fd_ = -1;

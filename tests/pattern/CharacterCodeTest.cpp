@@ -208,3 +208,27 @@ TEST(CharacterCode, AgreesWithThePlainReferenceOnRandomBytes) {
 
 }  // namespace
 }  // namespace kinfold
+
+namespace kinfold {
+namespace {
+
+TEST(CharacterText, TurnsEveryCodeBackIntoItsCharacter) {
+    for (int code = 0; code <= 0x7FFF; ++code) {
+        // A code point that code page 1252 holds (U+0152 "Œ") reads back as its byte.
+        const auto high = windows1252HighByte(static_cast<char32_t>(code));
+        ASSERT_EQ(characterCode(characterText(code)), high ? *high : code) << code;
+    }
+    EXPECT_EQ(characterText(0x80), "\u20AC");
+    EXPECT_EQ(characterText(0xE9), "\u00E9");
+    EXPECT_EQ(characterText(0x3042), "\u3042");
+    EXPECT_EQ(characterText(-1), "");
+}
+
+TEST(CharacterText, PrintableCodes) {
+    const std::pair<int, bool> cases[] = {{-1, false}, {0x1F, false}, {0x20, true},  {0x7E, true},  {0x7F, false},
+                                          {0x80, true}, {0x81, false}, {0x9F, true}, {0xA0, true}, {0x7FFF, true}};
+    for (const auto& [code, printable] : cases) EXPECT_EQ(isPrintableCode(code), printable) << code;
+}
+
+}  // namespace
+}  // namespace kinfold
