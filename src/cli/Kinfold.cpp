@@ -5,7 +5,6 @@
 #include "cli/Progress.h"
 #include "cli/ScanCommand.h"
 #include "cli/ScanPool.h"
-#include "search/CompiledPattern.h"
 
 namespace kinfold::cli {
 namespace {
@@ -38,7 +37,6 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
         err << "kinfold: " << refused->message << '\n';
         return kTrouble;
     }
-    const CompiledPattern compiled = CompiledPattern::fromPattern(std::get<SearchPattern>(pattern), command.match);
 
     const std::vector<std::filesystem::path> roots(command.paths.begin(), command.paths.end());
     const std::vector<FoundFile> files = findFiles(roots, NameFilter(command.includes, command.excludes));
@@ -48,9 +46,10 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
     }
 
     Progress progress(err, errIsTerminal && !command.quiet, files.size(), totalBytes);
-    const ScanSettings settings{command.threads, command.maxCount, command.output};
+    const ScanSettings settings{command.threads, command.maxCount,
+                                {command.output, std::get<SearchPattern>(pattern), command.match}};
     const ScanOutcome outcome = scanFiles(
-        files, compiled, settings,
+        files, settings,
         [&out](std::string_view text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); },
         progress);
     out.flush();

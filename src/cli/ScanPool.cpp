@@ -44,7 +44,7 @@ private:
             message = scanner_.error()->message();
         }
         if (!message) {
-            HitPrinter printer(settings_.output, file);
+            HitPrinter printer(settings_.print, file, scanner_.fileSize());
             std::uint64_t count = 0;
             while (!scanner_.finished()) {
                 const std::uint64_t before = scanner_.position();
@@ -71,6 +71,9 @@ private:
             }
             scanner_.close();
             printer.end(count, text);
+            if (!message) {
+                message = printer.problem();
+            }
             matched_ = matched_ || count > 0;
         }
         failed_ = failed_ || message.has_value();
@@ -94,8 +97,9 @@ private:
 
 }  // namespace
 
-ScanOutcome scanFiles(const std::vector<FoundFile>& files, const CompiledPattern& pattern,
-                      const ScanSettings& settings, const OrderedOutput::Sink& out, Progress& progress) {
+ScanOutcome scanFiles(const std::vector<FoundFile>& files, const ScanSettings& settings,
+                      const OrderedOutput::Sink& out, Progress& progress) {
+    const CompiledPattern pattern = CompiledPattern::fromPattern(settings.print.pattern, settings.print.match);
     const unsigned threads = std::max(1u, settings.threads);
     OrderedOutput output(files.size(), kAheadPerWorker * threads, kKeepLimit, out,
                          [&progress](std::string_view message) { progress.message(message); });

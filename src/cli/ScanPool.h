@@ -14,7 +14,7 @@ namespace kinfold::cli {
 struct ScanSettings {
     unsigned threads = 1;
     std::uint64_t maxCount = 0;  // hits a file may print before it is left; 0 for no limit
-    OutputOptions output;
+    PrintContext print;          // the pattern, how values are read, what is printed
 };
 
 struct ScanOutcome {
@@ -25,7 +25,7 @@ struct ScanOutcome {
 // Searches the files with a pool of workers, each with its own scanner and so
 // a few blocks of memory, and writes their hits to out in the order of files,
 // each file's hits in offset order; messages go to progress in the same order.
-ScanOutcome scanFiles(const std::vector<FoundFile>& files, const CompiledPattern& pattern,
-                      const ScanSettings& settings, const OrderedOutput::Sink& out, Progress& progress);
+ScanOutcome scanFiles(const std::vector<FoundFile>& files, const ScanSettings& settings,
+                      const OrderedOutput::Sink& out, Progress& progress);
 
 }  // namespace kinfold::cli
