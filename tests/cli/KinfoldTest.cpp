@@ -10,6 +10,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <sys/stat.h>
@@ -109,6 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "notes.txt:0 (0 hex)"}, 0},
         ScanCase{"Count", {"--string", "Hello", "--count", "--include", "*.gb*"}, {""},
                  {"one.gb:3", "sub/deep/two.gbc:1"}, 0},
+        ScanCase{"Preview", {"--string", "Hello", "--preview", "6"}, {"one.gb"},
+                 {"one.gb:2 (2 hex)  Hellox", "one.gb:9 (9 hex)  Helxoy", "one.gb:16 (10 hex)  Hello"}, 0},
         ScanCase{"NoMatch", {"--string", "Zebra", "--exclude", "*.ksv"}, {""}, {}, 1},
         ScanCase{"Width16BigEndianAtAnOddOffset", {"--string", "Hello", "--width", "16", "--byte-order", "big"},
                  {"sub/wide.bin"}, {"sub/wide.bin:1 (1 hex)"}, 0},
@@ -204,17 +207,38 @@ TEST_F(Collection, UnsearchablePathsAreErrorsButTheRestIsReported) {
     EXPECT_EQ(run.status, 2);
 }
 
+TEST_F(Collection, TableOncePerShift) {
+    const Outcome run = kinfold({"--string", "Hello", "--table", (root() / "one.gb").string()});
+    const std::string one = (root() / "one.gb").string();
+    EXPECT_EQ(run.out.find(one + ":2 (2 hex)\n  table for shift 0:\n    41=A\n    42=B\n"), 0u);
+    const std::size_t second = run.out.find(one + ":16 (10 hex)\n  table for shift +1:\n    42=A\n");
+    EXPECT_NE(second, std::string::npos);
+    EXPECT_NE(run.out.find("    7B=z\n", second), std::string::npos);
+    std::size_t tables = 0;
+    for (std::size_t at = run.out.find("table for"); at != std::string::npos; at = run.out.find("table for", at + 1)) {
+        ++tables;
+    }
+    EXPECT_EQ(tables, 2u);  // the hit at 9 has shift 0 again
+    EXPECT_EQ(run.status, 0);
+}
+
 TEST_F(Collection, JsonLinesReadBack) {
-    const Outcome run = kinfold({"--string", "Hello", "--json", "--include", "*.gb*", root().string()});
-    std::vector<std::pair<std::string, std::uint64_t>> hits;
+    const Outcome run =
+        kinfold({"--string", "Hello", "--json", "--preview", "5", "--table", "--include", "*.gb*", root().string()});
+    std::vector<std::tuple<std::string, std::uint64_t, int, std::string, std::string>> hits;
     std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);) {
         const nlohmann::json hit = nlohmann::json::parse(line);
-        hits.emplace_back(hit.at("path").get<std::string>(), hit.at("offset").get<std::uint64_t>());
+        hits.emplace_back(hit.at("path").get<std::string>(), hit.at("offset").get<std::uint64_t>(),
+                          hit.at("shift").get<int>(), hit.at("preview").get<std::string>(),
+                          hit.contains("table") ? hit.at("table").at("49").get<std::string>() : "");
     }
     const std::string one = (root() / "one.gb").string();
-    const std::vector<std::pair<std::string, std::uint64_t>> expected = {
-        {one, 2}, {one, 9}, {one, 16}, {(root() / "sub/deep/two.gbc").string(), 2}};
+    const std::vector<std::tuple<std::string, std::uint64_t, int, std::string, std::string>> expected = {
+        {one, 2, 0, "Hello", "I"},
+        {one, 9, 0, "Helxo", ""},
+        {one, 16, 1, "Hello", "H"},
+        {(root() / "sub/deep/two.gbc").string(), 2, 0, "Hello", "I"}};
     EXPECT_EQ(hits, expected);
     EXPECT_EQ(run.status, 0);
 }
