@@ -45,10 +45,12 @@ std::variant<ScanCommand, int> readScanCommand(int argc, const char* const* argv
     scan->add_flag("--align", command.match.aligned, "candidates only at multiples of the width");
 
     scan->add_option("--include", command.includes,
-                     "in folders, search only files whose name matches GLOB (repeatable)")
+                     "in folders, search only files whose name matches GLOB (repeatable; a GLOB with / "
+                     "matches the path below the folder given)")
         ->type_name("GLOB")
         ->allow_extra_args(false);
-    scan->add_option("--exclude", command.excludes, "in folders, skip files and folders whose name matches GLOB")
+    scan->add_option("--exclude", command.excludes,
+                     "in folders, skip files and folders whose name matches GLOB (repeatable)")
         ->type_name("GLOB")
         ->allow_extra_args(false);
 

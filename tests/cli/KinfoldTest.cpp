@@ -181,7 +181,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"CharacterWithoutCode", {"--string", "a\xF0\x9D\x84\x9E"},
                     "That is not a valid value! --string character 2 \"\xF0\x9D\x84\x9E\" (U+1D11E): it is not in "
                     "Windows-1252 and its code point is above 32767."},
-        RefusedCase{"BadUtf8", {"--string", "ab\xC3"}, "That is not a valid value! --string byte 3 is not valid UTF-8."},
+        RefusedCase{"BadUtf8", {"--string", "ab\xC3"},
+                    "That is not a valid value! --string byte 3 is not valid UTF-8."},
         RefusedCase{"BadValuesFile", {"--values-file", "@bad.ksv"},
                     "Can't load the values file \"@bad.ksv\": line 3: \"abc\" is not a whole number."},
         RefusedCase{"MissingValuesFile", {"--values-file", "@none.ksv"},
