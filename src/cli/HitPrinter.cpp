@@ -57,18 +57,8 @@ const CharacterTable& HitPrinter::tableFor(std::int64_t shift) {
     return found->second;
 }
 
-HitPrinter::Details HitPrinter::detailsAt(std::uint64_t offset) {
+HitPrinter::Details HitPrinter::detailsAt(std::span<const std::uint8_t> bytes) {
     Details details;
-    if (!needsBytes()) {
-        return details;
-    }
-    const FileWindowRead read =
-        readFileWindow(file_.path, searchedSize_, offset, 0, bytesAtHit_, context_.match.unitBytes());
-    if (!read.ok()) {
-        problem_ = read.message;
-        return details;
-    }
-    const std::span<const std::uint8_t> bytes(read.window.bytes);
     details.shift = hitShift(context_.pattern, bytes, context_.match);
     if (!details.shift) {
         return details;
@@ -87,11 +77,25 @@ HitPrinter::Details HitPrinter::detailsAt(std::uint64_t offset) {
 }
 
 void HitPrinter::hits(std::span<const std::uint64_t> offsets, std::string& out) {
-    if (context_.output.count) {
+    if (context_.output.count || offsets.empty()) {
         return;
     }
+    // One read for the whole batch: its hits lie within one slice of the scan.
+    FileWindowRead read;
+    if (needsBytes()) {
+        read = readFileWindow(file_.path, searchedSize_, offsets.front(), 0,
+                              offsets.back() - offsets.front() + bytesAtHit_, context_.match.unitBytes());
+        if (!read.ok()) {
+            problem_ = read.message;
+        }
+    }
+    const std::span<const std::uint8_t> window(read.window.bytes);
     for (const std::uint64_t offset : offsets) {
-        const Details details = detailsAt(offset);
+        Details details;
+        if (read.ok()) {
+            const auto from = static_cast<std::size_t>(offset - read.window.start);
+            details = detailsAt(window.subspan(from, std::min(bytesAtHit_, window.size() - from)));
+        }
         if (context_.output.json) {
             appendJson(offset, details, out);
         } else {

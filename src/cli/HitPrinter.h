@@ -33,7 +33,7 @@ struct PrintContext {
 
 // The text of one file's hits, made a batch at a time as the scan finds them.
 // A hit's shift, table and preview come from the bytes at the hit, read
-// again from the file.
+// again from the file, once for each batch of hits.
 class HitPrinter {
 public:
     // searchedSize: the size the file had when the scan opened it.
@@ -55,7 +55,7 @@ private:
     };
 
     bool needsBytes() const;
-    Details detailsAt(std::uint64_t offset);
+    Details detailsAt(std::span<const std::uint8_t> fromHit);
     const CharacterTable& tableFor(std::int64_t shift);
     void appendText(std::uint64_t offset, const Details& details, std::string& out) const;
     void appendJson(std::uint64_t offset, const Details& details, std::string& out) const;
