@@ -96,6 +96,35 @@ const std::vector<std::uint8_t>& buffer() {
     return bytes;
 }
 
+// The buffer with every pattern's values also planted as little-endian
+// values of `width` bits every 64 KiB, moved by random amounts, at offsets of
+// every parity, so the wide match has survivors to verify and hits to find.
+const std::vector<std::uint8_t>& wideBuffer(int width) {
+    static std::vector<std::uint8_t> buffers[5];
+    std::vector<std::uint8_t>& out = buffers[width / 8];
+    if (out.empty()) {
+        out = buffer();
+        const int unit = width / 8;
+        const std::uint64_t top = (std::uint64_t{1} << width) - 1;
+        std::mt19937_64 random(20261207 + static_cast<std::uint64_t>(width));
+        std::size_t at = 3000;
+        while (at + 64 * static_cast<std::size_t>(unit) < out.size()) {
+            for (const NamedPattern& p : patterns()) {
+                const std::uint64_t shift = random() % (top - 255);
+                for (int v : p.values) {
+                    const std::uint64_t value = v < 0 ? random() & top : static_cast<std::uint64_t>(v) + shift;
+                    for (int k = 0; k < unit; ++k) {
+                        out[at++] = static_cast<std::uint8_t>(value >> (8 * k));
+                    }
+                }
+                at += 5;
+            }
+            at += (std::size_t{64} << 10) + random() % static_cast<std::uint64_t>(unit);
+        }
+    }
+    return out;
+}
+
 // The 256 MiB file, written once and removed when the program ends.
 class TempFile {
 public:
@@ -149,6 +178,20 @@ void scanBuffer(benchmark::State& state, const NamedPattern& p, Isa isa) {
     for (auto _ : state) {
         matches.clear();
         findMatches(compiled, bytes, 0, matches, isa);
+        benchmark::DoNotOptimize(matches.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes.size()));
+    state.counters["matches"] = static_cast<double>(matches.size());
+}
+
+void scanWide(benchmark::State& state, const NamedPattern& p, const MatchOptions& options) {
+    const auto& bytes = wideBuffer(options.width);
+    const CompiledPattern compiled = CompiledPattern::fromPattern(typed(p.values), options);
+    std::vector<std::uint64_t> matches;
+    matches.reserve(1 << 16);
+    for (auto _ : state) {
+        matches.clear();
+        findMatches(compiled, bytes, 0, matches, bestIsa());
         benchmark::DoNotOptimize(matches.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes.size()));
@@ -235,6 +278,24 @@ const bool registered = [] {
     for (const NamedPattern& p : patterns()) {
         benchmark::RegisterBenchmark((std::string("BM_Scan/") + p.name).c_str(),
                                      [&p](benchmark::State& state) { scanBuffer(state, p, bestIsa()); });
+    }
+    // Wider values: every pattern at each width, and a few other options at 16 bits.
+    for (int width : {16, 24, 32}) {
+        for (const NamedPattern& p : patterns()) {
+            MatchOptions options;
+            options.width = width;
+            benchmark::RegisterBenchmark(("BM_Scan" + std::to_string(width) + "/" + p.name).c_str(),
+                                         [&p, options](benchmark::State& state) { scanWide(state, p, options); });
+        }
+    }
+    for (const char* variant : {"Big", "Aligned", "ExactRepeats"}) {
+        MatchOptions options;
+        options.width = 16;
+        options.byteOrder = std::string(variant) == "Big" ? ByteOrder::Big : ByteOrder::Little;
+        options.aligned = std::string(variant) == "Aligned";
+        options.exactRepeats = std::string(variant) == "ExactRepeats";
+        benchmark::RegisterBenchmark((std::string("BM_Scan16") + variant + "/hello").c_str(),
+                                     [options](benchmark::State& state) { scanWide(state, patterns()[0], options); });
     }
     // Each instruction set on its own, to see what the run-time choice buys.
     for (const NamedPattern& p : patterns()) {

@@ -11,10 +11,11 @@ namespace {
 
 // Equal-to-the-reference checks pass on every run of equal bytes, which ROMs
 // are full of, and big steps between nearby bytes are rarer than small ones,
-// so those checks reject the most candidates.
+// so those checks reject the most candidates. The filter compares lowest
+// bytes only, so a wide step that is a multiple of 256 is as weak as none.
 bool moreSelective(const PatternCheck& a, const PatternCheck& b) {
-    const bool aZero = a.expected == 0;
-    const bool bZero = b.expected == 0;
+    const bool aZero = (a.expected & 0xFF) == 0;
+    const bool bZero = (b.expected & 0xFF) == 0;
     if (aZero != bZero) {
         return bZero;
     }

@@ -319,5 +319,13 @@ TEST(WidePattern, LengthAndLimitsFollowTheWidth) {
     EXPECT_EQ(CompiledPattern::fromPattern(p).options(), MatchOptions{});
 }
 
+TEST(WidePattern, FilterPrefersStepsWithALowByte) {
+    // Steps of 256 leave the lowest byte alone, so they filter no better than equality.
+    const CompiledPattern c = CompiledPattern::fromPattern(typedPattern({0, 10, 20, 25600}), options(16, kLittle));
+    ASSERT_EQ(c.filterChecks().size(), 2u);
+    EXPECT_EQ(c.filterChecks()[0], (PatternCheck{4, 20}));
+    EXPECT_EQ(c.filterChecks()[1], (PatternCheck{2, 10}));
+}
+
 }  // namespace
 }  // namespace kinfold
