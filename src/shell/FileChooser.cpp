@@ -19,7 +19,9 @@ QStringList qtNameFilters(std::string_view filter) {
     return result;
 }
 
-QString QtFileChooser::choose(Use use, std::string_view filter) {
+QString QtFileChooser::choose(Use use, std::string_view filter) { return chooseNamed(use, filter, QString()); }
+
+QString QtFileChooser::chooseNamed(Use use, std::string_view filter, const QString& proposedName) {
     QFileDialog dialog(parent_, kProgramTitle);
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setNameFilters(qtNameFilters(filter));
@@ -32,7 +34,7 @@ QString QtFileChooser::choose(Use use, std::string_view filter) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
-    dialog.selectFile(QString());
+    dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return QString();
     }

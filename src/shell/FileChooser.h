@@ -9,15 +9,21 @@ class QWidget;
 
 namespace kinfold {
 
-// The open and save dialogs. A use starts with no file name proposed and gives
-// back the chosen full path, or the empty text when the user cancels.
+// The open and save dialogs. A use gives back the chosen full path, or the
+// empty text when the user cancels.
 class FileChooser {
 public:
     enum class Use { Open, Save };
     virtual ~FileChooser() = default;
     // filter is "description|patterns|description|patterns..." with ";"
     // between patterns; its first pair is in force when the dialog opens.
+    // No file name is proposed.
     virtual QString choose(Use use, std::string_view filter) = 0;
+    // The same with a file name (or full path) proposed in the dialog.
+    virtual QString chooseNamed(Use use, std::string_view filter, const QString& proposedName) {
+        static_cast<void>(proposedName);
+        return choose(use, filter);
+    }
 };
 
 // Qt takes a name filter's patterns from the parentheses at its end and splits
@@ -31,6 +37,7 @@ public:
     explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) {}
     void setParentWidget(QWidget* parent) { parent_ = parent; }
     QString choose(Use use, std::string_view filter) override;
+    QString chooseNamed(Use use, std::string_view filter, const QString& proposedName) override;
 
 private:
     QWidget* parent_;

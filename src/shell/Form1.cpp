@@ -12,6 +12,7 @@
 #include "shell/FileChooser.h"
 #include "shell/FileWriting.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ResultPreview.h"
 #include "shell/ResultsView.h"
 
 #include <QButtonGroup>
@@ -203,6 +204,7 @@ void Form1::connectHandlers() {
     connect(OpenVals, &QPushButton::clicked, this, &Form1::OpenVals_Click);
     connect(SaveResults, &QPushButton::clicked, this, &Form1::SaveResults_Click);
     connect(About, &QPushButton::clicked, this, &Form1::About_Click);
+    connect(Results, &QAbstractItemView::activated, this, &Form1::Results_Activated);
 }
 
 void Form1::showEvent(QShowEvent* event) {
@@ -378,6 +380,7 @@ void Form1::Search_Click() {
     }
     setSearchControlsEnabled(false);
     searchedText_ = RomFile->text();
+    searchedPattern_ = pattern_;
     const QDateTime started = platform_.clock.now();
     searchDate_ = searchDateText(started).trimmed();
     searchTime_ = searchTimeText(started).trimmed();
@@ -390,6 +393,7 @@ void Form1::Search_Click() {
     if (!scanner.open(toFilesystemPath(searchedText_))) {
         message(QString::fromStdString(scanner.error()->message()));
     } else {
+        searchedSize_ = scanner.fileSize();
         AmountDone->setText(kSearchingStatus);
         std::vector<std::uint64_t> found;
         while (!scanner.finished() && keepSearching_ && !ending_) {
@@ -524,6 +528,16 @@ void Form1::About_Click() {
     setEnabled(false);
 }
 
+void Form1::Results_Activated(const QModelIndex& index) {
+    if (!index.isValid()) return;
+    if (preview_ == nullptr) preview_ = new ResultPreview(platform_.messages, platform_.files, this);
+    preview_->showResult({searchedText_, searchedSize_, searchedPattern_, MatchOptions{},
+                          results_.offset(static_cast<std::size_t>(index.row()))});
+    preview_->show();
+    preview_->raise();
+    preview_->activateWindow();
+}
+
 void Form1::closeEvent(QCloseEvent* event) {
     if (ending_) {
         event->accept();
@@ -581,6 +595,7 @@ void Form1::endProgram() {
     if (aboutForm_ != nullptr) {
         aboutForm_->hide();  // hidden directly: its own closing handler does not run
     }
+    if (preview_ != nullptr) preview_->hide();
     hide();
     // exit() ends the event loop at once; quit() would ask every window to
     // close again, and one that refused would keep the program running.

@@ -25,6 +25,7 @@ class Clock;
 class EventPump;
 class FileChooser;
 class MessageBoxes;
+class ResultPreview;
 
 // The platform pieces the window talks to; tests hand in scripted ones.
 struct Platform {
@@ -61,6 +62,7 @@ public:
     // True once closing has ended the program.
     bool ending() const { return ending_; }
     AboutForm* aboutForm() const { return aboutForm_; }
+    ResultPreview* resultPreview() const { return preview_; }
 
 
 public slots:
@@ -79,6 +81,8 @@ public slots:
     void OpenVals_Click();
     void SaveResults_Click();
     void About_Click();
+    // Opens the result preview on a line of the results list.
+    void Results_Activated(const QModelIndex& index);
     // Closing handler: sets cancel to 1 to keep the window open.
     void Form_Unload(int& cancel);
 
@@ -114,6 +118,9 @@ private:
     bool ending_ = false;
     bool centred_ = false;
     AboutForm* aboutForm_ = nullptr;
+    SearchPattern searchedPattern_;
+    std::uint64_t searchedSize_ = 0;
+    ResultPreview* preview_ = nullptr;
 
 public:
     // Controls, named as the window names them (also their object names).

@@ -23,6 +23,8 @@ public:
     void append(std::span<const std::uint64_t> offsets);
     void clear();
     std::size_t count() const { return offsets_.size(); }
+    // The offset line k (from 0) lists.
+    std::uint64_t offset(std::size_t k) const { return offsets_[k]; }
     // Line k (from 0), exactly as the list shows it.
     QString line(std::size_t k) const;
     // Appends line k's text to out, for writing the report in large blocks.

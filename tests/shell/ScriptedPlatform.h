@@ -52,9 +52,11 @@ public:
     struct Use {
         FileChooser::Use use;
         std::string filter;
+        QString proposedName;
     };
-    QString choose(FileChooser::Use use, std::string_view filter) override {
-        uses.push_back({use, std::string(filter)});
+    QString choose(FileChooser::Use use, std::string_view filter) override { return chooseNamed(use, filter, {}); }
+    QString chooseNamed(FileChooser::Use use, std::string_view filter, const QString& proposedName) override {
+        uses.push_back({use, std::string(filter), proposedName});
         if (paths.empty()) return QString();
         const QString path = paths.front();
         paths.pop_front();

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "pattern/SearchPattern.h"
+#include "search/MatchOptions.h"
+#include "table/CharacterTable.h"
+#include "table/FileWindow.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <optional>
+
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kinfold {
+
+class FileChooser;
+class MessageBoxes;
+
+// A line of a search's results with what that search knew: the file, its
+// size and the pattern as they were when it ran.
+struct SearchedResult {
+    QString path;
+    std::uint64_t fileSize = 0;
+    SearchPattern pattern;
+    MatchOptions options;
+    std::uint64_t offset = 0;
+};
+
+// The result preview: the bytes around a hit, decoded through the table the
+// hit implies, and that table written to or widened from table files.
+class ResultPreview : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr std::uint64_t kBytesBefore = 256;
+    static constexpr std::uint64_t kBytesAfter = 768;
+
+    ResultPreview(MessageBoxes& messages, FileChooser& files, QWidget* parent = nullptr);
+
+    // Shows a result line, read afresh from its file.
+    void showResult(const SearchedResult& result);
+    const SearchedResult& result() const { return result_; }
+    // The table in force: the inferred one, a table the user opened over it.
+    const CharacterTable& table() const { return table_; }
+    std::optional<std::int64_t> shift() const { return shift_; }
+
+public slots:
+    void SaveTable_Click();
+    void OpenTable_Click();
+
+public:
+    QLabel* Problem = nullptr;
+    QLabel* FileName = nullptr;
+    QLabel* Offset = nullptr;
+    QLabel* PatternText = nullptr;
+    QLabel* ShiftCaption = nullptr;
+    QLabel* Shift = nullptr;
+    QCheckBox* UpperBlock = nullptr;
+    QCheckBox* LowerBlock = nullptr;
+    QCheckBox* DigitBlock = nullptr;
+    QCheckBox* SpaceBlock = nullptr;
+    QLabel* TableSize = nullptr;
+    QPlainTextEdit* HexView = nullptr;
+    QPlainTextEdit* TextView = nullptr;
+    QPushButton* OpenTable = nullptr;
+    QPushButton* SaveTable = nullptr;
+    QPushButton* CloseButton = nullptr;
+    // Move the bytes shown by 1024 towards the start or the end of the file.
+    QPushButton* Earlier = nullptr;
+    QPushButton* Later = nullptr;
+
+private:
+    void createControls();
+    void setBlocks(bool upper, bool lower, bool digits, bool space);
+    // Reads the bytes around viewOffset_.
+    void readView();
+    void moveView(bool later);
+    // The table from the check boxes, the shift and the user's table, then the views.
+    void refresh();
+    void drawHexView();
+    void drawTextView();
+    int message(const QString& text);
+
+    MessageBoxes& messages_;
+    FileChooser& files_;
+    SearchedResult result_;
+    bool shown_ = false;
+    std::uint64_t viewOffset_ = 0;  // the hit, or where Earlier and Later moved the view
+    FileWindowRead read_;
+    std::optional<std::int64_t> shift_;
+    CharacterTable userTable_;
+    QString userTableName_;
+    CharacterTable table_;
+};
+
+}  // namespace kinfold

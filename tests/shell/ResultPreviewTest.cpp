@@ -1,0 +1,192 @@
+#include "ScriptedPlatform.h"
+#include "TestFiles.h"
+#include "WindowDriving.h"
+
+#include "shell/ResultPreview.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace kinfold::test {
+namespace {
+
+constexpr int kHit = 300;
+constexpr int kShift = -0x20;
+
+// A shown window that searched a ROM holding "Hello" at offset 300 in a
+// made-up table where every character code lies 0x20 above its byte.
+struct Searched : Harness {
+    TestFolder folder;
+    QString rom;
+
+    Searched() {
+        w().show();
+        QByteArray bytes = filledBytes(1024);
+        plant(bytes, kHit, {'H' + kShift, 'e' + kShift, 'l' + kShift, 'l' + kShift, 'o' + kShift});
+        rom = folder.write("rom.bin", bytes);
+        click(w().OptString);
+        type(w().EnterStr, "Hello");
+        click(w().AddStr);
+        search(w(), rom);
+    }
+    // Double-clicks the first result line as the system delivers it: press,
+    // release, then a press and a double-click, then the release.
+    ResultPreview* open() {
+        QWidget* list = w().Results->viewport();
+        const QPoint at = w().Results->visualRect(w().Results->model()->index(0, 0)).center();
+        QTest::mouseClick(list, Qt::LeftButton, {}, at);
+        QTest::mousePress(list, Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(list, Qt::LeftButton, {}, at);
+        return w().resultPreview();
+    }
+    void saveTable(const QString& path) {
+        files.paths = {path};
+        click(w().resultPreview()->SaveTable);
+    }
+};
+
+TEST(ResultPreview, ShowsThePlantedWordAndTheShift) {
+    Searched h;
+    ASSERT_EQ(resultLines(h.w()), QStringList{"300 (12C hex)"});
+    ResultPreview* p = h.open();
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(p->isVisible());
+    EXPECT_TRUE(p->isWindow());
+    EXPECT_EQ(p->windowTitle(), "Result Preview - Kinfold Search");
+    EXPECT_EQ(p->FileName->text(), h.rom);
+    EXPECT_EQ(p->Offset->text(), "300 (12C hex)");
+    EXPECT_EQ(p->PatternText->text(), "Hello");
+    EXPECT_EQ(p->Shift->text(), "-32 (-20 hex)");
+    EXPECT_FALSE(p->Problem->isVisible());
+    const QString dots = QString(12, QChar(0xB7));
+    // The text starts 256 bytes before the hit.
+    EXPECT_EQ(p->TextView->toPlainText().mid(256 - 2, 9), dots.left(2) + "Hello" + dots.left(2));
+    const QStringList rows = p->HexView->toPlainText().split('\n');
+    ASSERT_EQ(rows.size(), 62);  // rows 0x20 to 0x3F0: from 256 before the hit to the end of the file
+    EXPECT_EQ(rows[16], "00000120  EE EE EE EE EE EE EE EE  EE EE EE EE 28 45 4C 4C  " + dots + "Hell");
+    EXPECT_EQ(p->HexView->extraSelections().size(), 10);  // five bytes, five characters
+}
+
+TEST(ResultPreview, EnterOpensTheSelectedLineAndAnEditedPatternChangesNothing) {
+    Searched h;
+    click(h.w().Reset);
+    addValues(h.w(), {1, 2});
+    h.w().Results->setCurrentIndex(h.w().Results->model()->index(0, 0));
+    h.w().Results->setFocus();
+    QTest::keyClick(h.w().Results, Qt::Key_Return);
+    ASSERT_NE(h.w().resultPreview(), nullptr);
+    EXPECT_EQ(h.w().resultPreview()->PatternText->text(), "Hello");
+    EXPECT_EQ(h.w().resultPreview()->Shift->text(), "-32 (-20 hex)");
+}
+
+TEST(ResultPreview, SaveTableWritesTheCheckedBlocks) {
+    Searched h;
+    ResultPreview* p = h.open();
+    EXPECT_TRUE(p->UpperBlock->isChecked());
+    EXPECT_TRUE(p->LowerBlock->isChecked());
+    EXPECT_FALSE(p->DigitBlock->isChecked());
+    click(p->UpperBlock);
+    click(p->LowerBlock);
+    const QString table = h.folder.path("game.tbl");
+    h.saveTable(table);
+    EXPECT_EQ(TestFolder::read(table), "28=H\n45=e\n4C=l\n4F=o\n");
+    ASSERT_EQ(h.files.uses.size(), 1u);
+    EXPECT_EQ(h.files.uses[0].use, FileChooser::Use::Save);
+    EXPECT_EQ(h.files.uses[0].proposedName, h.folder.path("rom.tbl"));
+    EXPECT_EQ(h.files.uses[0].filter, "Table Files (*.tbl)|*.tbl|All files (*.*)|*.*");
+    click(p->SpaceBlock);  // the space lies at 0x00
+    h.saveTable(table);
+    EXPECT_EQ(TestFolder::read(table), "00= \n28=H\n45=e\n4C=l\n4F=o\n");
+    EXPECT_TRUE(h.messages.shown.empty());
+}
+
+TEST(ResultPreview, FailedSaveLeavesNothingAndSaysWhy) {
+    struct Case {
+        const char* name;
+        QString path;
+        QString reason;
+    };
+    Searched h;
+    h.open();
+    const Case cases[] = {
+        {"FullDisk", "/dev/full", "No space left on device"},
+        {"MissingFolder", h.folder.path("none/game.tbl"), "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        h.messages.shown.clear();
+        h.saveTable(c.path);
+        ASSERT_EQ(h.messages.shown.size(), 1u) << c.name;
+        EXPECT_TRUE(h.messages.shown[0].text.startsWith("Can't save the table \"" + c.path + "\": ")) << c.name;
+        EXPECT_TRUE(h.messages.shown[0].text.contains(c.reason, Qt::CaseInsensitive)) << h.messages.shown[0].text.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(h.folder.path("none")));
+}
+
+TEST(ResultPreview, OpenTableMergesOrNamesTheBadLine) {
+    Searched h;
+    ResultPreview* p = h.open();
+    h.files.paths = {h.folder.write("bad.tbl", "EE=_\nEF\n")};
+    click(p->OpenTable);
+    ASSERT_EQ(h.messages.texts().size(), 1);
+    EXPECT_TRUE(h.messages.texts()[0].contains("line 2 is not a table line")) << h.messages.texts()[0].toStdString();
+    EXPECT_FALSE(p->TextView->toPlainText().contains('_'));
+    h.files.paths = {h.folder.write("good.tbl", "EE=_\n28=X\n")};
+    click(p->OpenTable);
+    EXPECT_EQ(p->TextView->toPlainText().mid(256 - 2, 9), "__Xello__");
+    EXPECT_EQ(p->TableSize->text(), "53 entries, with good.tbl");
+}
+
+TEST(ResultPreview, FileGoneOrChangedSaysSo) {
+    struct Case {
+        const char* name;
+        std::function<void(const QString&)> change;
+        QString says;
+    };
+    const Case cases[] = {
+        {"Gone", [](const QString& rom) { QFile::remove(rom); }, "is no longer there"},
+        {"Longer", [](const QString& rom) { QFile f(rom); f.open(QIODevice::Append); f.write("x"); },
+         "has changed since the search: it had 1024 bytes and now has 1025"},
+    };
+    for (const Case& c : cases) {
+        Searched h;
+        c.change(h.rom);
+        ResultPreview* p = h.open();
+        EXPECT_TRUE(p->Problem->isVisible()) << c.name;
+        EXPECT_TRUE(p->Problem->text().contains(c.says)) << p->Problem->text().toStdString();
+        EXPECT_TRUE(p->HexView->toPlainText().isEmpty()) << c.name;
+        EXPECT_EQ(p->Shift->text(), "unknown");
+        EXPECT_FALSE(p->SaveTable->isEnabled());
+    }
+}
+
+TEST(ResultPreview, EarlierAndLaterMoveThroughTheFile) {
+    Searched h;
+    ResultPreview* p = h.open();
+    const auto firstRow = [p] { return p->HexView->toPlainText().section('\n', 0, 0).left(8); };
+    EXPECT_EQ(firstRow(), "00000020");
+    click(p->Earlier);
+    EXPECT_EQ(firstRow(), "00000000");
+    EXPECT_FALSE(p->Earlier->isEnabled());
+    EXPECT_EQ(p->HexView->extraSelections().size(), 10);
+    click(p->Later);
+    EXPECT_EQ(firstRow(), "00000300");  // the last 256 bytes of the file
+    EXPECT_FALSE(p->Later->isEnabled());
+    EXPECT_TRUE(p->HexView->extraSelections().isEmpty());
+    EXPECT_EQ(p->TextView->toPlainText(), QString(256, QChar(0xB7)));
+}
+
+TEST(ResultPreview, ClosingTheMainWindowClosesIt) {
+    Searched h;
+    ResultPreview* p = h.open();
+    h.messages.answers = {kAnswerNo};  // don't save the values
+    EXPECT_TRUE(h.w().close());
+    EXPECT_FALSE(p->isVisible());
+}
+
+}  // namespace
+}  // namespace kinfold::test
