@@ -1,0 +1,158 @@
+#include "cli/HitPrinter.h"
+
+#include "search/FileReader.h"
+#include "search/ResultLine.h"
+#include "table/FileWindow.h"
+#include "table/HitShift.h"
+#include "table/TableDecoding.h"
+#include "table/TableFile.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+
+namespace kinfold::cli {
+namespace {
+
+// Enough inferred tables kept for any real file; a pattern that hits at every
+// offset of a wide file could otherwise keep one per hit.
+constexpr std::size_t kKeptTables = 256;
+
+// A path that is not valid UTF-8 still gets a line, with its bad bytes replaced.
+template <typename Json>
+void appendJsonLine(const Json& value, std::string& out) {
+    out += value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    out += '\n';
+}
+
+std::string signedText(std::int64_t n) {
+    std::string text = n > 0 ? "+" : "";
+    text += std::to_string(n);
+    return text;
+}
+
+}  // namespace
+
+HitPrinter::HitPrinter(const PrintContext& context, const FoundFile& file, std::uint64_t searchedSize)
+    : context_(context), file_(file), searchedSize_(searchedSize), pathText_(pathText(file.path)),
+      blocks_(patternBlocks(context.pattern)) {
+    const auto unit = static_cast<std::size_t>(context.match.unitBytes());
+    const auto first = static_cast<std::size_t>(firstCheckedEntry(context.pattern).value_or(1));
+    bytesAtHit_ = std::max(context.output.preview, first * unit);
+}
+
+bool HitPrinter::needsBytes() const {
+    const OutputOptions& o = context_.output;
+    return !problem_ && (o.json || o.table || o.preview > 0);
+}
+
+const CharacterTable& HitPrinter::tableFor(std::int64_t shift) {
+    auto found = tables_.find(shift);
+    if (found == tables_.end()) {
+        if (tables_.size() >= kKeptTables) {
+            tables_.clear();
+        }
+        found = tables_.emplace(shift, inferTable(context_.pattern, shift, blocks_, context_.match)).first;
+    }
+    return found->second;
+}
+
+HitPrinter::Details HitPrinter::detailsAt(std::span<const std::uint8_t> bytes) {
+    Details details;
+    details.shift = hitShift(context_.pattern, bytes, context_.match);
+    if (!details.shift) {
+        return details;
+    }
+    const OutputOptions& o = context_.output;
+    if (o.table || o.preview > 0) {
+        const CharacterTable& table = tableFor(*details.shift);
+        if (o.table && printedShifts_.insert(*details.shift).second) {
+            details.table = &table;
+        }
+        if (o.preview > 0) {
+            details.preview = decodeText(table, bytes.first(std::min(bytes.size(), o.preview)));
+        }
+    }
+    return details;
+}
+
+void HitPrinter::hits(std::span<const std::uint64_t> offsets, std::string& out) {
+    if (context_.output.count || offsets.empty()) {
+        return;
+    }
+    // One read for the whole batch: its hits lie within one slice of the scan.
+    FileWindowRead read;
+    if (needsBytes()) {
+        read = readFileWindow(file_.path, searchedSize_, offsets.front(), 0,
+                              offsets.back() - offsets.front() + bytesAtHit_, context_.match.unitBytes());
+        if (!read.ok()) {
+            problem_ = read.message;
+        }
+    }
+    const std::span<const std::uint8_t> window(read.window.bytes);
+    for (const std::uint64_t offset : offsets) {
+        Details details;
+        if (read.ok()) {
+            const auto from = static_cast<std::size_t>(offset - read.window.start);
+            details = detailsAt(window.subspan(from, std::min(bytesAtHit_, window.size() - from)));
+        }
+        if (context_.output.json) {
+            appendJson(offset, details, out);
+        } else {
+            appendText(offset, details, out);
+        }
+    }
+}
+
+// PATH:OFFSET (HEX hex), then the preview after two spaces; a table comes
+// after the first hit with its shift, its lines indented under a heading.
+void HitPrinter::appendText(std::uint64_t offset, const Details& details, std::string& out) const {
+    out += pathText_;
+    out += ':';
+    out += resultLine(offset);
+    if (details.preview) {
+        out += "  ";
+        out += *details.preview;
+    }
+    out += '\n';
+    if (details.table != nullptr) {
+        out += "  table for shift " + signedText(*details.shift) + ":\n";
+        const std::string lines = tableFileText(*details.table);
+        for (std::size_t at = 0; at < lines.size();) {
+            const std::size_t end = lines.find('\n', at);
+            out += "    ";
+            out.append(lines, at, end == std::string::npos ? std::string::npos : end - at);
+            out += '\n';
+            at = end == std::string::npos ? lines.size() : end + 1;
+        }
+    }
+}
+
+void HitPrinter::appendJson(std::uint64_t offset, const Details& details, std::string& out) const {
+    nlohmann::ordered_json hit = {{"path", pathText_}, {"offset", offset}};
+    hit["shift"] = details.shift ? nlohmann::ordered_json(*details.shift) : nlohmann::ordered_json(nullptr);
+    if (details.preview) {
+        hit["preview"] = *details.preview;
+    }
+    if (details.table != nullptr) {
+        nlohmann::ordered_json table = nlohmann::ordered_json::object();
+        for (const auto& [unit, text] : details.table->entries()) {
+            table[unitHex(unit, details.table->unitBytes(), details.table->byteOrder())] = text;
+        }
+        hit["table"] = std::move(table);
+    }
+    appendJsonLine(hit, out);
+}
+
+void HitPrinter::end(std::uint64_t count, std::string& out) const {
+    if (!context_.output.count) {
+        return;
+    }
+    if (context_.output.json) {
+        appendJsonLine(nlohmann::ordered_json{{"path", pathText_}, {"count", count}}, out);
+    } else {
+        out += pathText_ + ":" + std::to_string(count) + "\n";
+    }
+}
+
+}  // namespace kinfold::cli

@@ -1,0 +1,68 @@
+#include "cli/Kinfold.h"
+
+#include "cli/FileWalk.h"
+#include "cli/PatternArguments.h"
+#include "cli/Progress.h"
+#include "cli/ScanCommand.h"
+#include "cli/ScanPool.h"
+
+namespace kinfold::cli {
+namespace {
+
+constexpr int kMatched = 0;
+constexpr int kNoMatch = 1;
+constexpr int kTrouble = 2;
+
+PatternResult patternOf(const ScanCommand& command) {
+    if (command.string) {
+        return patternFromString(*command.string);
+    }
+    if (command.values) {
+        return patternFromValues(*command.values);
+    }
+    return patternFromValuesFile(*command.valuesFile);
+}
+
+}  // namespace
+
+int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+    const auto read = readScanCommand(argc, argv, out, err);
+    if (const int* status = std::get_if<int>(&read)) {
+        return *status;
+    }
+    const ScanCommand& command = std::get<ScanCommand>(read);
+
+    const PatternResult pattern = patternOf(command);
+    if (const auto* refused = std::get_if<PatternError>(&pattern)) {
+        err << "kinfold: " << refused->message << '\n';
+        return kTrouble;
+    }
+
+    const std::vector<std::filesystem::path> roots(command.paths.begin(), command.paths.end());
+    const std::vector<FoundFile> files = findFiles(roots, NameFilter(command.includes, command.excludes));
+    std::uint64_t totalBytes = 0;
+    for (const FoundFile& file : files) {
+        totalBytes += file.size;
+    }
+
+    Progress progress(err, errIsTerminal && !command.quiet, files.size(), totalBytes);
+    const ScanSettings settings{command.threads, command.maxCount,
+                                {command.output, std::get<SearchPattern>(pattern), command.match}};
+    const ScanOutcome outcome = scanFiles(
+        files, settings,
+        [&out](std::string_view text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); },
+        progress);
+    out.flush();
+    bool failed = outcome.failed;
+    if (!out) {
+        progress.message("Can't write the output: the standard output refused it.");
+        failed = true;
+    }
+    progress.stop();
+    if (failed) {
+        return kTrouble;
+    }
+    return outcome.matched ? kMatched : kNoMatch;
+}
+
+}  // namespace kinfold::cli

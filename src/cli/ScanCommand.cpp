@@ -1,0 +1,88 @@
+#include "cli/ScanCommand.h"
+
+#include <CLI/CLI.hpp>
+
+#include <thread>
+
+namespace kinfold::cli {
+
+std::string versionText() { return "kinfold " KINFOLD_VERSION; }
+
+std::variant<ScanCommand, int> readScanCommand(int argc, const char* const* argv, std::ostream& out,
+                                               std::ostream& err) {
+    ScanCommand command;
+    command.threads = std::max(1u, std::thread::hardware_concurrency());
+
+    CLI::App app("Kinfold Search on the command line: lists every offset where a file's values rise and "
+                 "fall by exactly the steps of a pattern (a relative search).",
+                 "kinfold");
+    app.set_version_flag("--version", versionText());
+    app.require_subcommand(1);
+    CLI::App* scan = app.add_subcommand("scan", "Search files and folders for a pattern.");
+
+    CLI::Option_group* pattern = scan->add_option_group("Pattern", "exactly one of these");
+    pattern->add_option("--string", command.string,
+                        "one entry per character, with the window's character codes (Windows-1252, "
+                        "else the Unicode code point up to 32767)")
+        ->type_name("TEXT");
+    pattern->add_option("--values", command.values,
+                        "comma-separated entries: decimal (72), hex (&H48 or 0x48), or * for a skipped entry")
+        ->type_name("LIST");
+    pattern->add_option("--values-file", command.valuesFile, "a values file (.ksv) as the window saves it")
+        ->type_name("FILE");
+    pattern->require_option(1);
+
+    scan->add_flag("--exact-repeats", command.match.exactRepeats,
+                   "an entry equal to the one before it must be the same value (\"Hello\" no longer matches "
+                   "\"Helxo\")");
+    scan->add_option("--width", command.match.width, "bits per value")
+        ->check(CLI::IsMember({8, 16, 24, 32}))
+        ->default_str("8");
+    std::string byteOrder = "little";
+    scan->add_option("--byte-order", byteOrder, "byte order of values wider than 8 bits")
+        ->check(CLI::IsMember({"little", "big"}))
+        ->default_str("little");
+    scan->add_flag("--align", command.match.aligned, "candidates only at multiples of the width");
+
+    scan->add_option("--include", command.includes,
+                     "in folders, search only files whose name matches GLOB (repeatable; a GLOB with / "
+                     "matches the path below the folder given)")
+        ->type_name("GLOB")
+        ->allow_extra_args(false);
+    scan->add_option("--exclude", command.excludes,
+                     "in folders, skip files and folders whose name matches GLOB (repeatable)")
+        ->type_name("GLOB")
+        ->allow_extra_args(false);
+
+    CLI::Option* preview =
+        scan->add_option("--preview", command.output.preview, "add the N bytes from each hit, decoded")
+            ->type_name("N")
+            ->check(CLI::Range(1, 4096));
+    CLI::Option* table = scan->add_flag("--table", command.output.table, "print each hit's inferred table once per "
+                                                                          "distinct shift");
+    scan->add_flag("--json", command.output.json, "write JSON Lines instead of text");
+    scan->add_flag("--count", command.output.count, "print the number of hits of each file instead")
+        ->excludes(preview)
+        ->excludes(table);
+    scan->add_option("--max-count", command.maxCount, "stop a file after N hits")
+        ->type_name("N")
+        ->check(CLI::PositiveNumber);
+    scan->add_option("-j,--threads", command.threads, "files searched at once (default: the machine's cores)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 1024));
+    scan->add_flag("-q,--quiet", command.quiet, "no progress line");
+    scan->add_option("PATH", command.paths, "files and folders to search (folders recursively)")
+        ->type_name("PATH")
+        ->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e, out, err);
+        return status == 0 ? 0 : 2;
+    }
+    command.match.byteOrder = byteOrder == "big" ? ByteOrder::Big : ByteOrder::Little;
+    return command;
+}
+
+}  // namespace kinfold::cli

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "cli/HitPrinter.h"
+#include "search/MatchOptions.h"
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace kinfold::cli {
+
+// The words of `kinfold scan ...`, read and checked.
+struct ScanCommand {
+    // Exactly one of the three is set.
+    std::optional<std::string> string;
+    std::optional<std::string> values;
+    std::optional<std::string> valuesFile;
+
+    MatchOptions match;
+    std::vector<std::string> includes;
+    std::vector<std::string> excludes;
+    std::vector<std::string> paths;
+    OutputOptions output;
+    std::uint64_t maxCount = 0;  // 0 for no limit
+    unsigned threads = 1;
+    bool quiet = false;
+};
+
+// Reads the arguments. On --help or --version, or on arguments it can't take,
+// it writes what the user should see (help and version to out, mistakes to
+// err) and gives the exit status instead: 0, or 2 for a mistake.
+std::variant<ScanCommand, int> readScanCommand(int argc, const char* const* argv, std::ostream& out,
+                                               std::ostream& err);
+
+// The program's name and version, "kinfold 1.02".
+std::string versionText();
+
+}  // namespace kinfold::cli

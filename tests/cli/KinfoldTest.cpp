@@ -1,0 +1,273 @@
+// The `kinfold` command as a user runs it: arguments in, standard output,
+// standard error and the exit status out.
+#include "cli/Kinfold.h"
+#include "search/SearchTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <random>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace kinfold::cli {
+namespace {
+
+using testing_support::TempFolder;
+using testing_support::testScale;
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome kinfold(std::vector<std::string> args) {
+    args.insert(args.begin(), {"kinfold", "scan"});
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runKinfold(static_cast<int>(argv.size()), argv.data(), out, err, false);
+    return {status, out.str(), err.str()};
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Each line of expected with the folder's path in front.
+std::string under(const fs::path& root, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (root / line).string() + "\n";
+    return text;
+}
+
+// A small collection: text in plain ASCII, in ASCII moved up by one, a word
+// whose repeated letter differs, nested folders, and a 16-bit big-endian word
+// at an odd offset that ends the file (so read little-endian one byte on, its
+// last value would need a byte past the end).
+class Collection : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeFile(root() / "one.gb", "xxHelloxxHelxoyyIfmmp");
+        writeFile(root() / "sub/deep/two.gbc", "zzHello");
+        writeFile(root() / "notes.txt", "Hello");
+        writeFile(root() / "sub/wide.bin", std::string("\x01\x30H\x30" "e\x30l\x30l\x30o", 11));
+        writeFile(root() / "values.ksv", "3\r\n72,0,0\r\n101,29,1\r\n108,7,1\r\n");
+        writeFile(root() / "bad.ksv", "2\r\n72,0,0\r\nabc,1,1\r\n");
+    }
+    fs::path root() const { return folder_.path(); }
+
+    TempFolder folder_;
+};
+
+struct ScanCase {
+    const char* name;
+    std::vector<std::string> args;  // before the paths
+    std::vector<std::string> paths; // below the collection
+    std::vector<std::string> lines; // expected, each below the collection
+    int status;
+};
+
+class Scans : public Collection, public ::testing::WithParamInterface<ScanCase> {};
+
+TEST_P(Scans, PrintTheHitsInFileOrder) {
+    std::vector<std::string> args = GetParam().args;
+    for (const std::string& p : GetParam().paths) args.push_back((root() / p).string());
+    const Outcome run = kinfold(args);
+    EXPECT_EQ(run.out, under(root(), GetParam().lines));
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinfold, Scans,
+    ::testing::Values(
+        ScanCase{"NestedFolders", {"--string", "Hello", "--exclude", "*.ksv"}, {""},
+                 {"notes.txt:0 (0 hex)", "one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)",
+                  "sub/deep/two.gbc:2 (2 hex)"}, 0},
+        ScanCase{"IncludeGlobs", {"--string", "Hello", "--include", "*.gb", "--include", "*.gbc"}, {""},
+                 {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)", "sub/deep/two.gbc:2 (2 hex)"}, 0},
+        ScanCase{"ExcludeFolder", {"--string", "Hello", "--exclude", "sub", "--exclude", "*.ksv"}, {""},
+                 {"notes.txt:0 (0 hex)", "one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"}, 0},
+        ScanCase{"GlobWithSlashMatchesThePath", {"--string", "Hello", "--include", "sub/*/*"}, {""},
+                 {"sub/deep/two.gbc:2 (2 hex)"}, 0},
+        ScanCase{"NamedFileIgnoresGlobs", {"--string", "Hello", "--include", "*.gb"}, {"notes.txt"},
+                 {"notes.txt:0 (0 hex)"}, 0},
+        ScanCase{"ExactRepeats", {"--string", "Hello", "--exact-repeats"}, {"one.gb"},
+                 {"one.gb:2 (2 hex)", "one.gb:16 (10 hex)"}, 0},
+        ScanCase{"ValuesWithSkipAndHex", {"--values", "72, 0x65 ,&H6C,*,111"}, {"one.gb"},
+                 {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"}, 0},
+        ScanCase{"MaxCount", {"--string", "Hello", "--max-count", "2"}, {"one.gb", "notes.txt"},
+                 {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "notes.txt:0 (0 hex)"}, 0},
+        ScanCase{"Count", {"--string", "Hello", "--count", "--include", "*.gb*"}, {""},
+                 {"one.gb:3", "sub/deep/two.gbc:1"}, 0},
+        ScanCase{"Preview", {"--string", "Hello", "--preview", "6"}, {"one.gb"},
+                 {"one.gb:2 (2 hex)  Hellox", "one.gb:9 (9 hex)  Helxoy", "one.gb:16 (10 hex)  Hello"}, 0},
+        ScanCase{"NoMatch", {"--string", "Zebra", "--exclude", "*.ksv"}, {""}, {}, 1},
+        ScanCase{"Width16BigEndianAtAnOddOffset", {"--string", "Hello", "--width", "16", "--byte-order", "big"},
+                 {"sub/wide.bin"}, {"sub/wide.bin:1 (1 hex)"}, 0},
+        ScanCase{"Width16LittleEndianMisses", {"--string", "Hello", "--width", "16"}, {"sub/wide.bin"}, {}, 1},
+        ScanCase{"AlignSkipsOddOffsets", {"--string", "Hello", "--width", "16", "--byte-order", "big", "--align"},
+                 {"sub/wide.bin"}, {}, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Collection, ValuesFile) {
+    const Outcome run = kinfold({"--values-file", (root() / "values.ksv").string(), (root() / "one.gb").string()});
+    EXPECT_EQ(run.out, under(root(), {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"}));
+    EXPECT_EQ(run.status, 0);
+}
+
+// "@name" in the arguments and the message stands for a file of the collection.
+struct RefusedCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string message;  // after "kinfold: "
+};
+
+std::string placed(std::string text, const fs::path& root) {
+    const std::string folder = root.string() + "/";
+    for (std::size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + folder.size())) {
+        text.replace(at, 1, folder);
+    }
+    return text;
+}
+
+class Refusals : public Collection, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(Refusals, UseTheWindowsWords) {
+    std::vector<std::string> args = GetParam().args;
+    for (std::string& a : args) {
+        if (a.rfind("@", 0) == 0) a = placed(a, root());
+    }
+    args.push_back(root().string());
+    const Outcome run = kinfold(args);
+    EXPECT_EQ(run.err, "kinfold: " + placed(GetParam().message, root()) + "\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.status, 2);
+}
+
+std::string manyValues(int n) {
+    std::string list = "1";
+    for (int i = 1; i < n; ++i) list += ",*";
+    return list;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinfold, Refusals,
+    ::testing::Values(
+        RefusedCase{"OneValue", {"--values", "5"},
+                    "You can't search in a kinfold way unless you have at least two values to search for!"},
+        RefusedCase{"SkipFirst", {"--values", "*,5"}, "You can't skip the first value!"},
+        RefusedCase{"Zero", {"--values", "1,0"},
+                    "That is not a valid value! --values entry 2 \"0\": not a number from -32768 to 32767 other "
+                    "than 0."},
+        RefusedCase{"OutOfRange", {"--values", "1,32768"},
+                    "That is not a valid value! --values entry 2 \"32768\": not a number from -32768 to 32767 "
+                    "other than 0."},
+        RefusedCase{"StepPast16Bits", {"--values", "-32768,32767"},
+                    "That is not a valid value! --values entry 2 \"32767\": the step from the entry before it "
+                    "does not fit 16 bits."},
+        RefusedCase{"ThousandAndOne", {"--values", manyValues(1001)}, "You can't add more than 1000 values!"},
+        RefusedCase{"EmptyString", {"--string", ""}, "You have not entered a string!"},
+        RefusedCase{"CharacterWithoutCode", {"--string", "a\xF0\x9D\x84\x9E"},
+                    "That is not a valid value! --string character 2 \"\xF0\x9D\x84\x9E\" (U+1D11E): it is not in "
+                    "Windows-1252 and its code point is above 32767."},
+        RefusedCase{"BadUtf8", {"--string", "ab\xC3"},
+                    "That is not a valid value! --string byte 3 is not valid UTF-8."},
+        RefusedCase{"BadValuesFile", {"--values-file", "@bad.ksv"},
+                    "Can't load the values file \"@bad.ksv\": line 3: \"abc\" is not a whole number."},
+        RefusedCase{"MissingValuesFile", {"--values-file", "@none.ksv"},
+                    "Can't open the values file \"@none.ksv\": there is no such file."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Collection, ThousandValuesAreTaken) {
+    const Outcome run = kinfold({"--values", manyValues(1000), (root() / "notes.txt").string()});
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST_F(Collection, UnsearchablePathsAreErrorsButTheRestIsReported) {
+    fs::create_symlink(root() / "nowhere", root() / "dangling.gb");
+    ASSERT_EQ(::mkfifo((root() / "pipe.gb").c_str(), 0600), 0);
+    fs::create_directory_symlink(root() / "sub", root() / "linked");
+    const Outcome run = kinfold({"--string", "Hello", "--include", "*.gb", root().string()});
+    EXPECT_EQ(run.out, under(root(), {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"}));
+    EXPECT_EQ(run.err, "kinfold: Can't open the ROM file \"" + (root() / "dangling.gb").string() +
+                           "\": there is no such file.\n"
+                           "kinfold: Can't open the ROM file \"" + (root() / "pipe.gb").string() +
+                           "\": it is not an ordinary file.\n");
+    EXPECT_EQ(run.status, 2);
+}
+
+TEST_F(Collection, TableOncePerShift) {
+    const Outcome run = kinfold({"--string", "Hello", "--table", (root() / "one.gb").string()});
+    const std::string one = (root() / "one.gb").string();
+    EXPECT_EQ(run.out.find(one + ":2 (2 hex)\n  table for shift 0:\n    41=A\n    42=B\n"), 0u);
+    const std::size_t second = run.out.find(one + ":16 (10 hex)\n  table for shift +1:\n    42=A\n");
+    EXPECT_NE(second, std::string::npos);
+    EXPECT_NE(run.out.find("    7B=z\n", second), std::string::npos);
+    std::size_t tables = 0;
+    for (std::size_t at = run.out.find("table for"); at != std::string::npos; at = run.out.find("table for", at + 1)) {
+        ++tables;
+    }
+    EXPECT_EQ(tables, 2u);  // the hit at 9 has shift 0 again
+    EXPECT_EQ(run.status, 0);
+}
+
+TEST_F(Collection, JsonLinesReadBack) {
+    const Outcome run =
+        kinfold({"--string", "Hello", "--json", "--preview", "5", "--table", "--include", "*.gb*", root().string()});
+    std::vector<std::tuple<std::string, std::uint64_t, int, std::string, std::string>> hits;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        const nlohmann::json hit = nlohmann::json::parse(line);
+        hits.emplace_back(hit.at("path").get<std::string>(), hit.at("offset").get<std::uint64_t>(),
+                          hit.at("shift").get<int>(), hit.at("preview").get<std::string>(),
+                          hit.contains("table") ? hit.at("table").at("49").get<std::string>() : "");
+    }
+    const std::string one = (root() / "one.gb").string();
+    const std::vector<std::tuple<std::string, std::uint64_t, int, std::string, std::string>> expected = {
+        {one, 2, 0, "Hello", "I"},
+        {one, 9, 0, "Helxo", ""},
+        {one, 16, 1, "Hello", "H"},
+        {(root() / "sub/deep/two.gbc").string(), 2, 0, "Hello", "I"}};
+    EXPECT_EQ(hits, expected);
+    EXPECT_EQ(run.status, 0);
+}
+
+// Many files, some with far more output than a worker keeps while waiting
+// for its turn: the output is the same whatever the number of threads.
+TEST(KinfoldThreads, OutputDoesNotDependOnThreads) {
+    TempFolder folder;
+    std::mt19937 random(7);
+    const int files = 40 * testScale();
+    for (int f = 0; f < files; ++f) {
+        std::string bytes(random() % 3 == 0 ? 200000 : random() % 2000, '\0');
+        for (char& b : bytes) b = static_cast<char>(random() % 4);
+        const std::string name = std::to_string(f);
+        writeFile(folder.path() / name.substr(name.size() - 1) / name, bytes);
+    }
+    const std::vector<std::string> pattern = {"--values", "1,*,3", folder.path().string()};
+    std::vector<std::string> one = pattern;
+    one.insert(one.end(), {"-j", "1"});
+    std::vector<std::string> eight = pattern;
+    eight.insert(eight.end(), {"-j", "8"});
+    const Outcome first = kinfold(one);
+    const Outcome second = kinfold(eight);
+    EXPECT_GT(first.out.size(), std::size_t{1} << 20);
+    EXPECT_EQ(first.out, second.out);
+    EXPECT_EQ(first.status, 0);
+    EXPECT_EQ(second.status, 0);
+}
+
+}  // namespace
+}  // namespace kinfold::cli
