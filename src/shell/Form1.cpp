@@ -156,6 +156,10 @@ void Form1::createControls() {
     Label4 = label("Label4", QStringLiteral("Results:"), 2520, 1920, 2295, 255);
     Label3 = label("Label3", QStringLiteral("Number of values:"), 120, 1560, 1335, 255);
     Label1 = label("Label1", QStringLiteral("Rom:"), 120, 120, 495, 255);
+    // Screen readers name a box after the label it is the buddy of.
+    Label5->setBuddy(ValuesList);
+    Label4->setBuddy(Results);
+    Label1->setBuddy(RomFile);
 
     // Two option groups: the number format on the window and the input mode
     // in its panel. Explicit groups, because Qt's automatic grouping looks at

@@ -59,6 +59,7 @@ TEST(ResultsActions, TheAccessibleListReadsLikeAListView) {
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(s.list());
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->role(), QAccessible::List);
+    EXPECT_EQ(list->text(QAccessible::Name), "Results:");  // from its label
     EXPECT_EQ(list->childCount(), 1000);
     EXPECT_EQ(list->child(1000), nullptr);
     EXPECT_EQ(list->child(-1), nullptr);
