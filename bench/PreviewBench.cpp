@@ -6,6 +6,7 @@
 #include "shell/FileChooser.h"
 #include "shell/Form1.h"
 #include "shell/MessageBoxes.h"
+#include "SilentPlatform.h"
 #include "shell/ResultPreview.h"
 #include "shell/ResultsView.h"
 
@@ -27,17 +28,6 @@ using namespace kinfold;
 constexpr qint64 kFileSize = 4LL << 30;
 constexpr qint64 kHit = kFileSize - 1000;
 
-class NoMessages : public MessageBoxes {
-public:
-    int show(const QString& text, int) override {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
-        return kAnswerOk;
-    }
-};
-class NoFiles : public FileChooser {
-public:
-    QString choose(Use, std::string_view) override { return QString(); }
-};
 
 // A sparse file of 4 GiB, all zeros but "Hello" a little before its end.
 QString sparseFile() {

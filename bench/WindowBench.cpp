@@ -8,6 +8,7 @@
 #include "shell/FileChooser.h"
 #include "shell/Form1.h"
 #include "shell/MessageBoxes.h"
+#include "SilentPlatform.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -32,17 +33,6 @@ namespace {
 
 using namespace kinfold;
 
-class NoMessages : public MessageBoxes {
-public:
-    int show(const QString& text, int) override {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
-        return kAnswerOk;
-    }
-};
-class NoFiles : public FileChooser {
-public:
-    QString choose(Use, std::string_view) override { return QString(); }
-};
 
 QString benchFile(const char* name, qint64 size, bool random) {
     const QString path = QDir::temp().filePath(QString::fromLatin1(name));
