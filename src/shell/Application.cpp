@@ -8,10 +8,14 @@
 
 namespace kinfold {
 
-void setUpApplication() {
-    QApplication::setApplicationName(QStringLiteral("Kinfold Search"));
+void setApplicationIdentity() {
+    QCoreApplication::setApplicationName(QStringLiteral("Kinfold Search"));
     // The version record says 1.02; the windows say "Version 1.2".
-    QApplication::setApplicationVersion(QStringLiteral("1.02"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.02"));
+}
+
+void setUpApplication() {
+    setApplicationIdentity();
     QApplication::setWindowIcon(QIcon(programIconPath()));
     QApplication::setFont(applicationFont());
     QApplication::setQuitOnLastWindowClosed(false);

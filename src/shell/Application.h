@@ -6,4 +6,7 @@ namespace kinfold {
 // icon, font, and that only the main window's closing ends the program.
 void setUpApplication();
 
+// The name and the version alone, which need no application object yet.
+void setApplicationIdentity();
+
 }  // namespace kinfold

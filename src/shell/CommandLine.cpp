@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QtGlobal>
 
 namespace kinfold {
 
@@ -28,6 +29,8 @@ CommandLine readCommandLine(const QStringList& arguments) {
     if (parser.isSet(help)) {
         read.exitStatus = 0;
         read.output = parser.helpText();
+        // Without an application object Qt can't know the program's name.
+        read.output.replace(QStringLiteral("<executable_name>"), arguments.value(0));
         return read;
     }
     if (parser.isSet(version)) {
@@ -46,6 +49,26 @@ CommandLine readCommandLine(const QStringList& arguments) {
         read.file = QFileInfo(files.front()).absoluteFilePath();
     }
     return read;
+}
+
+std::optional<CommandLine> readCommandLineWithoutWindow(const QStringList& arguments) {
+    CommandLine read = readCommandLine(arguments);
+    if (!read.exitStatus) {
+        return std::nullopt;
+    }
+    if (*read.exitStatus == 0) {
+        return read;
+    }
+    // An option we don't know may be one of Qt's; with a display, QApplication takes those out first.
+    const bool displayNamed = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+                              qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
+                              arguments.contains(QStringLiteral("-platform"));
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    const bool display = true;
+#else
+    const bool display = displayNamed;
+#endif
+    return display ? std::nullopt : std::optional<CommandLine>(read);
 }
 
 }  // namespace kinfold

@@ -24,4 +24,11 @@ inline constexpr int kUsageErrorStatus = 2;
 // taken out by QApplication). Needs the application name and version set.
 CommandLine readCommandLine(const QStringList& arguments);
 
+// The same before the window system is started, so that --help, --version and
+// wrong arguments are answered in a terminal without a display. An answer
+// only when it can't depend on Qt's own options (-platform, -style, ...),
+// which QApplication takes out later: help and the version always, an error
+// only when no window could be shown anyway.
+std::optional<CommandLine> readCommandLineWithoutWindow(const QStringList& arguments);
+
 }  // namespace kinfold

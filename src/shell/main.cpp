@@ -8,18 +8,36 @@
 #include "shell/MessageBoxes.h"
 
 #include <QApplication>
+#include <QStringList>
 
 #include <cstdio>
 
+namespace {
+
+int answer(const kinfold::CommandLine& command) {
+    std::fputs(command.output.toLocal8Bit().constData(), stdout);
+    std::fputs(command.errors.toLocal8Bit().constData(), stderr);
+    return *command.exitStatus;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    kinfold::setApplicationIdentity();
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    if (const auto early = kinfold::readCommandLineWithoutWindow(arguments)) {
+        return answer(*early);
+    }
+
     QApplication app(argc, argv);
     kinfold::setUpApplication();
 
     const kinfold::CommandLine command = kinfold::readCommandLine(QApplication::arguments());
     if (command.exitStatus) {
-        std::fputs(command.output.toLocal8Bit().constData(), stdout);
-        std::fputs(command.errors.toLocal8Bit().constData(), stderr);
-        return *command.exitStatus;
+        return answer(command);
     }
 
     kinfold::QtMessageBoxes messages;
