@@ -1,6 +1,6 @@
 #include "cli/PatternArguments.h"
 
-#include "cli/WindowMessages.h"
+#include "pattern/PatternMessages.h"
 #include "files/ValuesFile.h"
 #include "pattern/CharacterCode.h"
 #include "pattern/NumberReader.h"
@@ -15,7 +15,6 @@ namespace kinfold::cli {
 namespace {
 
 // A values file of 1000 entries is a few kilobytes; the window reads no more than this either.
-constexpr std::uint64_t kMaxValuesFileBytes = 16 * 1024 * 1024;
 
 PatternError refused(std::string_view windowText, const std::string& detail) {
     return {std::string(windowText) + " " + detail};
@@ -25,20 +24,20 @@ PatternError refused(std::string_view windowText, const std::string& detail) {
 // beyond 16 bits are refused.
 std::optional<PatternError> appendTyped(SearchPattern& p, std::optional<std::int16_t> value, const std::string& what) {
     if (p.full()) {
-        return PatternError{kTooManyValues};
+        return PatternError{messages::kTooManyValues};
     }
     if (!value || *value == 0) {
-        return refused(kNotValid, what + ": not a number from -32768 to 32767 other than 0.");
+        return refused(messages::kNotValid, what + ": not a number from -32768 to 32767 other than 0.");
     }
     if (p.appendValue(*value) == SearchPattern::AppendResult::StepTooLarge) {
-        return refused(kNotValid, what + ": the step from the entry before it does not fit 16 bits.");
+        return refused(messages::kNotValid, what + ": the step from the entry before it does not fit 16 bits.");
     }
     return std::nullopt;
 }
 
 PatternResult finished(SearchPattern p) {
     if (p.count() < 2) {
-        return PatternError{kNeedTwoValues};
+        return PatternError{messages::kNeedTwoValues};
     }
     return p;
 }
@@ -66,7 +65,7 @@ std::string codePointName(char32_t c) {
 
 PatternResult patternFromString(std::string_view text) {
     if (text.empty()) {
-        return PatternError{kNoString};
+        return PatternError{messages::kNoString};
     }
     SearchPattern p;
     std::size_t at = 0;
@@ -74,14 +73,14 @@ PatternResult patternFromString(std::string_view text) {
         const std::string_view rest = text.substr(at);
         const std::optional<DecodedCharacter> c = decodeFirstCharacter(rest);
         if (!c) {
-            return refused(kNotValid, "--string byte " + std::to_string(at + 1) + " is not valid UTF-8.");
+            return refused(messages::kNotValid, "--string byte " + std::to_string(at + 1) + " is not valid UTF-8.");
         }
         const std::string character(rest.substr(0, c->length));
         const std::string what = "--string character " + std::to_string(n) + " \"" + character + "\" (" +
                                  codePointName(c->codePoint) + ")";
         const std::optional<std::int16_t> code = characterCode(character);
         if (!code && !p.full()) {
-            return refused(kNotValid, what + ": it is not in Windows-1252 and its code point is above 32767.");
+            return refused(messages::kNotValid, what + ": it is not in Windows-1252 and its code point is above 32767.");
         }
         if (auto error = appendTyped(p, code, what)) {
             return *error;
@@ -102,10 +101,10 @@ PatternResult patternFromValues(std::string_view list) {
         const std::string what = "--values entry " + std::to_string(n) + " \"" + std::string(field) + "\"";
         if (field == "*") {
             if (p.empty()) {
-                return PatternError{kCantSkipFirst};
+                return PatternError{messages::kCantSkipFirst};
             }
             if (p.full()) {
-                return PatternError{kTooManyValues};
+                return PatternError{messages::kTooManyValues};
             }
             p.appendSkipped();
         } else if (auto error = appendTyped(p, readListNumber(field), what)) {

@@ -2,12 +2,17 @@
 
 #include "pattern/SearchPattern.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
 namespace kinfold {
+
+// A values file of 1000 entries is a few kilobytes; only this much of a file is
+// ever read as one.
+inline constexpr std::uint64_t kMaxValuesFileBytes = 16 * 1024 * 1024;
 
 // The values file: the entry count on the first line, then one line per entry
 // with its value, step and direction as decimal numbers separated by commas.

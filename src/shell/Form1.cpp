@@ -4,6 +4,7 @@
 #include "files/ResultsReport.h"
 #include "files/ValuesFile.h"
 #include "pattern/NumberReader.h"
+#include "pattern/PatternMessages.h"
 #include "search/CompiledPattern.h"
 #include "search/FileScanner.h"
 #include "shell/AboutForm.h"
@@ -39,13 +40,12 @@ namespace kinfold {
 
 namespace {
 
-const QString kNotValid = QStringLiteral("That is not a valid value!");
-const QString kCantSkipFirst = QStringLiteral("You can't skip the first value!");
+const QString kNotValid = QString::fromUtf8(messages::kNotValid);
+const QString kCantSkipFirst = QString::fromUtf8(messages::kCantSkipFirst);
 const QString kNoValuesToDelete = QStringLiteral("There are no values to delete!");
-const QString kNoString = QStringLiteral("You have not entered a string!");
-const QString kTooManyValues = QStringLiteral("You can't add more than 1000 values!");
-const QString kNeedTwoValues =
-    QStringLiteral("You can't search in a kinfold way unless you have at least two values to search for!");
+const QString kNoString = QString::fromUtf8(messages::kNoString);
+const QString kTooManyValues = QString::fromUtf8(messages::kTooManyValues);
+const QString kNeedTwoValues = QString::fromUtf8(messages::kNeedTwoValues);
 const QString kNoValuesToSave = QStringLiteral("There are no values to save!");
 const QString kSaveCurrentValues = QStringLiteral("Save the current values?");
 const QString kNoResultsToSave = QStringLiteral("There are no results to save!");
@@ -55,8 +55,6 @@ const QString kSearchingStatus = QStringLiteral("Searching ROM...");
 
 // Progress is shown at every multiple of this 1-based position.
 constexpr std::uint64_t kProgressStep = 32768;
-// A values file of 1000 entries is a few kilobytes; anything past this is not one.
-constexpr qint64 kMaxValuesFileBytes = 16 * 1024 * 1024;
 
 // Twips to pixels at 96 dots per inch.
 constexpr int px(int twips) { return twips / 15; }
@@ -494,7 +492,7 @@ void Form1::loadValues(const QString& path) {
     // The whole file is read and checked before the pattern is touched, so a
     // bad file never costs the user the pattern they have.
     QByteArray contents;
-    if (const std::optional<QString> failure = readSmallFile(path, kMaxValuesFileBytes, contents)) {
+    if (const std::optional<QString> failure = readSmallFile(path, static_cast<qint64>(kMaxValuesFileBytes), contents)) {
         message(QStringLiteral("Can't open the values file %1: %2.").arg(quoted(path), *failure));
         return;
     }

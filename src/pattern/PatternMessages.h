@@ -1,9 +1,9 @@
 #pragma once
 
-namespace kinfold::cli {
+namespace kinfold::messages {
 
-// The main window's own words for a pattern it refuses, so that a pattern
-// refused on the command line reads exactly as it does in the window.
+// The words for a pattern that is refused, shared by the window and the
+// command line so that both read exactly alike.
 inline constexpr const char* kNotValid = "That is not a valid value!";
 inline constexpr const char* kCantSkipFirst = "You can't skip the first value!";
 inline constexpr const char* kNoString = "You have not entered a string!";
@@ -11,4 +11,4 @@ inline constexpr const char* kTooManyValues = "You can't add more than 1000 valu
 inline constexpr const char* kNeedTwoValues =
     "You can't search in a kinfold way unless you have at least two values to search for!";
 
-}  // namespace kinfold::cli
+}  // namespace kinfold::messages
