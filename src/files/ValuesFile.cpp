@@ -1,5 +1,7 @@
 #include "files/ValuesFile.h"
 
+#include "pattern/QuotedText.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -18,40 +20,12 @@ bool looksLikeUtf16(std::string_view bytes) {
     return bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0');
 }
 
-// A field longer than this is cut short when it is quoted in an error.
-constexpr std::size_t kQuotedFieldLimit = 40;
-
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-// The field as an error message shows it: quoted, cut short when long, and
-// with every byte that is not printable ASCII written as \xHH (a backslash as
-// \\), so that the message stays one line of valid text and shows what is
-// really there: a control byte, an invisible mark, a look-alike digit.
-std::string quoted(std::string_view field) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out = "\"";
-    const bool cut = field.size() > kQuotedFieldLimit;
-    for (char c : field.substr(0, kQuotedFieldLimit)) {
-        const auto b = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (b < 0x20 || b >= 0x7F) {
-            out += "\\x";
-            out += kHex[b >> 4];
-            out += kHex[b & 0xF];
-        } else {
-            out += c;
-        }
-    }
-    if (cut) out += "...";
-    out += '"';
-    return out;
 }
 
 struct Field {
@@ -143,7 +117,7 @@ WholeNumber readWholeNumber(std::string_view text, int low, int high, int& value
 
 ValuesFileError notWhole(const Field& f) {
     if (f.text.empty()) return {f.line, "an empty field is not a whole number"};
-    return {f.line, quoted(f.text) + " is not a whole number"};
+    return {f.line, quotedText(f.text) + " is not a whole number"};
 }
 
 }  // namespace
@@ -187,10 +161,10 @@ std::variant<std::vector<StoredEntry>, ValuesFileError> readValuesFile(std::stri
     case WholeNumber::NotWhole:
         if (countField->text.empty()) return ValuesFileError{countField->line, "the count of entries is empty"};
         return ValuesFileError{countField->line,
-                               "the count of entries " + quoted(countField->text) + " is not a whole number"};
+                               "the count of entries " + quotedText(countField->text) + " is not a whole number"};
     case WholeNumber::OutOfRange:
         return ValuesFileError{countField->line,
-                               "the count of entries " + quoted(countField->text) + " is outside 0 to 1000"};
+                               "the count of entries " + quotedText(countField->text) + " is outside 0 to 1000"};
     }
 
     std::vector<StoredEntry> entries;
@@ -205,7 +179,7 @@ std::variant<std::vector<StoredEntry>, ValuesFileError> readValuesFile(std::stri
             case WholeNumber::Ok: break;
             case WholeNumber::NotWhole: return notWhole(*f);
             case WholeNumber::OutOfRange:
-                return ValuesFileError{f->line, quoted(f->text) + " is outside -32768 to 32767"};
+                return ValuesFileError{f->line, quotedText(f->text) + " is outside -32768 to 32767"};
             }
             number = static_cast<std::int16_t>(n);
         }

@@ -1,6 +1,7 @@
 #include "table/TableFile.h"
 
 #include "pattern/CharacterCode.h"
+#include "pattern/QuotedText.h"
 #include "search/FileReader.h"
 
 #include <algorithm>
@@ -92,9 +93,8 @@ TableFileRead parseTableFile(std::string_view text, int unitBytes, ByteOrder ord
         if (equals == std::string_view::npos) return fail("it has no \"=\"");
         const auto unit = unitOfHex(line.substr(0, equals), unitBytes, order);
         if (!unit) {
-            std::string reason(1, '"');
-            reason.append(line.substr(0, equals)).append("\" is not ");
-            return fail(reason.append(std::to_string(unitBytes * 2)).append(" hex digits"));
+            return fail(quotedText(line.substr(0, equals)) + " is not " + std::to_string(unitBytes * 2) +
+                        " hex digits");
         }
         const std::string_view value = line.substr(equals + 1);
         if (value.empty()) return fail("it has no text after \"=\"");

@@ -81,6 +81,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"NotUtf8", "41=\xFF\n", 1, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(TableFileParse, QuotesABinaryKeyShortAndReadable) {
+    const TableFileRead read = parseTableFile(std::string("\x01\xFF", 2) + std::string(60, 'A') + "=x\n", 1,
+                                              ByteOrder::Little);
+    EXPECT_EQ(read.reason, "\"\\x01\\xFF" + std::string(38, 'A') + "...\" is not 2 hex digits");
+}
+
 TEST(TableFileRead, FromDiskAndMissing) {
     TempFolder folder;
     const std::string text = "41=A\n\xE3\x81\x82";  // the second line lacks its "="
