@@ -48,6 +48,8 @@ std::string patternText(const SearchPattern& pattern) {
 
 TableBlocks patternBlocks(const SearchPattern& pattern) {
     TableBlocks blocks;
+    // A pattern of plain numbers maps its own values and nothing else.
+    if (!patternIsText(pattern)) return blocks;
     forEachChecked(pattern, [&](int value) {
         blocks.upper = blocks.upper || inRange(value, 'A', 'Z');
         blocks.lower = blocks.lower || inRange(value, 'a', 'z');

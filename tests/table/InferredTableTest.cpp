@@ -105,6 +105,7 @@ TEST(TableBlocks, FollowThePatternsOwnCharacters) {
     EXPECT_EQ(patternBlocks(patternOf(textValues("a 1"))), (TableBlocks{false, true, true, true}));
     EXPECT_EQ(patternBlocks(patternOf(textValues("Q"))), (TableBlocks{true, false, false, false}));
     EXPECT_EQ(patternBlocks(patternOf({200, 0xE9})), (TableBlocks{}));
+    EXPECT_EQ(patternBlocks(patternOf({3, 65, 70})), (TableBlocks{}));  // numbers, though two are letters
 }
 
 }  // namespace
