@@ -1,6 +1,7 @@
 #include "cli/Progress.h"
 
 #include <cstdio>
+#include <system_error>
 
 namespace kinfold::cli {
 namespace {
@@ -24,7 +25,11 @@ std::string amount(double bytes) {
 Progress::Progress(std::ostream& err, bool showLine, std::uint64_t totalFiles, std::uint64_t totalBytes)
     : err_(err), showLine_(showLine), totalFiles_(totalFiles), totalBytes_(totalBytes) {
     if (showLine_) {
-        drawer_ = std::thread([this] { draw(); });
+        try {
+            drawer_ = std::thread([this] { draw(); });
+        } catch (const std::system_error&) {
+            showLine_ = false;  // no thread to draw it: the search goes on without a progress line
+        }
     }
 }
 

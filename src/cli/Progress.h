@@ -38,7 +38,7 @@ private:
     void clearLine();  // with the lock held
 
     std::ostream& err_;
-    const bool showLine_;
+    bool showLine_;  // false too when no thread could be had to draw it
     const std::uint64_t totalFiles_;
     const std::uint64_t totalBytes_;
     std::atomic<std::uint64_t> files_{0};

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <string>
+#include <system_error>
 #include <thread>
 
 namespace kinfold::cli {
@@ -107,7 +108,11 @@ ScanOutcome scanFiles(const std::vector<FoundFile>& files, const ScanSettings& s
     std::mutex outcomeMutex;
     std::vector<std::thread> pool;
     for (unsigned t = 1; t < threads; ++t) {
-        pool.emplace_back([&] { Worker(files, pattern, settings, output, progress, outcome, outcomeMutex).run(); });
+        try {
+            pool.emplace_back([&] { Worker(files, pattern, settings, output, progress, outcome, outcomeMutex).run(); });
+        } catch (const std::system_error&) {
+            break;  // the system gives no more threads: the ones there do the work
+        }
     }
     // The calling thread is a worker too, the only one with -j 1.
     Worker(files, pattern, settings, output, progress, outcome, outcomeMutex).run();
