@@ -77,6 +77,15 @@ std::optional<std::size_t> FileReader::read(std::span<std::uint8_t> destination)
     return got;
 }
 
+PositionalRead FileReader::readAt(std::uint64_t offset, std::span<std::uint8_t> destination) const {
+    if (!isOpen()) {
+        return {0, "the file is not open"};
+    }
+    const auto want = static_cast<std::size_t>(
+        std::min<std::uint64_t>(destination.size(), offset < size_ ? size_ - offset : 0));
+    return readAtSome(offset, destination.first(want));
+}
+
 bool FileReader::open(const std::filesystem::path& path) {
     close();
     size_ = 0;
@@ -154,6 +163,23 @@ std::size_t FileReader::readSome(std::uint8_t* into, std::size_t ask) {
     }
 }
 
+PositionalRead FileReader::readAtSome(std::uint64_t offset, std::span<std::uint8_t> destination) const {
+    PositionalRead result;
+    while (result.got < destination.size()) {
+        const std::size_t ask = std::min(destination.size() - result.got, kMaxRequest);
+        const ssize_t n = ::pread(fd_, destination.data() + result.got, ask, static_cast<off_t>(offset + result.got));
+        if (n > 0) {
+            result.got += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            result.reason = n == 0 ? std::string(kShrankReason) : errorReason(errno);
+            break;
+        }
+    }
+    return result;
+}
+
 void FileReader::close() {
     if (fd_ >= 0) {
         ::close(fd_);
@@ -213,6 +239,31 @@ std::size_t FileReader::readSome(std::uint8_t* into, std::size_t ask) {
     // Fewer bytes than the size seen at open: a read error, or the file shrank.
     fail(std::ferror(file_) ? errorReason(errno != 0 ? errno : EIO) : std::string(kShrankReason));
     return 0;
+}
+
+PositionalRead FileReader::readAtSome(std::uint64_t offset, std::span<std::uint8_t> destination) const {
+    PositionalRead result;
+    if (destination.empty()) {
+        return result;
+    }
+    const std::lock_guard lock(seekAndRead_);
+    errno = 0;
+#if defined(_WIN32)
+    const bool sought = _fseeki64(file_, static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+    const bool sought = fseeko(file_, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+    if (!sought) {
+        result.reason = errorReason(errno != 0 ? errno : EIO);
+        return result;
+    }
+    result.got = std::fread(destination.data(), 1, destination.size(), file_);
+    if (result.got < destination.size()) {
+        // Fewer bytes than the size seen at open: a read error, or the file shrank.
+        result.reason = std::ferror(file_) ? errorReason(errno != 0 ? errno : EIO) : std::string(kShrankReason);
+        std::clearerr(file_);
+    }
+    return result;
 }
 
 void FileReader::close() {
