@@ -54,19 +54,8 @@ bool BlockJobs::open(const std::filesystem::path& path) {
     }
     // A job reads its block and the length - 1 bytes its last candidates reach past it.
     const auto capacity = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize_ + n - 1, size_));
-    for (std::uint64_t s = 0; s < std::min(jobCount_, kSlots); ++s) {
-        Slot& slot = slots_[s];
-        if (slot.capacity >= capacity) {
-            continue;
-        }
-        slot.buffer.reset();
-        slot.capacity = 0;
-        try {
-            slot.buffer = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
-        } catch (const std::bad_alloc&) {
-            return fail(kNoMemoryReason);
-        }
-        slot.capacity = capacity;
+    if (!callerBuffer_.reserve(capacity) || (ahead_ && !threadBuffer_.reserve(capacity))) {
+        return fail(kNoMemoryReason);
     }
     {
         const std::lock_guard lock(mutex_);
@@ -90,19 +79,38 @@ void BlockJobs::close() {
     reader_.close();
 }
 
-void BlockJobs::run(std::uint64_t k) {
-    Slot& slot = slotOf(k);
-    BlockResult& result = slot.result;
+bool BlockJobs::Buffer::reserve(std::size_t wanted) {
+    if (capacity >= wanted) {
+        return true;
+    }
+    bytes.reset();
+    capacity = 0;
+    try {
+        bytes = std::make_unique_for_overwrite<std::uint8_t[]>(wanted);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    capacity = wanted;
+    return true;
+}
+
+void BlockJobs::run(std::uint64_t k, Buffer& buffer) {
+    BlockResult& result = resultOf(k);
     result.matches.clear();
     result.reason.clear();
     const std::uint64_t first = k * blockSize_;
     const auto candidates = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize_, insideEnd_ - first));
     const std::size_t reach = pattern_.length() - 1;
-    PositionalRead read = reader_.readAt(first, std::span<std::uint8_t>(slot.buffer.get(), candidates + reach));
+    PositionalRead read = reader_.readAt(first, std::span<std::uint8_t>(buffer.bytes.get(), candidates + reach));
     // The candidates whose bytes all came.
     std::size_t examined = read.got > reach ? std::min(candidates, read.got - reach) : 0;
     try {
-        findMatches(pattern_, slot.buffer.get(), examined, first, result.matches, isa_);
+        findMatches(pattern_, buffer.bytes.get(), examined, first, result.matches, isa_);
+        if (k + 1 == jobCount_ && examined == candidates) {
+            // The candidates reaching past the end check these after the last job.
+            const std::uint8_t* from = buffer.bytes.get() + (insideEnd_ - first);
+            end_.assign(from, from + (size_ - insideEnd_));
+        }
     } catch (const std::bad_alloc&) {
         result.matches.clear();
         result.matches.shrink_to_fit();
@@ -127,23 +135,21 @@ const BlockResult& BlockJobs::job(std::uint64_t k) {
             // next one): doing it here keeps this core busy instead of waiting.
             const std::uint64_t j = next_++;
             lock.unlock();
-            run(j);
+            run(j, callerBuffer_);
             lock.lock();
             finished_[j % kSlots] = j;
         } else {
             done_.wait(lock);
         }
     }
-    return slotOf(k).result;
+    return resultOf(k);
 }
 
 std::optional<std::span<const std::uint8_t>> BlockJobs::endBytes() {
-    const std::size_t count = static_cast<std::size_t>(size_ - insideEnd_);
     if (jobCount_ > 0) {
-        // The caller is on the last job, whose bytes reach the end of the file.
-        const std::uint64_t last = jobCount_ - 1;
-        return std::span<const std::uint8_t>(slotOf(last).buffer.get() + (insideEnd_ - last * blockSize_), count);
+        return std::span<const std::uint8_t>(end_);  // the caller took the last job, which kept them
     }
+    const auto count = static_cast<std::size_t>(size_);
     try {
         end_.resize(count);
     } catch (const std::bad_alloc&) {
@@ -169,7 +175,7 @@ void BlockJobs::work() {
         const std::uint64_t j = next_++;
         working_ = true;
         lock.unlock();
-        run(j);
+        run(j, threadBuffer_);
         lock.lock();
         finished_[j % kSlots] = j;
         working_ = false;

@@ -39,8 +39,8 @@ struct BlockResult {
 // while the caller does the first job nobody has started whenever the one it
 // needs isn't done, so that both keep a core busy. The thread is started at the
 // first such file and kept for the files after it: a caller that goes through
-// thousands of small files starts no thread at all. Memory stays at three
-// blocks and their matches.
+// thousands of small files starts no thread at all. Memory stays at a block
+// for each thread and the matches of three.
 class BlockJobs {
 public:
     // Below this a block is read and matched faster than the thread can be woken for it.
@@ -81,28 +81,31 @@ private:
     static constexpr std::uint64_t kSlots = 3;
     static constexpr std::uint64_t kNone = ~std::uint64_t{0};
 
-    // Job k's buffer and results.
-    struct Slot {
-        std::unique_ptr<std::uint8_t[]> buffer;
+    // Where a thread reads its jobs' bytes: its own, so that they stay in its core's cache.
+    struct Buffer {
+        std::unique_ptr<std::uint8_t[]> bytes;
         std::size_t capacity = 0;
-        BlockResult result;
+        // Makes room for capacity bytes; false when memory runs out.
+        bool reserve(std::size_t capacity);
     };
 
     bool fail(std::string reason);
-    Slot& slotOf(std::uint64_t k) { return slots_[k % kSlots]; }
-    // Reads and matches job k into its slot; whoever calls it took k from next_.
-    void run(std::uint64_t k);
+    BlockResult& resultOf(std::uint64_t k) { return results_[k % kSlots]; }
+    // Reads job k into buffer and matches it into its slot; whoever calls it took k from next_.
+    void run(std::uint64_t k, Buffer& buffer);
     // The thread's loop: does the next job while it is at most two ahead of the caller's.
     void work();
 
     const CompiledPattern pattern_;
     const std::size_t blockSize_;
     const Isa isa_;
-    Slot slots_[kSlots];
+    BlockResult results_[kSlots];  // job k's in slot k % 3
+    Buffer callerBuffer_;
+    Buffer threadBuffer_;
     std::uint64_t size_ = 0;
     std::uint64_t insideEnd_ = 0;
     std::uint64_t jobCount_ = 0;
-    std::vector<std::uint8_t> end_;  // the end bytes of a file too short for any job
+    std::vector<std::uint8_t> end_;  // the bytes after insideEnd_, kept by the last job
     std::string reason_;
     bool ahead_ = false;  // whether the thread takes this file's jobs
 

@@ -32,8 +32,9 @@ namespace kinfold {
 // blockSize candidates, each read (with the length - 1 bytes its last
 // candidates reach past it) and matched in one go. A file of more than one
 // block has blocks done ahead on a thread of the scanner's own while the
-// caller does the others (see BlockJobs), so memory stays at three blocks and
-// their matches; a slice may still end anywhere within a block.
+// caller does the others (see BlockJobs), so memory stays at a block for
+// each of the two threads and the matches of three blocks; a slice may still
+// end anywhere within a block.
 class FileScanner {
 public:
     static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
