@@ -231,8 +231,10 @@ bool FileReader::openFile(const std::filesystem::path& path) {
 }
 
 std::size_t FileReader::readSome(std::uint8_t* into, std::size_t ask) {
+    std::unique_lock lock(seekAndRead_);
     errno = 0;
     const std::size_t n = std::fread(into, 1, ask, file_);
+    lock.unlock();
     if (n == ask) {
         return n;
     }
@@ -247,13 +249,16 @@ PositionalRead FileReader::readAtSome(std::uint64_t offset, std::span<std::uint8
         return result;
     }
     const std::lock_guard lock(seekAndRead_);
-    errno = 0;
+    // The stream's own place belongs to read(), so it goes back there afterwards.
 #if defined(_WIN32)
-    const bool sought = _fseeki64(file_, static_cast<long long>(offset), SEEK_SET) == 0;
+    const long long place = _ftelli64(file_);
+    const auto seek = [this](std::uint64_t to) { return _fseeki64(file_, static_cast<long long>(to), SEEK_SET) == 0; };
 #else
-    const bool sought = fseeko(file_, static_cast<off_t>(offset), SEEK_SET) == 0;
+    const off_t place = ftello(file_);
+    const auto seek = [this](std::uint64_t to) { return fseeko(file_, static_cast<off_t>(to), SEEK_SET) == 0; };
 #endif
-    if (!sought) {
+    errno = 0;
+    if (place < 0 || !seek(offset)) {
         result.reason = errorReason(errno != 0 ? errno : EIO);
         return result;
     }
@@ -262,6 +267,9 @@ PositionalRead FileReader::readAtSome(std::uint64_t offset, std::span<std::uint8
         // Fewer bytes than the size seen at open: a read error, or the file shrank.
         result.reason = std::ferror(file_) ? errorReason(errno != 0 ? errno : EIO) : std::string(kShrankReason);
         std::clearerr(file_);
+    }
+    if (!seek(static_cast<std::uint64_t>(place)) && result.reason.empty()) {
+        result.reason = errorReason(errno != 0 ? errno : EIO);
     }
     return result;
 }
