@@ -63,8 +63,9 @@ public:
     // ends, appending the 0-based offsets of matches in increasing order.
     // Does nothing when untilPosition <= position() or the scan has finished.
     // A read failure, or the file turning out shorter than when it was
-    // opened, ends the scan with error() set; the matches appended so far
-    // stand.
+    // opened, ends the scan with error() set at the first candidate that
+    // needed a byte it could not read, whose offset position() then is; the
+    // matches appended so far stand.
     void scanUntil(std::uint64_t untilPosition, std::vector<std::uint64_t>& matches);
 
     // SearchPos of the last examined candidate; 0 before the first.

@@ -589,8 +589,8 @@ TEST(FileScanner, SparseFileBeyondFourGiB) {
 }
 
 // ---------------------------------------------------------------------------
-// Reading ahead: blocks of kMinReadAheadBlock and more, so that a file larger
-// than one block is read on the scanner's own thread.
+// Blocks done ahead: blocks of kMinAheadBlock and more, so that a file larger
+// than one block has blocks read and matched on the scanner's own thread.
 
 constexpr std::size_t kAheadBlock = BlockJobs::kMinAheadBlock;
 
