@@ -77,21 +77,13 @@ std::optional<std::size_t> FileReader::read(std::span<std::uint8_t> destination)
     return got;
 }
 
-bool FileReader::seek(std::uint64_t position) {
+PositionalRead FileReader::readAt(std::uint64_t offset, std::span<std::uint8_t> destination) const {
     if (!isOpen()) {
-        if (reason_.empty()) {
-            reason_ = "the file is not open";
-        }
-        return false;
+        return {0, "the file is not open"};
     }
-    if (position > size_) {
-        return fail(kShrankReason);
-    }
-    if (!seekTo(position)) {
-        return false;
-    }
-    offset_ = position;
-    return true;
+    const auto want = static_cast<std::size_t>(
+        std::min<std::uint64_t>(destination.size(), offset < size_ ? size_ - offset : 0));
+    return readAtSome(offset, destination.first(want));
 }
 
 bool FileReader::open(const std::filesystem::path& path) {
@@ -171,11 +163,21 @@ std::size_t FileReader::readSome(std::uint8_t* into, std::size_t ask) {
     }
 }
 
-bool FileReader::seekTo(std::uint64_t position) {
-    if (::lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0) {
-        return fail(errorReason(errno));
+PositionalRead FileReader::readAtSome(std::uint64_t offset, std::span<std::uint8_t> destination) const {
+    PositionalRead result;
+    while (result.got < destination.size()) {
+        const std::size_t ask = std::min(destination.size() - result.got, kMaxRequest);
+        const ssize_t n = ::pread(fd_, destination.data() + result.got, ask, static_cast<off_t>(offset + result.got));
+        if (n > 0) {
+            result.got += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            result.reason = n == 0 ? std::string(kShrankReason) : errorReason(errno);
+            break;
+        }
     }
-    return true;
+    return result;
 }
 
 void FileReader::close() {
@@ -229,8 +231,10 @@ bool FileReader::openFile(const std::filesystem::path& path) {
 }
 
 std::size_t FileReader::readSome(std::uint8_t* into, std::size_t ask) {
+    std::unique_lock lock(seekAndRead_);
     errno = 0;
     const std::size_t n = std::fread(into, 1, ask, file_);
+    lock.unlock();
     if (n == ask) {
         return n;
     }
@@ -239,17 +243,35 @@ std::size_t FileReader::readSome(std::uint8_t* into, std::size_t ask) {
     return 0;
 }
 
-bool FileReader::seekTo(std::uint64_t position) {
-    errno = 0;
-#if defined(_WIN32)
-    const int failed = _fseeki64(file_, static_cast<long long>(position), SEEK_SET);
-#else
-    const int failed = fseeko(file_, static_cast<off_t>(position), SEEK_SET);
-#endif
-    if (failed != 0) {
-        return fail(errorReason(errno != 0 ? errno : EIO));
+PositionalRead FileReader::readAtSome(std::uint64_t offset, std::span<std::uint8_t> destination) const {
+    PositionalRead result;
+    if (destination.empty()) {
+        return result;
     }
-    return true;
+    const std::lock_guard lock(seekAndRead_);
+    // The stream's own place belongs to read(), so it goes back there afterwards.
+#if defined(_WIN32)
+    const long long place = _ftelli64(file_);
+    const auto seek = [this](std::uint64_t to) { return _fseeki64(file_, static_cast<long long>(to), SEEK_SET) == 0; };
+#else
+    const off_t place = ftello(file_);
+    const auto seek = [this](std::uint64_t to) { return fseeko(file_, static_cast<off_t>(to), SEEK_SET) == 0; };
+#endif
+    errno = 0;
+    if (place < 0 || !seek(offset)) {
+        result.reason = errorReason(errno != 0 ? errno : EIO);
+        return result;
+    }
+    result.got = std::fread(destination.data(), 1, destination.size(), file_);
+    if (result.got < destination.size()) {
+        // Fewer bytes than the size seen at open: a read error, or the file shrank.
+        result.reason = std::ferror(file_) ? errorReason(errno != 0 ? errno : EIO) : std::string(kShrankReason);
+        std::clearerr(file_);
+    }
+    if (!seek(static_cast<std::uint64_t>(place)) && result.reason.empty()) {
+        result.reason = errorReason(errno != 0 ? errno : EIO);
+    }
+    return result;
 }
 
 void FileReader::close() {

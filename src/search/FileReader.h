@@ -7,11 +7,21 @@
 #include <optional>
 #include <span>
 #include <string>
+#if !((defined(__unix__) || defined(__APPLE__)) && !defined(KINFOLD_STDIO_READER))
+#include <mutex>
+#endif
 
 namespace kinfold {
 
-// Reads one ordinary file from its start to the size it had when it was
-// opened, in pieces the caller chooses, without a memory map (a file that
+// What a read at a given offset brought: the bytes read, and why they fall
+// short of those asked for (empty when they don't).
+struct PositionalRead {
+    std::size_t got = 0;
+    std::string reason;
+};
+
+// Reads one ordinary file up to the size it had when it was opened, in
+// pieces the caller chooses, from its start on or at any offset, without a memory map (a file that
 // shrinks under a map kills the process) and without buffering of its own.
 class FileReader {
 public:
@@ -37,9 +47,11 @@ public:
     // says why and the reader is closed.
     std::optional<std::size_t> read(std::span<std::uint8_t> destination);
 
-    // Moves to a position up to size(), so that a window of a large file is
-    // read without the bytes before it. false and closed when the system refuses.
-    bool seek(std::uint64_t position);
+    // Fills destination with the min(destination.size(), size() - offset)
+    // bytes from offset on, without moving offset(). Fewer bytes mean the
+    // read failed or the file shrank, and the result says why. It changes
+    // nothing in the reader, so several threads may read at once.
+    PositionalRead readAt(std::uint64_t offset, std::span<std::uint8_t> destination) const;
 
     const std::string& reason() const { return reason_; }
     void close();
@@ -51,13 +63,15 @@ private:
     // Reads between 1 and ask bytes; 0 after a failure, with the reader
     // closed and reason() set.
     std::size_t readSome(std::uint8_t* into, std::size_t ask);
-    // The system's own seek; false with the reader closed and reason() set.
-    bool seekTo(std::uint64_t position);
+    // Reads all of destination from offset, which the caller has checked lies within size().
+    PositionalRead readAtSome(std::uint64_t offset, std::span<std::uint8_t> destination) const;
 
 #if (defined(__unix__) || defined(__APPLE__)) && !defined(KINFOLD_STDIO_READER)
     int fd_ = -1;
 #else
     std::FILE* file_ = nullptr;
+    // A seek and the read after it must not be split by another thread's.
+    mutable std::mutex seekAndRead_;
 #endif
     std::uint64_t size_ = 0;
     std::uint64_t offset_ = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/BlockReader.h"
+#include "search/BlockJobs.h"
 #include "search/CompiledPattern.h"
 #include "search/Matcher.h"
 #include "search/ScanError.h"
@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,13 @@ namespace kinfold {
 // within the file all pass (at the latest the one at size - 1; position 1
 // for an empty file).
 //
-// The file is read in blocks of blockSize bytes, each after the last
-// length - 1 bytes of the one before. A file larger than one block has its
-// next block read on a thread of the scanner's own while the current one is
-// matched (see BlockReader), so memory stays at three blocks at most.
+// The candidates lying wholly inside the file are examined in blocks of
+// blockSize candidates, each read (with the length - 1 bytes its last
+// candidates reach past it) and matched in one go. A file of more than one
+// block has blocks done ahead on a thread of the scanner's own while the
+// caller does the others (see BlockJobs), so memory stays at a block for
+// each of the two threads and the matches of three blocks; a slice may still
+// end anywhere within a block.
 class FileScanner {
 public:
     static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
@@ -41,7 +45,7 @@ public:
     // blockSize is taken within 1..kMaxBlockSize.
     explicit FileScanner(const CompiledPattern& pattern, std::size_t blockSize = kDefaultBlockSize,
                          Isa isa = bestIsa());
-    // Waits for a read in flight (one block at most).
+    // Waits for a block in flight (one at most).
     ~FileScanner() = default;
     FileScanner(const FileScanner&) = delete;
     FileScanner& operator=(const FileScanner&) = delete;
@@ -59,8 +63,9 @@ public:
     // ends, appending the 0-based offsets of matches in increasing order.
     // Does nothing when untilPosition <= position() or the scan has finished.
     // A read failure, or the file turning out shorter than when it was
-    // opened, ends the scan with error() set; the matches appended so far
-    // stand.
+    // opened, ends the scan with error() set at the first candidate that
+    // needed a byte it could not read, whose offset position() then is; the
+    // matches appended so far stand.
     void scanUntil(std::uint64_t untilPosition, std::vector<std::uint64_t>& matches);
 
     // SearchPos of the last examined candidate; 0 before the first.
@@ -69,7 +74,7 @@ public:
     // there is nothing to scan (never opened, closed).
     bool finished() const { return finished_; }
     const std::optional<ScanError>& error() const { return error_; }
-    // Lets the file go, after a read in flight has finished; the scan counts
+    // Lets the file go, after a block in flight has finished; the scan counts
     // as finished. position() and error() stay.
     void close();
 
@@ -80,18 +85,19 @@ public:
     const CompiledPattern& pattern() const { return pattern_; }
 
 private:
-    bool refill();
     void failRead(const std::string& reason);
 
     CompiledPattern pattern_;
     std::size_t blockSize_;
     Isa isa_;
-    // On the heap, so that moving the scanner never moves what a read in flight writes to.
-    std::unique_ptr<BlockReader> blocks_;
+    // On the heap, so that moving the scanner never moves what a block in
+    // flight writes to; made at the first open.
+    std::unique_ptr<BlockJobs> jobs_;
     std::string path_;
-    const std::uint8_t* buffer_ = nullptr;  // the block reader's window
-    std::uint64_t bufferStart_ = 0;  // file offset of buffer_[0]
-    std::size_t bufferLength_ = 0;   // bytes of the file held from bufferStart_ on
+    const BlockResult* block_ = nullptr;  // the results of the block the next candidate lies in
+    std::uint64_t blockEnd_ = 0;          // one past that block's last candidate
+    std::size_t nextMatch_ = 0;           // the first of its matches not yet handed out
+    std::optional<std::span<const std::uint8_t>> endBytes_;  // the bytes after the last whole candidate
     std::uint64_t fileSize_ = 0;
     std::uint64_t next_ = 0;  // offset of the next candidate, which is also position()
     bool finished_ = true;

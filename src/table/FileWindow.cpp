@@ -41,13 +41,13 @@ FileWindowRead readFileWindow(const std::filesystem::path& path, std::uint64_t s
     window.start = start;
     window.fileSize = reader.size();
     window.bytes.resize(static_cast<std::size_t>(end - start));
-    const auto got = reader.seek(start) ? reader.read(std::span<std::uint8_t>(window.bytes)) : std::nullopt;
-    if (!got || *got != window.bytes.size()) {
+    const PositionalRead got = reader.readAt(start, std::span<std::uint8_t>(window.bytes));
+    if (got.got != window.bytes.size()) {
         window.bytes.clear();
-        const bool shrank = reader.reason() == kShrankReason;
+        const bool shrank = got.reason == kShrankReason;
         result.status = shrank ? FileWindowRead::Status::SizeChanged : FileWindowRead::Status::Failed;
         result.message = shrank ? "The file " + quoted + " has become shorter since the search."
-                                : "Can't read the file " + quoted + ": " + reader.reason() + ".";
+                                : "Can't read the file " + quoted + ": " + got.reason + ".";
         return result;
     }
     result.status = FileWindowRead::Status::Read;

@@ -1,4 +1,4 @@
-#include "search/BlockReader.h"
+#include "search/BlockJobs.h"
 #include "search/FileScanner.h"
 #include "search/ResultLine.h"
 #include "SearchTestSupport.h"
@@ -400,23 +400,23 @@ TEST(FileScanner, FileThatShrinksEndsTheScanWithAReason) {
     const ScanError& error = *scanner.error();
     EXPECT_EQ(error.stage, ScanError::Stage::Read);
     EXPECT_EQ(error.reason, "the file became shorter while it was searched");
-    // Blocks of 4096: the one at 49152 comes back short, so the candidates
-    // wholly inside the first 49152 bytes are all the scan could examine.
-    EXPECT_EQ(scanner.position(), 49151u);
-    EXPECT_EQ(error.offset, 49151u);
+    // The block from 49152 on comes back short, with the candidates wholly
+    // inside the 50000 bytes left examined and the next one needing byte 50000.
+    EXPECT_EQ(scanner.position(), 49999u);
+    EXPECT_EQ(error.offset, 49999u);
     EXPECT_EQ(error.message(), "Can't read the ROM file \"" + pathText(path) +
                                    "\": the file became shorter while it was searched. "
-                                   "The search stopped at offset 49151.");
+                                   "The search stopped at offset 49999.");
     std::vector<std::uint64_t> expected;
     for (std::uint64_t m : referenceScan(rawPattern({{-1, 2}}), bytes).matches) {
-        if (m < 49151) {
+        if (m < 49999) {
             expected.push_back(m);
         }
     }
     EXPECT_EQ(matches, expected);
     EXPECT_EQ(matches.size(), 50u);
     scanner.scanUntil(2000000, matches);
-    EXPECT_EQ(scanner.position(), 49151u);
+    EXPECT_EQ(scanner.position(), 49999u);
 }
 
 TEST(FileScanner, FileEmptiedBeforeTheFirstSlice) {
@@ -589,10 +589,10 @@ TEST(FileScanner, SparseFileBeyondFourGiB) {
 }
 
 // ---------------------------------------------------------------------------
-// Reading ahead: blocks of kMinReadAheadBlock and more, so that a file larger
-// than one block is read on the scanner's own thread.
+// Blocks done ahead: blocks of kMinAheadBlock and more, so that a file larger
+// than one block has blocks read and matched on the scanner's own thread.
 
-constexpr std::size_t kAheadBlock = BlockReader::kMinReadAheadBlock;
+constexpr std::size_t kAheadBlock = BlockJobs::kMinAheadBlock;
 
 TEST(FileScannerReadAhead, AgreesWithThePlainScan) {
     std::mt19937_64 random(20261207);
@@ -654,8 +654,9 @@ TEST_P(ShrinkingFile, KeepsTheMatchesSoFarAndNamesTheFile) {
     while (!scanner.finished()) {
         scanner.scanUntil(scanner.position() + 32768, matches);
     }
-    // The first block that comes back short ends the scan before its first candidate.
-    const std::uint64_t stop = GetParam().newSize / kAheadBlock * kAheadBlock - 1;
+    // The blocks done ahead were read whole, so the scan ends at the first
+    // candidate needing a byte past the new end.
+    const std::uint64_t stop = GetParam().newSize - 1;
     ASSERT_TRUE(scanner.error().has_value());
     EXPECT_EQ(scanner.position(), stop);
     EXPECT_EQ(scanner.error()->message(), "Can't read the ROM file \"" + pathText(path) +
