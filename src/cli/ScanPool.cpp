@@ -24,7 +24,10 @@ public:
     Worker(const std::vector<FoundFile>& files, const CompiledPattern& pattern, const ScanSettings& settings,
            OrderedOutput& output, Progress& progress, ScanOutcome& outcome, std::mutex& outcomeMutex)
         : files_(files), scanner_(pattern), settings_(settings), output_(output), progress_(progress),
-          outcome_(outcome), outcomeMutex_(outcomeMutex) {}
+          outcome_(outcome), outcomeMutex_(outcomeMutex) {
+        // With a worker on every core, a reading thread per worker would only take turns with them.
+        scanner_.setReadAhead(settings.threads < std::max(1u, std::thread::hardware_concurrency()));
+    }
 
     void run() {
         while (const std::optional<std::size_t> i = output_.take()) {

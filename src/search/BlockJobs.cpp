@@ -30,7 +30,7 @@ bool BlockJobs::fail(std::string reason) {
     return false;
 }
 
-bool BlockJobs::open(const std::filesystem::path& path) {
+bool BlockJobs::open(const std::filesystem::path& path, bool allowThread) {
     close();
     size_ = 0;
     insideEnd_ = 0;
@@ -44,7 +44,7 @@ bool BlockJobs::open(const std::filesystem::path& path) {
     const std::uint64_t n = pattern_.length();
     insideEnd_ = size_ >= n ? size_ - n + 1 : 0;
     jobCount_ = insideEnd_ / blockSize_ + (insideEnd_ % blockSize_ != 0 ? 1 : 0);
-    ahead_ = jobCount_ > 1 && blockSize_ >= kMinAheadBlock;
+    ahead_ = allowThread && jobCount_ > 1 && blockSize_ >= kMinAheadBlock;
     if (ahead_ && !thread_.joinable()) {
         try {
             thread_ = std::thread([this] { work(); });

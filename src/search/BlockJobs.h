@@ -56,8 +56,10 @@ public:
     BlockJobs& operator=(BlockJobs&&) = delete;
 
     // Opens path, closing the file before. False, with reason() set, when the
-    // file can't be opened or its blocks can't be allocated.
-    bool open(const std::filesystem::path& path);
+    // file can't be opened or its blocks can't be allocated. Without
+    // allowThread every job is the caller's: for callers that already keep
+    // every core busy, where a second thread each would only take turns.
+    bool open(const std::filesystem::path& path, bool allowThread = true);
     // The size of the file when it was opened.
     std::uint64_t size() const { return size_; }
     // One past the last candidate lying wholly inside the file.

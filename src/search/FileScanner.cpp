@@ -15,6 +15,7 @@ FileScanner::FileScanner(FileScanner&& other) noexcept
     : pattern_(std::move(other.pattern_)),
       blockSize_(other.blockSize_),
       isa_(other.isa_),
+      readAhead_(other.readAhead_),
       jobs_(std::move(other.jobs_)),
       path_(std::move(other.path_)),
       block_(std::exchange(other.block_, nullptr)),
@@ -31,6 +32,7 @@ FileScanner& FileScanner::operator=(FileScanner&& other) noexcept {
         pattern_ = std::move(other.pattern_);
         blockSize_ = other.blockSize_;
         isa_ = other.isa_;
+        readAhead_ = other.readAhead_;
         // The jobs given up here finish the block in flight before they go.
         jobs_ = std::move(other.jobs_);
         path_ = std::move(other.path_);
@@ -69,7 +71,7 @@ bool FileScanner::open(const std::filesystem::path& path) {
             return false;
         }
     }
-    if (!jobs_->open(path)) {
+    if (!jobs_->open(path, readAhead_)) {
         error_ = ScanError{path_, jobs_->reason(), ScanError::Stage::Open, 0};
         return false;
     }

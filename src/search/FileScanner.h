@@ -53,6 +53,12 @@ public:
     FileScanner(FileScanner&& other) noexcept;
     FileScanner& operator=(FileScanner&& other) noexcept;
 
+    // Whether a file larger than a block has a thread of the scanner's own do
+    // blocks ahead (the default). Callers that run a scanner on every core
+    // already turn it off. Takes effect at the next open().
+    void setReadAhead(bool on) { readAhead_ = on; }
+    bool readAhead() const { return readAhead_; }
+
     // Opens path and starts a new scan at position 0. False, with error()
     // set and finished() true, when the file can't be opened (no name,
     // missing, a folder, not an ordinary file, no permission) or the pattern
@@ -90,6 +96,7 @@ private:
     CompiledPattern pattern_;
     std::size_t blockSize_;
     Isa isa_;
+    bool readAhead_ = true;
     // On the heap, so that moving the scanner never moves what a block in
     // flight writes to; made at the first open.
     std::unique_ptr<BlockJobs> jobs_;
