@@ -16,6 +16,9 @@ namespace {
 constexpr std::uint64_t kSlice = std::uint64_t{1} << 20;
 // A worker keeps at most this much output of a file that is not yet first in line.
 constexpr std::size_t kKeepLimit = std::size_t{1} << 20;
+// Blocks that stay in a core's cache between being read and being matched:
+// with a worker on every core, larger ones make both wait on memory.
+constexpr std::size_t kBlock = std::size_t{256} << 10;
 // Files handed out past the first unfinished one, per worker.
 constexpr std::size_t kAheadPerWorker = 8;
 
@@ -23,7 +26,7 @@ class Worker {
 public:
     Worker(const std::vector<FoundFile>& files, const CompiledPattern& pattern, const ScanSettings& settings,
            OrderedOutput& output, Progress& progress, ScanOutcome& outcome, std::mutex& outcomeMutex)
-        : files_(files), scanner_(pattern), settings_(settings), output_(output), progress_(progress),
+        : files_(files), scanner_(pattern, kBlock), settings_(settings), output_(output), progress_(progress),
           outcome_(outcome), outcomeMutex_(outcomeMutex) {
         // With a worker on every core, a reading thread per worker would only take turns with them.
         scanner_.setReadAhead(settings.threads < std::max(1u, std::thread::hardware_concurrency()));
