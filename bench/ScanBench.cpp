@@ -171,9 +171,9 @@ void BM_Memchr(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes.size()));
 }
 
-void scanBuffer(benchmark::State& state, const NamedPattern& p, Isa isa) {
-    const auto& bytes = buffer();
-    const CompiledPattern compiled = CompiledPattern::fromPattern(typed(p.values));
+// The match of a compiled pattern over bytes in memory, again and again.
+void matchInMemory(benchmark::State& state, const CompiledPattern& compiled, std::span<const std::uint8_t> bytes,
+                   Isa isa) {
     std::vector<std::uint64_t> matches;
     matches.reserve(1 << 16);
     for (auto _ : state) {
@@ -185,32 +185,18 @@ void scanBuffer(benchmark::State& state, const NamedPattern& p, Isa isa) {
     state.counters["matches"] = static_cast<double>(matches.size());
 }
 
+void scanBuffer(benchmark::State& state, const NamedPattern& p, Isa isa) {
+    matchInMemory(state, CompiledPattern::fromPattern(typed(p.values)), buffer(), isa);
+}
+
 void scanWide(benchmark::State& state, const NamedPattern& p, const MatchOptions& options) {
-    const auto& bytes = wideBuffer(options.width);
-    const CompiledPattern compiled = CompiledPattern::fromPattern(typed(p.values), options);
-    std::vector<std::uint64_t> matches;
-    matches.reserve(1 << 16);
-    for (auto _ : state) {
-        matches.clear();
-        findMatches(compiled, bytes, 0, matches, bestIsa());
-        benchmark::DoNotOptimize(matches.data());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes.size()));
-    state.counters["matches"] = static_cast<double>(matches.size());
+    matchInMemory(state, CompiledPattern::fromPattern(typed(p.values), options), wideBuffer(options.width), bestIsa());
 }
 
 // The match over the first bytes of the buffer only, which stay in the cache.
 void scanHot(benchmark::State& state, const NamedPattern& p, std::size_t size) {
-    const std::span<const std::uint8_t> bytes(buffer().data(), size);
-    const CompiledPattern compiled = CompiledPattern::fromPattern(typed(p.values));
-    std::vector<std::uint64_t> matches;
-    matches.reserve(1 << 16);
-    for (auto _ : state) {
-        matches.clear();
-        findMatches(compiled, bytes, 0, matches, bestIsa());
-        benchmark::DoNotOptimize(matches.data());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(size));
+    matchInMemory(state, CompiledPattern::fromPattern(typed(p.values)),
+                  std::span<const std::uint8_t>(buffer().data(), size), bestIsa());
 }
 
 // The file benchmarks also give their speed in wall-clock time: the scanner
