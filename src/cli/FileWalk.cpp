@@ -21,7 +21,8 @@ FoundFile folderProblem(const fs::path& path, std::error_code code) {
 
 class Walk {
 public:
-    Walk(const NameFilter& filter, std::vector<FoundFile>& found) : filter_(filter), found_(found) {}
+    Walk(const NameFilter& filter, bool measureSizes, std::vector<FoundFile>& found)
+        : filter_(filter), measureSizes_(measureSizes), found_(found) {}
 
     void root(const fs::path& path) {
         std::error_code ec;
@@ -29,7 +30,7 @@ public:
         if (fs::is_directory(status)) {
             folder(path, "");
         } else if (fs::is_regular_file(status)) {
-            addFile(path);
+            addFile(path, measureSizes_ ? fs::file_size(path, ec) : 0, ec);
         } else if (!fs::exists(status)) {
             found_.push_back(fileProblem(path, ec && ec != std::errc::no_such_file_or_directory
                                                    ? errorReason(ec)
@@ -40,29 +41,30 @@ public:
     }
 
 private:
+    struct Entry {
+        std::string name;
+        fs::directory_entry entry;
+    };
+
     void folder(const fs::path& path, const std::string& relative) {
         std::error_code ec;
-        std::vector<fs::directory_entry> entries;
+        std::vector<Entry> entries;
         for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
-            entries.push_back(*it);
+            entries.push_back({it->path().filename().string(), *it});
         }
         if (ec) {
             found_.push_back(folderProblem(path, ec));
             return;
         }
-        std::sort(entries.begin(), entries.end(), [](const fs::directory_entry& a, const fs::directory_entry& b) {
-            return a.path().filename().native() < b.path().filename().native();
-        });
-        for (const fs::directory_entry& entry : entries) {
-            const std::string name = entry.path().filename().string();
+        std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+        for (const auto& [name, entry] : entries) {
             const std::string below = relative.empty() ? name : relative + "/" + name;
+            // The kinds come with the folder's listing, so only a link costs a lookup here;
+            // the tests below follow links.
             std::error_code own;
-            const fs::file_status link = entry.symlink_status(own);
-            std::error_code targetError;
-            const fs::file_status target = fs::is_symlink(link) ? fs::status(entry.path(), targetError) : link;
-            if (fs::is_directory(target)) {
+            if (entry.is_directory(own)) {
                 // A link to a folder could lead back up the tree or out of it.
-                if (!fs::is_symlink(link) && filter_.entersFolder(name, below)) {
+                if (!entry.is_symlink(own) && filter_.entersFolder(name, below)) {
                     folder(entry.path(), below);
                 }
                 continue;
@@ -70,9 +72,9 @@ private:
             if (!filter_.takesFile(name, below)) {
                 continue;
             }
-            if (fs::is_regular_file(target)) {
-                addFile(entry.path());
-            } else if (!fs::exists(target)) {
+            if (entry.is_regular_file(own)) {
+                addFile(entry.path(), measureSizes_ ? entry.file_size(own) : 0, own);
+            } else if (!entry.exists(own)) {
                 found_.push_back(fileProblem(entry.path(), kNoSuchFileReason));
             } else {
                 found_.push_back(fileProblem(entry.path(), kNotAFileReason));
@@ -80,21 +82,20 @@ private:
         }
     }
 
-    void addFile(const fs::path& path) {
-        std::error_code ec;
-        const std::uintmax_t size = fs::file_size(path, ec);
-        found_.push_back({path, ec ? 0 : static_cast<std::uint64_t>(size), std::nullopt});
+    void addFile(const fs::path& path, std::uintmax_t size, std::error_code sizeError) {
+        found_.push_back({path, sizeError ? 0 : static_cast<std::uint64_t>(size), std::nullopt});
     }
 
     const NameFilter& filter_;
+    const bool measureSizes_;
     std::vector<FoundFile>& found_;
 };
 
 }  // namespace
 
-std::vector<FoundFile> findFiles(const std::vector<fs::path>& paths, const NameFilter& filter) {
+std::vector<FoundFile> findFiles(const std::vector<fs::path>& paths, const NameFilter& filter, bool measureSizes) {
     std::vector<FoundFile> found;
-    Walk walk(filter, found);
+    Walk walk(filter, measureSizes, found);
     for (const fs::path& path : paths) {
         walk.root(path);
     }

@@ -14,7 +14,7 @@ namespace kinfold::cli {
 // says why; both keep their place in the order the paths were found.
 struct FoundFile {
     std::filesystem::path path;
-    std::uint64_t size = 0;
+    std::uint64_t size = 0;  // 0 too when not measured
     std::optional<std::string> problem;
 };
 
@@ -24,7 +24,9 @@ struct FoundFile {
 // followed (a path given on the command line is taken as it is, link or not).
 // Files named on the command line are taken whatever the filter says. Pipes,
 // sockets and devices, missing paths and unreadable folders come back as
-// problems, never opened.
-std::vector<FoundFile> findFiles(const std::vector<std::filesystem::path>& paths, const NameFilter& filter);
+// problems, never opened. Sizes only feed the progress display: without
+// measureSizes they stay 0, which spares a lookup of every file.
+std::vector<FoundFile> findFiles(const std::vector<std::filesystem::path>& paths, const NameFilter& filter,
+                                 bool measureSizes = true);
 
 }  // namespace kinfold::cli

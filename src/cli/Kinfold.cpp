@@ -39,13 +39,15 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
     }
 
     const std::vector<std::filesystem::path> roots(command.paths.begin(), command.paths.end());
-    const std::vector<FoundFile> files = findFiles(roots, NameFilter(command.includes, command.excludes));
+    const bool showProgress = errIsTerminal && !command.quiet;
+    const std::vector<FoundFile> files =
+        findFiles(roots, NameFilter(command.includes, command.excludes), showProgress);
     std::uint64_t totalBytes = 0;
     for (const FoundFile& file : files) {
         totalBytes += file.size;
     }
 
-    Progress progress(err, errIsTerminal && !command.quiet, files.size(), totalBytes);
+    Progress progress(err, showProgress, files.size(), totalBytes);
     const ScanSettings settings{command.threads, command.maxCount,
                                 {command.output, std::get<SearchPattern>(pattern), command.match}};
     const ScanOutcome outcome = scanFiles(
