@@ -21,8 +21,9 @@ void OrderedOutput::write(std::size_t i, std::string& text) {
     Kept& kept = kept_[i - first_];
     if (i != first_) {
         kept.text += text;
+        keptBytes_ += text.size();
         text.clear();
-        if (kept.text.size() <= keepLimit_) {
+        if (keptBytes_ <= keepLimit_) {
             return;
         }
         // Too much kept: wait for this file's turn, which comes without this
@@ -31,6 +32,7 @@ void OrderedOutput::write(std::size_t i, std::string& text) {
     }
     if (!kept.text.empty()) {
         out_(kept.text);
+        keptBytes_ -= kept.text.size();
         std::string().swap(kept.text);
     }
     if (!text.empty()) {
@@ -43,10 +45,21 @@ void OrderedOutput::finish(std::size_t i, std::string& text, const std::optional
     std::unique_lock lock(mutex_);
     Kept& kept = kept_[i - first_];
     kept.text += text;
+    keptBytes_ += text.size();
     text.clear();
     kept.message = message;
     kept.done = true;
+    if (i != first_ && keptBytes_ > keepLimit_) {
+        // Too much kept: this worker takes no further file until this one is
+        // written, which the worker of a file before it may do.
+        turn_.wait(lock, [this, i] { return first_ >= i; });
+    }
     flushFinished();
+}
+
+std::size_t OrderedOutput::keptBytes() {
+    const std::lock_guard lock(mutex_);
+    return keptBytes_;
 }
 
 void OrderedOutput::flushFinished() {
@@ -55,6 +68,7 @@ void OrderedOutput::flushFinished() {
         Kept& kept = kept_.front();
         if (!kept.text.empty()) {
             out_(kept.text);
+            keptBytes_ -= kept.text.size();
         }
         if (kept.message) {
             messages_(*kept.message);

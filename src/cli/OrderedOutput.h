@@ -14,9 +14,11 @@ namespace kinfold::cli {
 // Hands files out to the workers and writes what they find in the order the
 // files were found, each file's output whole, however many workers there are
 // and whichever finishes first. The file first in line writes as it goes;
-// the others keep their output until their turn, and stop to wait for it
-// when they have kept more than keepLimit bytes, so memory stays bounded
-// however many hits a file has.
+// the others keep their output until their turn. A worker whose write or
+// finish takes the output kept for all of them past keepLimit bytes waits
+// for its file's turn, so memory stays bounded however many files are handed
+// out ahead and however many hits they have: at keepLimit plus one piece
+// from each worker.
 class OrderedOutput {
 public:
     using Sink = std::function<void(std::string_view)>;
@@ -30,6 +32,8 @@ public:
     void write(std::size_t i, std::string& text);
     // The rest of file i's output and its message, if any: file i is done.
     void finish(std::size_t i, std::string& text, const std::optional<std::string>& message);
+    // The bytes of output kept now, waiting for their files' turn.
+    std::size_t keptBytes();
 
 private:
     struct Kept {
@@ -46,6 +50,7 @@ private:
     std::size_t files_;
     std::size_t ahead_;
     std::size_t keepLimit_;
+    std::size_t keptBytes_ = 0;  // in the texts of kept_
     std::size_t next_ = 0;   // the next file to hand out
     std::size_t first_ = 0;  // the first file not finished: the one whose output is written
     Sink out_;

@@ -14,13 +14,14 @@ namespace {
 // Candidates examined between two hand-overs of hits: bounds the hits held
 // at once, and how far past --max-count a scan reads.
 constexpr std::uint64_t kSlice = std::uint64_t{1} << 20;
-// A worker keeps at most this much output of a file that is not yet first in line.
-constexpr std::size_t kKeepLimit = std::size_t{1} << 20;
+// Output kept for files not yet first in line, for each worker.
+constexpr std::size_t kKeepPerWorker = std::size_t{1} << 20;
 // Blocks that stay in a core's cache between being read and being matched:
 // with a worker on every core, larger ones make both wait on memory.
 constexpr std::size_t kBlock = std::size_t{256} << 10;
-// Files handed out past the first unfinished one, per worker.
-constexpr std::size_t kAheadPerWorker = 8;
+// Files handed out past the first unfinished one, per worker: enough that
+// small files keep the others busy while one worker is on a large one.
+constexpr std::size_t kAheadPerWorker = 64;
 
 class Worker {
 public:
@@ -108,7 +109,7 @@ ScanOutcome scanFiles(const std::vector<FoundFile>& files, const ScanSettings& s
                       const OrderedOutput::Sink& out, Progress& progress) {
     const CompiledPattern pattern = CompiledPattern::fromPattern(settings.print.pattern, settings.print.match);
     const unsigned threads = std::max(1u, settings.threads);
-    OrderedOutput output(files.size(), kAheadPerWorker * threads, kKeepLimit, out,
+    OrderedOutput output(files.size(), kAheadPerWorker * threads, kKeepPerWorker * threads, out,
                          [&progress](std::string_view message) { progress.message(message); });
     ScanOutcome outcome;
     std::mutex outcomeMutex;

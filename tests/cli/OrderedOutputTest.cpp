@@ -13,15 +13,17 @@ namespace {
 // Workers write their files in a random number of pieces of random length,
 // finishing them in whatever order the threads run; many keep more than the
 // limit while they wait. What comes out is each file's pieces whole and in
-// file order, each file's message right after its output.
+// file order, each file's message right after its output, and what is kept
+// meanwhile stays within the limit and a piece of at most 110 bytes a worker.
 TEST(OrderedOutput, WritesFilesWholeInOrderWhateverTheThreads) {
     constexpr std::size_t kFiles = 300;
     for (const unsigned threads : {1u, 3u, 8u}) {
         std::string written;
         std::vector<int> pieces(kFiles, 0);
-        OrderedOutput output(kFiles, 2 * threads, 64, [&written](std::string_view t) { written += t; },
+        OrderedOutput output(kFiles, 16 * threads, 64, [&written](std::string_view t) { written += t; },
                              [&written](std::string_view m) { written.append("!").append(m).append("\n"); });
-        auto work = [&output, &pieces](unsigned seed) {
+        const std::size_t bound = 64 + 110 * threads;
+        auto work = [&output, &pieces, bound](unsigned seed) {
             std::mt19937 random(seed);
             while (const std::optional<std::size_t> i = output.take()) {
                 pieces[*i] = static_cast<int>(random() % 6);
@@ -30,10 +32,12 @@ TEST(OrderedOutput, WritesFilesWholeInOrderWhateverTheThreads) {
                     text += std::string(random() % 100, ' ') + "\n";
                     output.write(*i, text);
                     EXPECT_TRUE(text.empty());
+                    EXPECT_LE(output.keptBytes(), bound);
                     if (random() % 4 == 0) std::this_thread::yield();
                 }
                 std::string last = std::to_string(*i) + ".end\n";
                 output.finish(*i, last, *i % 7 == 0 ? std::optional<std::string>(std::to_string(*i)) : std::nullopt);
+                EXPECT_LE(output.keptBytes(), bound);
             }
         };
         std::vector<std::thread> pool;
