@@ -8,6 +8,7 @@
 #include "search/FileReader.h"
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
@@ -96,6 +97,21 @@ const fs::path& tree() {
     return root;
 }
 
+// CPU time of every thread of the process so far, in seconds.
+double processCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The CPU time all threads took per iteration since `start`, which tells how
+// much work a run costs apart from how well it spreads over the cores.
+void reportCpu(benchmark::State& state, double start) {
+    state.counters["cpu_ms"] =
+        (processCpuSeconds() - start) * 1e3 / static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
+}
+
 std::uint64_t treeBytes() {
     std::uint64_t total = 0;
     for (const std::uint64_t size : fileSizes()) total += size;
@@ -131,13 +147,16 @@ std::uint64_t readAll(const std::vector<cli::FoundFile>& files, unsigned threads
 // Plain reading of every file in blocks, files shared among the threads: the yardstick.
 void readTree(benchmark::State& state, unsigned threads) {
     const std::vector<cli::FoundFile> files = cli::findFiles({tree()}, {});
+    const double cpu = processCpuSeconds();
     for (auto _ : state) {
         benchmark::DoNotOptimize(readAll(files, threads));
     }
+    reportCpu(state, cpu);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * treeBytes()));
 }
 
-// What `kinfold scan --string Hello -q FOLDER` does, the walk included, with
+// What `kinfold scan --string Hello -q FOLDER` does, the walk included (with
+// no progress shown it measures no sizes), with
 // the hits formatted and then dropped instead of printed.
 void scanTree(benchmark::State& state, unsigned threads) {
     tree();
@@ -146,16 +165,26 @@ void scanTree(benchmark::State& state, unsigned threads) {
     settings.print.pattern = std::get<SearchPattern>(cli::patternFromString("Hello"));
     std::ostringstream messages;
     std::uint64_t printed = 0;
+    const double cpu = processCpuSeconds();
     for (auto _ : state) {
-        const std::vector<cli::FoundFile> files = cli::findFiles({tree()}, {});
+        const std::vector<cli::FoundFile> files = cli::findFiles({tree()}, {}, false);
         cli::Progress progress(messages, false, files.size(), 0);
         const cli::ScanOutcome outcome =
             cli::scanFiles(files, settings, [&printed](std::string_view text) { printed += text.size(); }, progress);
         benchmark::DoNotOptimize(outcome);
     }
+    reportCpu(state, cpu);
     if (!messages.str().empty()) state.SkipWithError(messages.str().c_str());
     state.counters["output"] = static_cast<double>(printed) / static_cast<double>(state.iterations());
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * treeBytes()));
+}
+
+// Finding the files alone, which the scan does before it starts.
+void walkTree(benchmark::State& state) {
+    tree();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(cli::findFiles({tree()}, {}, false));
+    }
 }
 
 }  // namespace
@@ -171,6 +200,7 @@ int main(int argc, char** argv) {
         auto* all = benchmark::RegisterBenchmark((name + "/jN").c_str(), fn, cores);
         for (auto* b : {one, all}) b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
     }
+    benchmark::RegisterBenchmark("BM_WalkTree", walkTree)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -86,7 +86,7 @@ bool BlockJobs::Buffer::reserve(std::size_t wanted) {
     bytes.reset();
     capacity = 0;
     try {
-        bytes = std::make_unique_for_overwrite<std::uint8_t[]>(wanted);
+        bytes.reset(static_cast<std::uint8_t*>(::operator new[](wanted, kAlignment)));
     } catch (const std::bad_alloc&) {
         return false;
     }
