@@ -681,6 +681,46 @@ INSTANTIATE_TEST_SUITE_P(Table, ShrinkingFile,
                                            ShrinkCase{"RightAfterTheBlocksReadAhead", 4 * kAheadBlock + 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A file that shrank before its blocks were read, with patterns reaching
+// over several blocks and candidates that start in one block and end in the
+// next: the scan ends at the first candidate needing a byte past the new end.
+struct ShrunkCase {
+    std::size_t block;
+    int entries;
+    std::uint64_t newSize;
+};
+
+TEST(FileScanner, ShrunkFileStopsAtTheFirstCandidatePastTheNewEnd) {
+    const ShrunkCase cases[] = {{1, 40, 25},   {3, 40, 500},  {7, 9, 64},    {64, 40, 128},
+                                {64, 40, 150}, {333, 2, 999}, {4096, 150, 700}};
+    TempFolder folder;
+    std::vector<std::uint8_t> bytes(1000);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i % 200);
+    for (const ShrunkCase& c : cases) {
+        SCOPED_TRACE("block " + std::to_string(c.block) + ", " + std::to_string(c.entries) + " entries, " +
+                     std::to_string(c.newSize) + " bytes");
+        const auto path = folder.write("rom.bin", bytes);
+        const RawPattern pattern = repeated(c.entries, 1, 1);
+        FileScanner scanner(pattern.compile(), c.block);
+        scanner.setReadAhead(false);
+        ASSERT_TRUE(scanner.open(path));
+        std::filesystem::resize_file(path, c.newSize);
+        std::vector<std::uint64_t> matches;
+        while (!scanner.finished()) scanner.scanUntil(scanner.position() + 50, matches);
+        const auto reach = static_cast<std::uint64_t>(c.entries - 1);
+        const std::uint64_t stop = c.newSize > reach ? c.newSize - reach : 0;
+        ASSERT_TRUE(scanner.error().has_value());
+        EXPECT_EQ(scanner.error()->reason, "the file became shorter while it was searched");
+        EXPECT_EQ(scanner.position(), stop);
+        std::vector<std::uint64_t> expected;
+        for (std::uint64_t m : referenceScan(pattern, bytes).matches) {
+            if (m < stop) expected.push_back(m);
+        }
+        EXPECT_EQ(matches, expected);
+        EXPECT_FALSE(expected.empty() && stop > 200);
+    }
+}
+
 // Each case stops, moves or drops a scanner at a position where blocks may be
 // in flight, then finishes the search; the outcome must be the plain scan's.
 enum class Interruption { Close, Reopen, Move, MoveOverAnother, Drop };
