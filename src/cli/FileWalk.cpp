@@ -30,7 +30,7 @@ public:
         if (fs::is_directory(status)) {
             folder(path, "");
         } else if (fs::is_regular_file(status)) {
-            addFile(path, measureSizes_ ? fs::file_size(path, ec) : 0, ec);
+            addFile(path);
         } else if (!fs::exists(status)) {
             found_.push_back(fileProblem(path, ec && ec != std::errc::no_such_file_or_directory
                                                    ? errorReason(ec)
@@ -73,7 +73,7 @@ private:
                 continue;
             }
             if (entry.is_regular_file(own)) {
-                addFile(entry.path(), measureSizes_ ? entry.file_size(own) : 0, own);
+                addFile(entry.path());
             } else if (!entry.exists(own)) {
                 found_.push_back(fileProblem(entry.path(), kNoSuchFileReason));
             } else {
@@ -82,8 +82,14 @@ private:
         }
     }
 
-    void addFile(const fs::path& path, std::uintmax_t size, std::error_code sizeError) {
-        found_.push_back({path, sizeError ? 0 : static_cast<std::uint64_t>(size), std::nullopt});
+    void addFile(const fs::path& path) {
+        std::uint64_t size = 0;
+        if (measureSizes_) {
+            std::error_code ec;
+            const std::uintmax_t measured = fs::file_size(path, ec);
+            size = ec ? 0 : static_cast<std::uint64_t>(measured);
+        }
+        found_.push_back({path, size, std::nullopt});
     }
 
     const NameFilter& filter_;

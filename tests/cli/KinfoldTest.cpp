@@ -1,5 +1,6 @@
 // The `kinfold` command as a user runs it: arguments in, standard output,
 // standard error and the exit status out.
+#include "cli/FileWalk.h"
 #include "cli/Kinfold.h"
 #include "search/SearchTestSupport.h"
 
@@ -206,6 +207,29 @@ TEST_F(Collection, UnsearchablePathsAreErrorsButTheRestIsReported) {
                            "kinfold: Can't open the ROM file \"" + (root() / "pipe.gb").string() +
                            "\": it is not an ordinary file.\n");
     EXPECT_EQ(run.status, 2);
+}
+
+// The walk measures files only for the progress display; either way it
+// finds the same files in the same order, links to files measured as their target.
+TEST_F(Collection, WalkMeasuresSizesOnlyWhenAsked) {
+    fs::create_symlink(root() / "one.gb", root() / "sub/link.gb");
+    const std::vector<FoundFile> measured = findFiles({root()}, {}, true);
+    const std::vector<FoundFile> unmeasured = findFiles({root()}, {}, false);
+    std::vector<std::pair<std::string, std::uint64_t>> sizes;
+    for (const FoundFile& f : measured) sizes.emplace_back(f.path.lexically_relative(root()).string(), f.size);
+    EXPECT_EQ(sizes, (std::vector<std::pair<std::string, std::uint64_t>>{{"bad.ksv", 20},
+                                                                        {"notes.txt", 5},
+                                                                        {"one.gb", 21},
+                                                                        {"sub/deep/two.gbc", 7},
+                                                                        {"sub/link.gb", 21},
+                                                                        {"sub/wide.bin", 11},
+                                                                        {"values.ksv", 30}}));
+    ASSERT_EQ(unmeasured.size(), measured.size());
+    for (std::size_t i = 0; i < measured.size(); ++i) {
+        EXPECT_EQ(unmeasured[i].path, measured[i].path);
+        EXPECT_EQ(unmeasured[i].size, 0u);
+    }
+    EXPECT_EQ(findFiles({root() / "one.gb"}, {}, true).at(0).size, 21u);
 }
 
 TEST_F(Collection, TableOncePerShift) {
