@@ -5,6 +5,7 @@
 
 #include "pattern/SearchPattern.h"
 #include "search/CompiledPattern.h"
+#include "search/Matcher.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <span>
 #include <string>
 #include <utility>
@@ -131,6 +133,35 @@ inline ReferenceResult referenceScan(const SearchPattern& p, std::span<const std
 }
 
 // Scale for the random tests: KINFOLD_TEST_SCALE=4 runs four times as many cases.
+// The fast match with every instruction set against the reference matches:
+// over all of bytes, then over a random run of candidates numbered from base
+// (which callers pick to keep any alignment the pattern asks for).
+inline void expectFastMatchAgrees(const CompiledPattern& compiled, std::span<const std::uint8_t> bytes,
+                                  const std::vector<std::uint64_t>& reference, std::mt19937_64& random,
+                                  std::uint64_t base) {
+    for (Isa isa : availableIsas()) {
+        SCOPED_TRACE(isaName(isa));
+        std::vector<std::uint64_t> found;
+        findMatches(compiled, bytes, 0, found, isa);
+        ASSERT_EQ(found, reference);
+        if (bytes.size() < compiled.length()) {
+            continue;
+        }
+        const std::size_t candidates = bytes.size() - compiled.length() + 1;
+        const std::size_t a = std::uniform_int_distribution<std::size_t>(0, candidates)(random);
+        const std::size_t b = std::uniform_int_distribution<std::size_t>(a, candidates)(random);
+        std::vector<std::uint64_t> slice;
+        findMatches(compiled, bytes.data() + a, b - a, base + a, slice, isa);
+        std::vector<std::uint64_t> expected;
+        for (std::uint64_t m : reference) {
+            if (m >= a && m < b) {
+                expected.push_back(base + m);
+            }
+        }
+        ASSERT_EQ(slice, expected) << "candidates " << a << " to " << b;
+    }
+}
+
 inline int testScale() {
     const char* text = std::getenv("KINFOLD_TEST_SCALE");
     if (text == nullptr) {
