@@ -138,10 +138,8 @@ bool FileReader::openFile(const std::filesystem::path& path) {
             return fail(errorReason(errno));
         }
     }
-    const int flags = ::fcntl(fd_, F_GETFL);
-    if (flags >= 0) {
-        ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
-    }
+    // O_NONBLOCK is the only status flag it was opened with: reads may block again.
+    ::fcntl(fd_, F_SETFL, 0);
 #if defined(POSIX_FADV_SEQUENTIAL)
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
