@@ -15,7 +15,23 @@ constexpr int kTrouble = 2;
 
 PatternResult patternOf(const ScanCommand& command) {
     if (command.string) {
-        return patternFromString(*command.string);
+        StringCoding coding;
+        coding.kana = command.kana == "unicode" ? KanaCodes::Unicode : KanaCodes::GameOrder;
+        coding.splitVoiced = command.splitVoiced;
+        coding.lettersOnly = command.lettersOnly;
+        if (command.wildcard) {
+            coding.wildcard = decodeFirstCharacter(*command.wildcard)->codePoint;
+        }
+        std::optional<UserOrder> order;
+        if (command.order || command.orderFile) {
+            auto read = command.order ? orderFromText(*command.order) : orderFromFile(*command.orderFile);
+            if (auto* error = std::get_if<PatternError>(&read)) {
+                return *error;
+            }
+            order = std::get<UserOrder>(std::move(read));
+            coding.order = &*order;
+        }
+        return patternFromString(*command.string, coding);
     }
     if (command.values) {
         return patternFromValues(*command.values);

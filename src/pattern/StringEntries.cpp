@@ -24,24 +24,25 @@ std::variant<std::vector<StringEntry>, StringEntryError> stringEntries(std::stri
         const std::optional<DecodedCharacter> c = decodeFirstCharacter(utf8.substr(at));
         if (!c) return StringEntryError{StringEntryError::Reason::NotUtf8, n, at, {}, 0};
         const StringEntryError refusal{{}, n, at, std::string(utf8.substr(at, c->length)), c->codePoint};
+        const StringEntry skipped{std::nullopt, n, at, c->length};
         at += c->length;
 
         char32_t character = c->codePoint;
         if (character == coding.wildcard || (coding.lettersOnly && !isLetterDigitOrKana(character))) {
-            entries.emplace_back(std::nullopt);
+            entries.push_back(skipped);
             continue;
         }
         const std::optional<char32_t> basic = coding.splitVoiced ? unvoicedKana(character) : std::nullopt;
         if (basic) character = *basic;
 
-        const StringEntry code = coding.order ? coding.order->code(character) : codePointCode(character, coding.kana);
+        const std::optional<std::int16_t> code = coding.order ? coding.order->code(character) : codePointCode(character, coding.kana);
         if (!code) {
             StringEntryError error = refusal;
             error.reason = coding.order ? StringEntryError::Reason::NotInOrder : StringEntryError::Reason::NoCode;
             return error;
         }
-        entries.push_back(code);
-        if (basic) entries.emplace_back(std::nullopt);
+        entries.push_back({code, n, skipped.byte, skipped.length});
+        if (basic) entries.push_back(skipped);
     }
     return entries;
 }

@@ -27,8 +27,13 @@ struct StringCoding {
     std::optional<char32_t> wildcard;
 };
 
-// An entry of a string: a code, or nullopt for a skipped entry.
-using StringEntry = std::optional<std::int16_t>;
+// An entry of a string and the character it comes from.
+struct StringEntry {
+    std::optional<std::int16_t> code;  // nullopt for a skipped entry
+    int character = 0;                 // 1-based
+    std::size_t byte = 0;              // where the character starts, 0-based
+    std::size_t length = 0;            // its UTF-8 bytes
+};
 
 // Why a string has no entries: the character (1-based) and what is wrong with it.
 struct StringEntryError {

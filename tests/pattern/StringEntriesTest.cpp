@@ -20,9 +20,9 @@ std::string show(const std::variant<std::vector<StringEntry>, StringEntryError>&
     std::string out;
     for (const StringEntry& e : std::get<std::vector<StringEntry>>(read)) {
         char buffer[8];
-        std::snprintf(buffer, sizeof buffer, "%X", static_cast<unsigned>(e.value_or(0)));
+        std::snprintf(buffer, sizeof buffer, "%X", static_cast<unsigned>(e.code.value_or(0)));
         if (!out.empty()) out += ' ';
-        out += e ? buffer : "*";
+        out += e.code ? buffer : "*";
     }
     return out;
 }
