@@ -85,7 +85,7 @@ std::vector<CodeRun> kanaRuns(const SearchPattern& pattern) {
 }
 
 CharacterTable inferTable(const SearchPattern& pattern, std::int64_t shift, const TableBlocks& blocks,
-                          const MatchOptions& options) {
+                          const MatchOptions& options, const UserOrder* order) {
     CharacterTable table(options.unitBytes(), options.byteOrder);
     const auto top = static_cast<std::int64_t>(table.maxUnit());
     const auto add = [&](int code, std::string text) {
@@ -96,6 +96,10 @@ CharacterTable inferTable(const SearchPattern& pattern, std::int64_t shift, cons
         if (!wanted) return;
         for (int c = first; c <= last; ++c) add(c, characterText(c));
     };
+    if (order != nullptr) {
+        for (int c = 1; c <= static_cast<int>(order->size()); ++c) add(c, order->text(c));
+        return table;
+    }
     addBlock(blocks.upper, 'A', 'Z');
     addBlock(blocks.lower, 'a', 'z');
     addBlock(blocks.digits, '0', '9');

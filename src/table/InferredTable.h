@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pattern/SearchPattern.h"
+#include "pattern/UserOrder.h"
 #include "search/MatchOptions.h"
 #include "table/CharacterTable.h"
 
@@ -50,8 +51,10 @@ std::string numberEntryText(int value);
 // The table a hit implies: every checked entry of the pattern (as its
 // character when the pattern reads as text, as numberEntryText otherwise)
 // and every character of the chosen blocks, each code c at unit c + shift.
-// A unit outside 0 .. 2^width - 1 is left out, never wrapped.
+// A unit outside 0 .. 2^width - 1 is left out, never wrapped. With a user's
+// order the codes are places in it: the table takes the whole order instead
+// of the blocks.
 CharacterTable inferTable(const SearchPattern& pattern, std::int64_t shift, const TableBlocks& blocks,
-                          const MatchOptions& options);
+                          const MatchOptions& options, const UserOrder* order = nullptr);
 
 }  // namespace kinfold

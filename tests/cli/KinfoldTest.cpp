@@ -369,6 +369,8 @@ INSTANTIATE_TEST_SUITE_P(
         KanaCase{"SplitVoiced", {"--string", "どらごん", "--split-voiced"}, "voicing.gb", {"1 (1 hex)"}, "", 0},
         KanaCase{"VoicedWholeMisses", {"--string", "どらごん"}, "voicing.gb", {}, "", 1},
         KanaCase{"Order", {"--string", "はな", "--order", std::string(kIroha)}, "iroha.gb", {"1 (1 hex)"}, "", 0},
+        KanaCase{"OrderDecodesThePreview", {"--string", "はな", "--order", std::string(kIroha), "--preview", "2"},
+                 "iroha.gb", {"1 (1 hex)  はな"}, "", 0},
         KanaCase{"OrderFile", {"--string", "はな", "--order-file", "@iroha.txt"}, "iroha.gb", {"1 (1 hex)"}, "", 0},
         KanaCase{"OrderWithSplitVoiced", {"--string", "ばな", "--order", std::string(kIroha), "--split-voiced"},
                  "iroha.gb", {"4 (4 hex)"}, "", 0},

@@ -126,6 +126,13 @@ TEST(TableBlocks, FollowThePatternsOwnCharacters) {
     EXPECT_EQ(patternBlocks(patternOf(kanaValues("ほし1"))), (TableBlocks{false, false, true, false, true}));
 }
 
+TEST(InferredTable, WithAUserOrderTakesTheWholeOrderInsteadOfBlocks) {
+    const UserOrder order = std::get<UserOrder>(UserOrder::read("いろはA"));
+    const CharacterTable table = inferTable(patternOf({3, 1}), 0xFE - 3, TableBlocks{true, true, true, true, true},
+                                            width(8), &order);
+    EXPECT_EQ(tableFileText(table), "FC=い\nFD=ろ\nFE=は\nFF=A\n");
+}
+
 TEST(TableBlocks, KanaRunsFollowThePatternsScriptsAndGroups) {
     using Runs = std::vector<CodeRun>;
     EXPECT_EQ(kanaRuns(patternOf(kanaValues("かな"))), (Runs{{0x2800, 0x282D}}));
