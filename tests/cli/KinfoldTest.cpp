@@ -379,12 +379,8 @@ INSTANTIATE_TEST_SUITE_P(
         KanaCase{"Wildcard", {"--string", "Hi-Potion", "--wildcard", "-"}, "latin.gb", {"2 (2 hex)"}, "", 0},
         KanaCase{"OrderRefusesAnUnlistedCharacter", {"--string", "はば", "--order", std::string(kIroha)}, "iroha.gb",
                  {}, "That is not a valid value! --string character 2 \"ば\" (U+3070): the order does not list it.", 2},
-        KanaCase{"EmptyOrder", {"--string", "はな", "--order", ""}, "iroha.gb", {},
-                 "Can't take the order given: it is empty.", 2},
         KanaCase{"MissingOrderFile", {"--string", "はな", "--order-file", "@none.txt"}, "iroha.gb", {},
                  "Can't open the order file \"@none.txt\": there is no such file.", 2},
-        KanaCase{"OrderFileNotUtf8", {"--string", "はな", "--order-file", "@sjis.bin"}, "iroha.gb", {},
-                 "Can't take the order file \"@sjis.bin\": byte 2 is not valid UTF-8.", 2},
         KanaCase{"WildcardFirst", {"--string", "-Hi", "--wildcard", "-"}, "latin.gb", {},
                  "You can't skip the first value!", 2}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -9,37 +9,8 @@
 namespace kinfold {
 namespace {
 
-struct KanaCase {
-    const char* name;
-    const char* text;
-    int expected;               // the code in the games' order
-    const char* back = nullptr;  // the text of that code, when it is not the same
-};
-
-class KanaCodesInGameOrder : public ::testing::TestWithParam<KanaCase> {};
-
-TEST_P(KanaCodesInGameOrder, GiveTheExpectedCode) {
-    EXPECT_EQ(characterCode(GetParam().text).value_or(-1), GetParam().expected);
-    EXPECT_EQ(characterText(GetParam().expected), GetParam().back ? GetParam().back : GetParam().text);
-}
-
-// Places counted by hand: 46 basic kana, then 20 voiced, 5 half-voiced, 9 small.
-INSTANTIATE_TEST_SUITE_P(
-    Table, KanaCodesInGameOrder,
-    ::testing::Values(KanaCase{"A", "あ", 0x2800}, KanaCase{"I", "い", 0x2801}, KanaCase{"Ka", "か", 0x2805},
-                      KanaCase{"Ki", "き", 0x2806}, KanaCase{"Wa", "わ", 0x2800 + 43},
-                      KanaCase{"Wo", "を", 0x2800 + 44}, KanaCase{"N", "ん", 0x2800 + 45},
-                      KanaCase{"GaFirstVoiced", "が", 0x2800 + 46}, KanaCase{"BoLastVoiced", "ぼ", 0x2800 + 65},
-                      KanaCase{"PaFirstHalfVoiced", "ぱ", 0x2800 + 66}, KanaCase{"PoLastHalfVoiced", "ぽ", 0x2800 + 70},
-                      KanaCase{"SmallAFirstSmall", "ぁ", 0x2800 + 71}, KanaCase{"SmallYoLastSmall", "ょ", 0x2800 + 79},
-                      KanaCase{"KatakanaA", "ア", 0x2880}, KanaCase{"KatakanaN", "ン", 0x2880 + 45},
-                      KanaCase{"KatakanaSmallYo", "ョ", 0x2880 + 79}, KanaCase{"KatakanaVu", "ヴ", 0x2880 + 80},
-                      KanaCase{"HalfWidthWoFirst", "ｦ", 0x2880 + 44, "ヲ"},
-                      KanaCase{"HalfWidthSmallA", "ｧ", 0x2880 + 71, "ァ"},
-                      KanaCase{"HalfWidthSmallTsu", "ｯ", 0x2880 + 76, "ッ"}, KanaCase{"HalfWidthA", "ｱ", 0x2880, "ア"},
-                      KanaCase{"HalfWidthNLast", "ﾝ", 0x2880 + 45, "ン"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
+// Every kana's code is checked against a list of its own in CharacterCodeTest;
+// here: what stays outside the order, the steps, the runs and the voicing.
 struct OutsideCase {
     const char* name;
     const char* text;
