@@ -52,7 +52,8 @@ const CharacterTable& HitPrinter::tableFor(std::int64_t shift) {
         if (tables_.size() >= kKeptTables) {
             tables_.clear();
         }
-        found = tables_.emplace(shift, inferTable(context_.pattern, shift, blocks_, context_.match)).first;
+        found = tables_.emplace(shift, inferTable(context_.pattern, shift, blocks_, context_.match,
+                                                context_.order ? &*context_.order : nullptr)).first;
     }
     return found->second;
 }

@@ -2,6 +2,7 @@
 
 #include "cli/FileWalk.h"
 #include "pattern/SearchPattern.h"
+#include "pattern/UserOrder.h"
 #include "search/MatchOptions.h"
 #include "table/CharacterTable.h"
 #include "table/InferredTable.h"
@@ -29,6 +30,7 @@ struct PrintContext {
     OutputOptions output;
     SearchPattern pattern;
     MatchOptions match;
+    std::optional<UserOrder> order;  // the pattern's codes are places in it
 };
 
 // The text of one file's hits, made a batch at a time as the scan finds them.

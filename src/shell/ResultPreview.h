@@ -4,6 +4,7 @@
 #include "search/MatchOptions.h"
 #include "table/CharacterTable.h"
 #include "table/FileWindow.h"
+#include "table/InferredTable.h"
 
 #include <QString>
 #include <QWidget>
@@ -63,6 +64,7 @@ public:
     QCheckBox* LowerBlock = nullptr;
     QCheckBox* DigitBlock = nullptr;
     QCheckBox* SpaceBlock = nullptr;
+    QCheckBox* KanaBlock = nullptr;
     QLabel* TableSize = nullptr;
     QPlainTextEdit* HexView = nullptr;
     QPlainTextEdit* TextView = nullptr;
@@ -75,7 +77,7 @@ public:
 
 private:
     void createControls();
-    void setBlocks(bool upper, bool lower, bool digits, bool space);
+    void setBlocks(const TableBlocks& blocks);
     // Reads the bytes around viewOffset_.
     void readView();
     void moveView(bool later);
