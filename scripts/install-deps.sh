@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick desktop-file-utils
-  fonts-dejavu-core fonts-dejavu-extra
+  fonts-dejavu-core fonts-dejavu-extra fonts-ipafont-gothic
   clang
   libcli11-dev nlohmann-json3-dev
   dpkg-dev file lintian
