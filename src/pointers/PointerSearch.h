@@ -1,0 +1,62 @@
+#pragma once
+
+#include "pointers/PointerMapping.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace kinfold {
+
+// A pointer found: where it lies, the offset it leads to, and what it holds.
+struct PointerHit {
+    std::uint64_t offset = 0;
+    std::uint64_t target = 0;
+    std::uint32_t value = 0;
+
+    friend bool operator==(const PointerHit&, const PointerHit&) = default;
+};
+
+struct PointerSearchOptions {
+    bool aligned = false;        // only positions that are multiples of the pointer's size
+    bool bankOfPointer = false;  // only pointers the banks let reach their target (PointerMapping::reachable)
+};
+
+// The search for pointers to many targets at once. Every target's values go
+// into one sorted array, with a bitmap of the values' range in front of it:
+// a position costs one load and a compare or two whatever the number of
+// targets, and the array is looked at only where the bitmap lets a value by.
+class PointerSearch {
+public:
+    // Targets in any order, repeated or not; a target with no pointer (in
+    // the header, or whose value doesn't fit the width) is left out.
+    PointerSearch(const PointerMapping& mapping, std::span<const std::uint64_t> targets,
+                  PointerSearchOptions options = {});
+
+    const PointerMapping& mapping() const { return mapping_; }
+    const PointerSearchOptions& options() const { return options_; }
+    // Whether no target has a value, so that nothing can be found.
+    bool empty() const { return values_.empty(); }
+
+    // Searches the positions whose pointer lies wholly within bytes, whose
+    // first byte is at file offset start, and appends the hits in order of
+    // position, then target.
+    void search(std::span<const std::uint8_t> bytes, std::uint64_t start, std::vector<PointerHit>& hits) const;
+
+private:
+    template <int Bytes, bool Big>
+    void searchAs(std::span<const std::uint8_t> bytes, std::uint64_t start, std::vector<PointerHit>& hits) const;
+    void addHits(std::uint64_t position, std::uint32_t value, std::vector<PointerHit>& hits) const;
+
+    PointerMapping mapping_;
+    PointerSearchOptions options_;
+    std::vector<std::uint32_t> values_;   // sorted; a value with several targets is repeated
+    std::vector<std::uint64_t> targets_;  // the target of each value, in increasing order for each value
+    std::vector<std::uint64_t> filter_;   // bit (value - low_) >> shift_ set for every value
+    std::uint32_t low_ = 0;
+    std::uint32_t span_ = 0;  // the highest value minus low_
+    int shift_ = 0;
+};
+
+}  // namespace kinfold
