@@ -10,7 +10,7 @@
 namespace kinfold {
 
 PointerScanEnd scanForPointers(FileReader& reader, const std::string& path, const PointerSearch& search,
-                               const PointerBlockSink& sink, std::size_t blockSize) {
+                               const PointerBlockSink& sink, std::size_t blockSize, std::size_t batchHits) {
     PointerScanEnd end;
     const std::size_t overlap = static_cast<std::size_t>(search.mapping().pointerBytes()) - 1;
     blockSize = std::max<std::size_t>(blockSize, 1);
@@ -37,12 +37,16 @@ PointerScanEnd scanForPointers(FileReader& reader, const std::string& path, cons
             return end;
         }
         const std::size_t size = kept + *got;
-        hits.clear();
-        search.search(std::span(buffer).first(size), start, hits);
-        if (!sink(hits, reader.offset())) {
-            end.stopped = true;
-            return end;
-        }
+        const std::size_t positions = size > overlap ? size - overlap : 0;
+        std::size_t from = 0;  // the first position of the block not searched
+        do {
+            hits.clear();
+            from += search.search(std::span(buffer).subspan(from, size - from), start + from, hits, batchHits);
+            if (!sink(hits, reader.offset())) {
+                end.stopped = true;
+                return end;
+            }
+        } while (from < positions);
         kept = std::min(size, overlap);
         std::memmove(buffer.data(), buffer.data() + size - kept, kept);
         start += size - kept;

@@ -82,10 +82,10 @@ void PointerSearch::addHits(std::uint64_t position, std::uint32_t value, std::ve
 }
 
 template <int Bytes, bool Big>
-void PointerSearch::searchAs(std::span<const std::uint8_t> bytes, std::uint64_t start,
-                             std::vector<PointerHit>& hits) const {
+std::size_t PointerSearch::searchAs(std::span<const std::uint8_t> bytes, std::uint64_t start,
+                                    std::vector<PointerHit>& hits, std::size_t maxHits) const {
     if (bytes.size() < Bytes) {
-        return;
+        return 0;
     }
     const std::size_t positions = bytes.size() - Bytes + 1;
     std::size_t i = 0;
@@ -110,22 +110,27 @@ void PointerSearch::searchAs(std::span<const std::uint8_t> bytes, std::uint64_t 
             continue;
         }
         addHits(start + i, value, hits);
+        if (hits.size() >= maxHits) {
+            return std::min(i + step, positions);
+        }
     }
+    return positions;
 }
 
-void PointerSearch::search(std::span<const std::uint8_t> bytes, std::uint64_t start,
-                           std::vector<PointerHit>& hits) const {
+std::size_t PointerSearch::search(std::span<const std::uint8_t> bytes, std::uint64_t start,
+                                  std::vector<PointerHit>& hits, std::size_t maxHits) const {
+    const auto size = static_cast<std::size_t>(mapping_.pointerBytes());
     if (empty()) {
-        return;
+        return bytes.size() < size ? 0 : bytes.size() - size + 1;
     }
     const bool big = mapping_.byteOrder() == ByteOrder::Big;
-    switch (mapping_.pointerBytes()) {
+    switch (size) {
     case 2:
-        return big ? searchAs<2, true>(bytes, start, hits) : searchAs<2, false>(bytes, start, hits);
+        return big ? searchAs<2, true>(bytes, start, hits, maxHits) : searchAs<2, false>(bytes, start, hits, maxHits);
     case 3:
-        return big ? searchAs<3, true>(bytes, start, hits) : searchAs<3, false>(bytes, start, hits);
+        return big ? searchAs<3, true>(bytes, start, hits, maxHits) : searchAs<3, false>(bytes, start, hits, maxHits);
     default:
-        return big ? searchAs<4, true>(bytes, start, hits) : searchAs<4, false>(bytes, start, hits);
+        return big ? searchAs<4, true>(bytes, start, hits, maxHits) : searchAs<4, false>(bytes, start, hits, maxHits);
     }
 }
 

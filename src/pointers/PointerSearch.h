@@ -41,12 +41,17 @@ public:
 
     // Searches the positions whose pointer lies wholly within bytes, whose
     // first byte is at file offset start, and appends the hits in order of
-    // position, then target.
-    void search(std::span<const std::uint8_t> bytes, std::uint64_t start, std::vector<PointerHit>& hits) const;
+    // position, then target. Stops after the position that takes hits to
+    // maxHits or more, and returns the index in bytes of the first position
+    // it left: the number of positions, bytes.size() - pointerBytes() + 1
+    // (0 for fewer bytes than a pointer), when it searched them all.
+    std::size_t search(std::span<const std::uint8_t> bytes, std::uint64_t start, std::vector<PointerHit>& hits,
+                       std::size_t maxHits = SIZE_MAX) const;
 
 private:
     template <int Bytes, bool Big>
-    void searchAs(std::span<const std::uint8_t> bytes, std::uint64_t start, std::vector<PointerHit>& hits) const;
+    std::size_t searchAs(std::span<const std::uint8_t> bytes, std::uint64_t start, std::vector<PointerHit>& hits,
+                         std::size_t maxHits) const;
     void addHits(std::uint64_t position, std::uint32_t value, std::vector<PointerHit>& hits) const;
 
     PointerMapping mapping_;
