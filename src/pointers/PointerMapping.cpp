@@ -112,6 +112,11 @@ std::optional<std::string> formatProblem(const PointerFormat& format) {
     return std::nullopt;
 }
 
+bool isBanked(const PointerFormat& format) {
+    const int width = format.width == 0 ? defaultWidth(format.kind) : format.width;
+    return format.kind != MappingKind::Linear && format.kind != MappingKind::Gba && width == 16;
+}
+
 PointerMapping::PointerMapping(const PointerFormat& format, std::uint64_t fileSize,
                                std::span<const std::uint8_t> firstBytes)
     : kind_(format.kind), width_(format.width == 0 ? defaultWidth(format.kind) : format.width),

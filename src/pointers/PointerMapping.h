@@ -39,6 +39,10 @@ int defaultWidth(MappingKind kind);
 // leave room for a pointer of the width.
 std::optional<std::string> formatProblem(const PointerFormat& format);
 
+// Whether the format's pointers reach into banks of the file, 16 bits each:
+// gb, nes, and snes-lorom and snes-hirom at 16 bits.
+bool isBanked(const PointerFormat& format);
+
 // The values a pointer to a file offset holds: one or two.
 struct PointerValues {
     std::uint32_t value[2] = {0, 0};
@@ -95,6 +99,8 @@ public:
     // fixed bank (gb: bank 0; nes: the last 16 KiB of the program ROM).
     // Always true for an unbanked mapping.
     bool reachable(std::uint64_t position, std::uint64_t target) const;
+
+    friend bool operator==(const PointerMapping&, const PointerMapping&) = default;
 
 private:
     MappingKind kind_;
