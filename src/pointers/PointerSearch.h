@@ -24,9 +24,10 @@ struct PointerSearchOptions {
 };
 
 // The search for pointers to many targets at once. Every target's values go
-// into one sorted array, with a bitmap of the values' range in front of it:
-// a position costs one load and a compare or two whatever the number of
-// targets, and the array is looked at only where the bitmap lets a value by.
+// into one sorted array, cut into buckets of about one value each, with a
+// bitmap of the values' range in front of it: a position costs a compare or
+// two whatever the number of targets, and a bucket is looked at only where
+// the bitmap lets a value by.
 class PointerSearch {
 public:
     // Targets in any order, repeated or not; a target with no pointer (in
@@ -58,10 +59,12 @@ private:
     PointerSearchOptions options_;
     std::vector<std::uint32_t> values_;   // sorted; a value with several targets is repeated
     std::vector<std::uint64_t> targets_;  // the target of each value, in increasing order for each value
+    std::vector<std::uint32_t> starts_;   // the values of bucket b, (value - low_) >> bucketShift_, from starts_[b] on
     std::vector<std::uint64_t> filter_;   // bit (value - low_) >> shift_ set for every value
     std::uint32_t low_ = 0;
     std::uint32_t span_ = 0;  // the highest value minus low_
     int shift_ = 0;
+    int bucketShift_ = 0;
 };
 
 }  // namespace kinfold
