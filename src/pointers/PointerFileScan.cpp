@@ -12,6 +12,9 @@ namespace kinfold {
 PointerScanEnd scanForPointers(FileReader& reader, const std::string& path, const PointerSearch& search,
                                const PointerBlockSink& sink, std::size_t blockSize, std::size_t batchHits) {
     PointerScanEnd end;
+    if (search.empty()) {
+        return end;  // no target has a pointer: nothing to read
+    }
     const std::size_t overlap = static_cast<std::size_t>(search.mapping().pointerBytes()) - 1;
     blockSize = std::max<std::size_t>(blockSize, 1);
     std::vector<std::uint8_t> buffer;

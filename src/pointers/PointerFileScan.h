@@ -34,6 +34,7 @@ inline constexpr std::size_t kPointerBatchHits = std::size_t{1} << 16;
 // opening) to the size the file had when it was opened, reading blocks of
 // blockSize bytes; the last bytes of a block go in front of the next, so a
 // pointer across a block edge is found once. path names the file in an error.
+// A search with no values to find reads nothing.
 PointerScanEnd scanForPointers(FileReader& reader, const std::string& path, const PointerSearch& search,
                                const PointerBlockSink& sink, std::size_t blockSize = kPointerBlockSize,
                                std::size_t batchHits = kPointerBatchHits);

@@ -62,8 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  MappingKind::SnesHirom},
                       ChoiceCase{"HiromHeaderWithABadChecksum", "a.sfc", 0, -1, 0x21, true, MappingKind::SnesLorom},
                       ChoiceCase{"LoromModeAtTheHiromPlace", "a.sfc", 0, -1, 0x20, false, MappingKind::SnesLorom},
-                      ChoiceCase{"BothPlacesValidStaysLorom", "a.sfc", 0, 0x30, 0x21, false, MappingKind::SnesLorom},
-                      ChoiceCase{"HiromIgnoredForANes", "a.nes", 0, -1, 0x21, false, MappingKind::Nes}),
+                      ChoiceCase{"BothPlacesValidStaysLorom", "a.sfc", 0, 0x30, 0x21, false, MappingKind::SnesLorom}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A HiROM header cut short by the end of the file does not count.

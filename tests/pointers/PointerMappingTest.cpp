@@ -50,7 +50,6 @@ TEST_P(MappingValues, AreTheConsolesAddresses) {
 INSTANTIATE_TEST_SUITE_P(
     Pointers, MappingValues,
     ::testing::Values(
-        ValuesCase{"LinearAddsTheBase", format(MappingKind::Linear, 16, ByteOrder::Big, 0x100), kPlain, {}, 0x10, {0x110}},
         ValuesCase{"LinearAtTheTopOfItsWidth", format(MappingKind::Linear, 16, ByteOrder::Little, 0x100), kPlain, {},
                    0xFEFF, {0xFFFF}},
         ValuesCase{"LinearPastItsWidthHasNone", format(MappingKind::Linear, 16, ByteOrder::Little, 0x100), kPlain, {},
@@ -60,7 +59,6 @@ INSTANTIATE_TEST_SUITE_P(
         ValuesCase{"GbEndOfBank0", format(MappingKind::Gb), kPlain, {}, 0x3FFF, {0x3FFF}},
         ValuesCase{"GbStartOfBank1", format(MappingKind::Gb), kPlain, {}, 0x4000, {0x4000}},
         ValuesCase{"GbStartOfBank2", format(MappingKind::Gb), kPlain, {}, 0x8000, {0x4000}},
-        ValuesCase{"GbEndOfBank2", format(MappingKind::Gb), kPlain, {}, 0xBFFF, {0x7FFF}},
         ValuesCase{"NesFirstByteAfterTheHeader", format(MappingKind::Nes), 0x8010, ines(2), 16, {0x8000, 0xC000}},
         ValuesCase{"NesInTheHeaderHasNone", format(MappingKind::Nes), 0x8010, ines(2), 15, {}},
         ValuesCase{"NesEndOfBank0", format(MappingKind::Nes), 0x8010, ines(2), 16 + 0x3FFF, {0xBFFF, 0xFFFF}},
@@ -82,7 +80,6 @@ INSTANTIATE_TEST_SUITE_P(
         ValuesCase{"Hirom24", format(MappingKind::SnesHirom, 24), kCopied, {}, 512 + 0x10000, {0xC10000, 0x410000}},
         ValuesCase{"Hirom24At4MiBHasOneValue", format(MappingKind::SnesHirom, 24), 0x800000, {}, 0x400000,
                    {0x800000}},
-        ValuesCase{"Hirom24InTheHeaderHasNone", format(MappingKind::SnesHirom, 24), kCopied, {}, 0, {}},
         ValuesCase{"GbaStart", format(MappingKind::Gba), kPlain, {}, 0, {0x08000000}},
         ValuesCase{"Gba32MiB", format(MappingKind::Gba), 0x2000000, {}, 0x1FFFFFF, {0x09FFFFFF}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -113,7 +110,6 @@ INSTANTIATE_TEST_SUITE_P(
         InverseCase{"GbInTheTablesBank", format(MappingKind::Gb), kPlain, {}, 0x4123, 0x8010, {}, 0x8123},
         InverseCase{"GbInTheBankGiven", format(MappingKind::Gb), kPlain, {}, 0x4123, 0x8010, 5, 0x14123},
         InverseCase{"GbTableInBank0ReadsBank1", format(MappingKind::Gb), kPlain, {}, 0x4000, 0x10, {}, 0x4000},
-        InverseCase{"GbBank0ValueIgnoresTheBank", format(MappingKind::Gb), kPlain, {}, 0x0123, 0x8010, 5, 0x123},
         InverseCase{"GbPastTheRom", format(MappingKind::Gb), kPlain, {}, 0x8000, 0x10, {}, std::nullopt},
         InverseCase{"NesInTheTablesBank", format(MappingKind::Nes), 0x10010, ines(4), 0xC005, 16 + 3 * 0x4000 + 2, {},
                     16 + 3 * 0x4000 + 5},
@@ -122,8 +118,6 @@ INSTANTIATE_TEST_SUITE_P(
         InverseCase{"NesBelowTheRom", format(MappingKind::Nes), 0x10010, ines(4), 0x7FFF, 16, {}, std::nullopt},
         InverseCase{"Lorom16InTheTablesBank", format(MappingKind::SnesLorom), kCopied, {}, 0x8004, 512 + 0x10000, {},
                     512 + 0x10004},
-        InverseCase{"Lorom16InTheBankGiven", format(MappingKind::SnesLorom), kCopied, {}, 0x8004, 512 + 0x10000, 0,
-                    512 + 4},
         InverseCase{"Lorom24Mirror", format(MappingKind::SnesLorom, 24), kPlain, {}, 0x818004, 0, 7, 0x8004},
         InverseCase{"Lorom24HighBankOfALargeFile", format(MappingKind::SnesLorom, 24), 0x800000, {}, 0x818004, 0, {},
                     0x408004},
@@ -131,7 +125,6 @@ INSTANTIATE_TEST_SUITE_P(
                     std::nullopt},
         InverseCase{"Hirom16InTheTablesBank", format(MappingKind::SnesHirom), kPlain, {}, 0x1234, 0x2FFFF, {}, 0x21234},
         InverseCase{"Hirom24HighBanks", format(MappingKind::SnesHirom, 24), kCopied, {}, 0xC12345, 0, {}, 512 + 0x12345},
-        InverseCase{"Hirom24LowMirror", format(MappingKind::SnesHirom, 24), kPlain, {}, 0x412345, 0, {}, 0x12345},
         InverseCase{"Hirom24BelowTheRom", format(MappingKind::SnesHirom, 24), kPlain, {}, 0x3FFFFF, 0, {}, std::nullopt},
         InverseCase{"Gba", format(MappingKind::Gba), kPlain, {}, 0x08001234, 0, {}, 0x1234},
         InverseCase{"GbaBelowTheRom", format(MappingKind::Gba), kPlain, {}, 0x07FFFFFF, 0, {}, std::nullopt},
@@ -200,7 +193,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReachCase{"NesWithoutHeaderFixesTheLast16KiB", format(MappingKind::Nes), 0x10000, {}, 0xC000, 0, true},
         ReachCase{"LoromSameBank", format(MappingKind::SnesLorom), kCopied, {}, 512, 512 + 0x7FFF, true},
         ReachCase{"LoromOtherBank", format(MappingKind::SnesLorom), kCopied, {}, 512 + 0x8000, 512 + 0x7FFF, false},
-        ReachCase{"HiromOtherBank", format(MappingKind::SnesHirom), kPlain, {}, 0x10000, 0xFFFF, false},
         ReachCase{"GbaHasNoBanks", format(MappingKind::Gba), kPlain, {}, 0, 0x30000, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
