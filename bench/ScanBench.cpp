@@ -1,5 +1,8 @@
-// Speed of the match and the file scan, against memchr and plain reading.
+// Speed of the match, the file scan and the pointer search, against memchr and plain reading.
 #include "pattern/SearchPattern.h"
+#include "pointers/PointerFileScan.h"
+#include "pointers/PointerMapping.h"
+#include "pointers/PointerSearch.h"
 #include "search/CompiledPattern.h"
 #include "search/FileReader.h"
 #include "search/FileScanner.h"
@@ -126,17 +129,16 @@ const std::vector<std::uint8_t>& wideBuffer(int width) {
     return out;
 }
 
-// The 256 MiB file, written once and removed when the program ends.
+// A file of `copies` copies of bytes, written once and removed when the program ends.
 class TempFile {
 public:
-    TempFile() {
+    TempFile(const std::string& name, const std::vector<std::uint8_t>& bytes, std::size_t copies) {
         const char* root = std::getenv("KINFOLD_BENCH_TMP");
         const std::filesystem::path base =
             root != nullptr && *root != '\0' ? std::filesystem::path(root) : std::filesystem::temp_directory_path();
-        path_ = base / ("kinfold-bench-" + std::to_string(::getpid()) + ".bin");
+        path_ = base / ("kinfold-bench-" + name + "-" + std::to_string(::getpid()) + ".bin");
         std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-        const auto& bytes = buffer();
-        for (std::size_t i = 0; i < kFileCopies; ++i) {
+        for (std::size_t i = 0; i < copies; ++i) {
             out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         }
         out.close();
@@ -157,8 +159,9 @@ private:
     bool ok_ = false;
 };
 
+// The 256 MiB file.
 const TempFile& tempFile() {
-    static const TempFile file;
+    static const TempFile file("scan", buffer(), kFileCopies);
     return file;
 }
 
@@ -274,6 +277,78 @@ void scanFile(benchmark::State& state, const NamedPattern& p, std::size_t blockS
     state.counters["matches"] = static_cast<double>(matches.size());
 }
 
+// The pointers' targets: spread over the buffer, the same for every run, in
+// increasing order as `kinfold pointers` hands them to each file's search.
+std::vector<std::uint64_t> pointerTargets(std::size_t count) {
+    std::mt19937_64 random(20261208);
+    std::vector<std::uint64_t> targets(count);
+    for (std::uint64_t& t : targets) t = random() % kBufferSize;
+    std::sort(targets.begin(), targets.end());
+    return targets;
+}
+
+// The buffer with 4,096 GBA pointers to the first 1,000 targets planted in it,
+// so that every run finds some.
+const std::vector<std::uint8_t>& pointerBuffer() {
+    static const std::vector<std::uint8_t> bytes = [] {
+        std::vector<std::uint8_t> out = buffer();
+        const std::vector<std::uint64_t> targets = pointerTargets(1000);
+        std::mt19937_64 random(20261209);
+        for (int i = 0; i < 4096; ++i) {
+            const auto value = static_cast<std::uint32_t>(0x08000000 + targets[random() % targets.size()]);
+            const std::size_t at = random() % (out.size() - 4);
+            for (std::size_t k = 0; k < 4; ++k) out[at + k] = static_cast<std::uint8_t>(value >> (8 * k));
+        }
+        return out;
+    }();
+    return bytes;
+}
+
+// The 64 MiB file searched for pointers.
+const TempFile& pointerFile() {
+    static const TempFile file("pointers", pointerBuffer(), 1);
+    return file;
+}
+
+// The whole search of the 64 MiB GBA ROM for pointers to `count` targets, as
+// `kinfold pointers` does it for one file: open, the mapping from its first
+// bytes, the values of the targets, then one pass over the file.
+void findPointers(benchmark::State& state, std::size_t count) {
+    const TempFile& file = pointerFile();
+    if (!file.ok()) {
+        state.SkipWithError("could not write the temporary file");
+        return;
+    }
+    const std::vector<std::uint64_t> targets = pointerTargets(count);
+    std::uint64_t total = 0;
+    std::uint64_t found = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        FileReader reader;
+        if (!reader.open(file.path())) {
+            state.SkipWithError(reader.reason().c_str());
+            return;
+        }
+        std::uint8_t first[16] = {};
+        reader.readAt(0, first);
+        const PointerSearch search(PointerMapping({MappingKind::Gba}, reader.size(), first), targets);
+        found = 0;
+        const PointerScanEnd end = scanForPointers(reader, file.path().string(), search,
+                                                   [&found](std::span<const PointerHit> hits, std::uint64_t) {
+                                                       found += hits.size();
+                                                       return true;
+                                                   });
+        if (end.error) {
+            state.SkipWithError(end.error->message().c_str());
+            return;
+        }
+        total += reader.size();
+    }
+    setWallRate(state, total, start);
+    state.SetBytesProcessed(static_cast<std::int64_t>(total));
+    state.counters["pointers"] = static_cast<double>(found);
+}
+
 const bool registered = [] {
     benchmark::RegisterBenchmark("BM_Memchr", BM_Memchr);
     for (const NamedPattern& p : patterns()) {
@@ -316,6 +391,10 @@ const bool registered = [] {
     benchmark::RegisterBenchmark("BM_ScanFile/hello", [](benchmark::State& state) {
         scanFile(state, patterns()[0], FileScanner::kDefaultBlockSize);
     });
+    for (std::size_t count : {1, 1000, 100000}) {
+        benchmark::RegisterBenchmark(("BM_Pointers/gba/" + std::to_string(count)).c_str(),
+                                     [count](benchmark::State& state) { findPointers(state, count); });
+    }
     // Other block sizes, to see where the default should sit.
     for (std::size_t kib : {64, 256, 4096}) {
         const std::size_t block = kib << 10;

@@ -1,16 +1,14 @@
 #include "cli/Kinfold.h"
 
-#include "cli/FileWalk.h"
+#include "cli/FileCommand.h"
 #include "cli/PatternArguments.h"
-#include "cli/Progress.h"
+#include "cli/PointersProgram.h"
 #include "cli/ScanCommand.h"
 #include "cli/ScanPool.h"
 
 namespace kinfold::cli {
 namespace {
 
-constexpr int kMatched = 0;
-constexpr int kNoMatch = 1;
 constexpr int kTrouble = 2;
 
 // The pattern, and the user's order when --string's codes are places in one.
@@ -42,6 +40,9 @@ PatternResult patternOf(const ScanCommand& command, std::optional<UserOrder>& or
 }  // namespace
 
 int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+    if (argc > 1 && std::string_view(argv[1]) == "pointers") {
+        return runPointers(argc - 1, argv + 1, out, err, errIsTerminal);
+    }
     const auto read = readScanCommand(argc, argv, out, err);
     if (const int* status = std::get_if<int>(&read)) {
         return *status;
@@ -55,33 +56,11 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
         return kTrouble;
     }
 
-    const std::vector<std::filesystem::path> roots(command.paths.begin(), command.paths.end());
-    const bool showProgress = errIsTerminal && !command.quiet;
-    const std::vector<FoundFile> files =
-        findFiles(roots, NameFilter(command.includes, command.excludes), showProgress);
-    std::uint64_t totalBytes = 0;
-    for (const FoundFile& file : files) {
-        totalBytes += file.size;
-    }
-
-    Progress progress(err, showProgress, files.size(), totalBytes);
     const ScanSettings settings{command.threads, command.maxCount,
                                 {command.output, std::get<SearchPattern>(pattern), command.match, order}};
-    const ScanOutcome outcome = scanFiles(
-        files, settings,
-        [&out](std::string_view text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); },
-        progress);
-    out.flush();
-    bool failed = outcome.failed;
-    if (!out) {
-        progress.message("Can't write the output: the standard output refused it.");
-        failed = true;
-    }
-    progress.stop();
-    if (failed) {
-        return kTrouble;
-    }
-    return outcome.matched ? kMatched : kNoMatch;
+    return runOverFiles(command.paths, NameFilter(command.includes, command.excludes), errIsTerminal && !command.quiet,
+                        out, err, [&settings](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
+                                              Progress& progress) { return scanFiles(files, settings, sink, progress); });
 }
 
 }  // namespace kinfold::cli

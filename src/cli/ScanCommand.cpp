@@ -21,6 +21,9 @@ std::variant<ScanCommand, int> readScanCommand(int argc, const char* const* argv
     app.set_version_flag("--version", versionText());
     app.require_subcommand(1);
     CLI::App* scan = app.add_subcommand("scan", "Search files and folders for a pattern.");
+    // Listed here for --help; runKinfold hands `kinfold pointers` to its own reader before this one.
+    app.add_subcommand("pointers", "List what points at offsets of files, as a console maps them "
+                                   "(kinfold pointers --help).");
 
     CLI::Option_group* pattern = scan->add_option_group("Pattern", "exactly one of these");
     CLI::Option* stringOption = pattern->add_option(

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "pointers/PointerMapping.h"
+#include "pointers/PointerSearch.h"
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace kinfold::cli {
+
+// The words of `kinfold pointers ...`, read and checked.
+struct PointersCommand {
+    std::vector<std::uint64_t> targets;  // increasing, each once
+    std::optional<MappingKind> map;      // nullopt for auto: by each file's extension
+    PointerFormat format;                // its kind is map's, when given
+    PointerSearchOptions search;
+    bool json = false;
+    std::vector<std::string> includes;
+    std::vector<std::string> excludes;
+    std::vector<std::string> paths;
+    unsigned threads = 1;
+    bool quiet = false;
+};
+
+// Reads the arguments after the program's name ("pointers" first). On
+// --help, or on arguments it can't take, it writes what the user should see
+// (help to out, mistakes to err) and gives the exit status instead: 0, or 2
+// for a mistake.
+std::variant<PointersCommand, int> readPointersCommand(int argc, const char* const* argv, std::ostream& out,
+                                                       std::ostream& err);
+
+// A file offset as the command line takes it: decimal, or hex after 0x.
+std::optional<std::uint64_t> readOffset(std::string_view text);
+
+}  // namespace kinfold::cli
