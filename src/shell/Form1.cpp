@@ -14,6 +14,7 @@
 #include "shell/FileDrop.h"
 #include "shell/FileWriting.h"
 #include "shell/MessageBoxes.h"
+#include "shell/PointersWindow.h"
 #include "shell/ResultPreview.h"
 #include "shell/ResultsView.h"
 
@@ -554,12 +555,35 @@ void Form1::About_Click() {
 
 void Form1::Results_Activated(const QModelIndex& index) {
     if (!index.isValid()) return;
-    if (preview_ == nullptr) preview_ = new ResultPreview(platform_.messages, platform_.files, this);
-    preview_->showResult({searchedText_, searchedSize_, searchedPattern_, MatchOptions{},
-                          results_.offset(static_cast<std::size_t>(index.row()))});
-    preview_->show();
-    preview_->raise();
-    preview_->activateWindow();
+    preview()->showResult({searchedText_, searchedSize_, searchedPattern_, MatchOptions{},
+                           results_.offset(static_cast<std::size_t>(index.row()))});
+    showWindow(preview_);
+}
+
+ResultPreview* Form1::preview() {
+    if (preview_ == nullptr) {
+        preview_ = new ResultPreview(platform_.messages, platform_.files, this);
+        connect(preview_, &ResultPreview::findPointers, this, &Form1::openPointers);
+    }
+    return preview_;
+}
+
+void Form1::showWindow(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void Form1::openPointers(const QString& path, std::uint64_t offset) {
+    if (pointers_ == nullptr) {
+        pointers_ = new PointersWindow(platform_.messages, this);
+        connect(pointers_, &PointersWindow::pointerChosen, this, [this](const QString& file, std::uint64_t at) {
+            preview()->showOffset(file, at);
+            showWindow(preview_);
+        });
+    }
+    showWindow(pointers_);
+    pointers_->findPointers(path, offset);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -620,6 +644,7 @@ void Form1::endProgram() {
         aboutForm_->hide();  // hidden directly: its own closing handler does not run
     }
     if (preview_ != nullptr) preview_->hide();
+    if (pointers_ != nullptr) pointers_->close();  // stops its search
     hide();
     // exit() ends the event loop at once; quit() would ask every window to
     // close again, and one that refused would keep the program running.

@@ -25,6 +25,7 @@ class Clock;
 class EventPump;
 class FileChooser;
 class MessageBoxes;
+class PointersWindow;
 class ResultPreview;
 
 // The platform pieces the window talks to; tests hand in scripted ones.
@@ -63,6 +64,7 @@ public:
     bool ending() const { return ending_; }
     AboutForm* aboutForm() const { return aboutForm_; }
     ResultPreview* resultPreview() const { return preview_; }
+    PointersWindow* pointersWindow() const { return pointers_; }
 
     // Open Values with the file already chosen: the same question, checks and messages.
     void openValues(const QString& path);
@@ -108,6 +110,10 @@ private:
     bool offerToSaveValues();
     void loadValues(const QString& path);
     void endProgram();
+    // The result preview, made on first use.
+    ResultPreview* preview();
+    void showWindow(QWidget* window);
+    void openPointers(const QString& path, std::uint64_t offset);
 
     Platform platform_;
     SearchPattern pattern_;
@@ -125,6 +131,7 @@ private:
     SearchPattern searchedPattern_;
     std::uint64_t searchedSize_ = 0;
     ResultPreview* preview_ = nullptr;
+    PointersWindow* pointers_ = nullptr;
 
 public:
     // Controls, named as the window names them (also their object names).

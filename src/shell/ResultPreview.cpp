@@ -161,6 +161,7 @@ void ResultPreview::createControls() {
     };
     OpenTable = button("OpenTable", QStringLiteral("&Open Table..."));
     SaveTable = button("SaveTable", QStringLiteral("Save &Table..."));
+    FindPointers = button("FindPointers", QStringLiteral("Find &Pointers"));
     CloseButton = button("CloseButton", QStringLiteral("Close"));
     Earlier = button("Earlier", QStringLiteral("&Earlier"));
     Later = button("Later", QStringLiteral("&Later"));
@@ -168,12 +169,14 @@ void ResultPreview::createControls() {
     connect(Later, &QPushButton::clicked, this, [this] { moveView(true); });
     connect(OpenTable, &QPushButton::clicked, this, &ResultPreview::OpenTable_Click);
     connect(SaveTable, &QPushButton::clicked, this, &ResultPreview::SaveTable_Click);
+    connect(FindPointers, &QPushButton::clicked, this, [this] { emit findPointers(result_.path, result_.offset); });
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(OpenTable);
     buttons->addWidget(SaveTable);
+    buttons->addWidget(FindPointers);
     buttons->addStretch(1);
     buttons->addWidget(Earlier);
     buttons->addWidget(Later);
@@ -216,11 +219,11 @@ void ResultPreview::showResult(const SearchedResult& result) {
     viewOffset_ = result_.offset;
     readView();
     const FileWindow& w = read_.window;
-    shift_ = read_.ok() ? hitShift(result_.pattern,
+    shift_ = read_.ok() && result_.pattern.count() > 0 ? hitShift(result_.pattern,
                                    std::span(w.bytes).subspan(static_cast<std::size_t>(result_.offset - w.start)),
                                    result_.options)
                         : std::nullopt;
-    if (read_.ok() && !shift_) {
+    if (read_.ok() && !shift_ && result_.pattern.count() > 0) {
         read_.message = "The file ends before the hit's first value.";
     }
 
@@ -231,6 +234,11 @@ void ResultPreview::showResult(const SearchedResult& result) {
                                          : QStringLiteral("Shift (unit = value + shift):"));
     Shift->setText(shift_ ? signedText(*shift_) : QStringLiteral("unknown"));
     refresh();
+}
+
+void ResultPreview::showOffset(const QString& path, std::uint64_t offset) {
+    showResult({path, static_cast<std::uint64_t>(std::max<qint64>(0, QFileInfo(path).size())), SearchPattern(),
+                MatchOptions{}, offset});
 }
 
 void ResultPreview::readView() {

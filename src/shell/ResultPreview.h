@@ -44,10 +44,16 @@ public:
 
     // Shows a result line, read afresh from its file.
     void showResult(const SearchedResult& result);
+    // Shows the bytes at any offset of a file, with no hit to mark.
+    void showOffset(const QString& path, std::uint64_t offset);
     const SearchedResult& result() const { return result_; }
     // The table in force: the inferred one, a table the user opened over it.
     const CharacterTable& table() const { return table_; }
     std::optional<std::int64_t> shift() const { return shift_; }
+
+signals:
+    // "Find Pointers": the pointers to the offset shown are wanted.
+    void findPointers(const QString& path, std::uint64_t offset);
 
 public slots:
     void SaveTable_Click();
@@ -70,6 +76,7 @@ public:
     QPlainTextEdit* TextView = nullptr;
     QPushButton* OpenTable = nullptr;
     QPushButton* SaveTable = nullptr;
+    QPushButton* FindPointers = nullptr;
     QPushButton* CloseButton = nullptr;
     // Move the bytes shown by 1024 towards the start or the end of the file.
     QPushButton* Earlier = nullptr;

@@ -1,0 +1,319 @@
+#include "shell/PointersWindow.h"
+
+#include "pointers/MappingChoice.h"
+#include "pointers/PointerFileScan.h"
+#include "search/FileReader.h"
+#include "search/ResultLine.h"
+#include "search/ScanError.h"
+#include "shell/FileWriting.h"
+#include "shell/MessageBoxes.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace kinfold {
+
+namespace {
+
+// The first bytes a mapping looks at: an iNES header.
+constexpr std::size_t kFirstBytes = 16;
+constexpr int kProgressSteps = 1000;
+constexpr MappingKind kMappings[] = {MappingKind::Linear,    MappingKind::Gb,        MappingKind::Nes,
+                                     MappingKind::SnesLorom, MappingKind::SnesHirom, MappingKind::Gba};
+constexpr int kWidths[] = {16, 24, 32};
+
+QString quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
+
+// "16400 (4010 hex)  34 52": where the pointer lies and its bytes in the file's order.
+QString pointerLine(const PointerHit& hit, int bytes, ByteOrder order) {
+    QString line = QString::fromStdString(resultLine(hit.offset)) + QStringLiteral(" ");
+    for (int i = 0; i < bytes; ++i) {
+        const int shift = 8 * (order == ByteOrder::Little ? i : bytes - 1 - i);
+        line += QStringLiteral(" %1").arg((hit.value >> shift) & 0xFFu, 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return line;
+}
+
+}  // namespace
+
+PointersWindow::PointersWindow(MessageBoxes& messages, QWidget* parent)
+    : QWidget(parent, Qt::Window), messages_(messages) {
+    setObjectName(QStringLiteral("PointersWindow"));
+    setWindowTitle(QStringLiteral("Pointers - ") + kProgramTitle);
+    createControls();
+    resize(480, 420);
+}
+
+PointersWindow::~PointersWindow() { stopWorker(); }
+
+void PointersWindow::createControls() {
+    const auto label = [this](const char* name, const QString& accessibleName) {
+        auto* l = new QLabel(this);
+        l->setObjectName(QLatin1String(name));
+        l->setAccessibleName(accessibleName);
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        return l;
+    };
+    FileName = label("FileName", QStringLiteral("File"));
+    FileName->setWordWrap(true);
+    Target = label("Target", QStringLiteral("Pointers to"));
+    Status = label("Status", QStringLiteral("Status"));
+    Status->setWordWrap(true);
+
+    Mapping = new QComboBox(this);
+    Mapping->setObjectName(QStringLiteral("Mapping"));
+    Mapping->setAccessibleName(QStringLiteral("Mapping"));
+    for (MappingKind kind : kMappings) {
+        Mapping->addItem(QString::fromUtf8(mappingName(kind).data(), static_cast<qsizetype>(mappingName(kind).size())),
+                         static_cast<int>(kind));
+    }
+    Width = new QComboBox(this);
+    Width->setObjectName(QStringLiteral("Width"));
+    Width->setAccessibleName(QStringLiteral("Pointer width"));
+    connect(Mapping, &QComboBox::currentIndexChanged, this, [this] {
+        fillWidths();
+        searchAgain();
+    });
+    connect(Width, &QComboBox::currentIndexChanged, this, [this] { searchAgain(); });
+
+    auto* header = new QFormLayout;
+    const auto row = [&](const QString& caption, QWidget* value) {
+        auto* c = new QLabel(caption, this);
+        c->setBuddy(value);
+        header->addRow(c, value);
+    };
+    row(QStringLiteral("File:"), FileName);
+    row(QStringLiteral("Pointers to:"), Target);
+    auto* format = new QHBoxLayout;
+    format->addWidget(Mapping);
+    auto* widthCaption = new QLabel(QStringLiteral("&Width:"), this);
+    widthCaption->setBuddy(Width);
+    format->addSpacing(12);
+    format->addWidget(widthCaption);
+    format->addWidget(Width);
+    format->addStretch(1);
+    auto* mappingCaption = new QLabel(QStringLiteral("&Mapping:"), this);
+    mappingCaption->setBuddy(Mapping);
+    header->addRow(mappingCaption, format);
+
+    Pointers = new QListWidget(this);
+    Pointers->setObjectName(QStringLiteral("Pointers"));
+    Pointers->setAccessibleName(QStringLiteral("Pointers found"));
+    Pointers->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    Pointers->setUniformItemSizes(true);
+    connect(Pointers, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        emit pointerChosen(path_, pointerOffset(Pointers->row(item)));
+    });
+    auto* listCaption = new QLabel(QStringLiteral("&Pointers (offset, bytes):"), this);
+    listCaption->setBuddy(Pointers);
+
+    Progress = new QProgressBar(this);
+    Progress->setObjectName(QStringLiteral("Progress"));
+    Progress->setAccessibleName(QStringLiteral("Search progress"));
+    Progress->setRange(0, kProgressSteps);
+    Progress->setValue(0);
+    StopButton = new QPushButton(QStringLiteral("&Stop"), this);
+    StopButton->setObjectName(QStringLiteral("StopButton"));
+    StopButton->setEnabled(false);
+    connect(StopButton, &QPushButton::clicked, this, &PointersWindow::Stop_Click);
+    CloseButton = new QPushButton(QStringLiteral("Close"), this);
+    CloseButton->setObjectName(QStringLiteral("CloseButton"));
+    connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(Progress, 1);
+    bottom->addWidget(StopButton);
+    bottom->addSpacing(12);
+    bottom->addWidget(CloseButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(header);
+    layout->addWidget(listCaption);
+    layout->addWidget(Pointers, 1);
+    layout->addWidget(Status);
+    layout->addLayout(bottom);
+    setTabOrder(Mapping, Width);
+    setTabOrder(Width, Pointers);
+    setTabOrder(Pointers, StopButton);
+    setTabOrder(StopButton, CloseButton);
+}
+
+void PointersWindow::fillWidths() {
+    const QSignalBlocker blocker(Width);
+    const auto kind = static_cast<MappingKind>(Mapping->currentData().toInt());
+    Width->clear();
+    for (int bits : kWidths) {
+        if (takesWidth(kind, bits)) Width->addItem(QStringLiteral("%1 bits").arg(bits), bits);
+    }
+    Width->setCurrentIndex(Width->findData(defaultWidth(kind)));
+    Width->setEnabled(Width->count() > 1);
+}
+
+void PointersWindow::findPointers(const QString& path, std::uint64_t target) {
+    stopWorker();
+    path_ = path;
+    target_ = target;
+    FileName->setText(path);
+    Target->setText(QString::fromStdString(resultLine(target)));
+    FileReader reader;
+    // A file that can't be opened is reported by the search; its extension still tells the mapping.
+    const std::optional<MappingKind> kind = reader.open(toFilesystemPath(path))
+                                                ? chooseMapping(toFilesystemPath(path), reader)
+                                                : mappingForExtension(toFilesystemPath(path));
+    {
+        const QSignalBlocker blocker(Mapping);
+        Mapping->setCurrentIndex(Mapping->findData(static_cast<int>(kind.value_or(MappingKind::Linear))));
+    }
+    fillWidths();
+    searchAgain();
+}
+
+void PointersWindow::searchAgain() {
+    if (path_.isEmpty()) return;
+    stopWorker();
+    PointerFormat format;
+    format.kind = static_cast<MappingKind>(Mapping->currentData().toInt());
+    format.width = Width->currentData().toInt();
+    pointerBytes_ = format.width / 8;
+    byteOrder_ = format.byteOrder;
+    Pointers->clear();
+    Progress->setValue(0);
+    Status->setText(QStringLiteral("Searching..."));
+    StopButton->setEnabled(true);
+    searching_ = true;
+    stop_ = false;
+    worker_ = std::thread(&PointersWindow::run, this, ++generation_, path_, target_, format);
+}
+
+void PointersWindow::run(std::uint64_t generation, QString path, std::uint64_t target, PointerFormat format) {
+    const auto finishWith = [&](const QString& failure, const QString& note, bool stopped) {
+        QMetaObject::invokeMethod(
+            this, [this, generation, failure, note, stopped] { finish(generation, failure, note, stopped); },
+            Qt::QueuedConnection);
+    };
+    const std::string pathText = path.toStdString();
+    FileReader reader;
+    if (!reader.open(toFilesystemPath(path))) {
+        finishWith(QString::fromStdString(ScanError{pathText, reader.reason(), ScanError::Stage::Open, 0}.message()),
+                   {}, false);
+        return;
+    }
+    const std::uint64_t size = reader.size();
+    if (target >= size) {
+        finishWith(QStringLiteral("Can't search %1 for pointers: the offset %2 lies past the end of the file (%3 "
+                                  "bytes).")
+                       .arg(quoted(path), QString::number(target), QString::number(size)),
+                   {}, false);
+        return;
+    }
+    if (const std::optional<std::string> problem = formatProblem(format)) {
+        finishWith(QStringLiteral("Can't search %1 for pointers: %2").arg(quoted(path), QString::fromStdString(*problem)),
+                   {}, false);
+        return;
+    }
+    std::array<std::uint8_t, kFirstBytes> first{};
+    const std::size_t got = reader.readAt(0, first).got;
+    const PointerMapping mapping(format, size, std::span(first).first(got));
+    const std::uint64_t targets[] = {target};
+    const PointerSearch search(mapping, targets);
+    QString note;
+    if (search.empty()) {
+        note = target < mapping.headerSize()
+                   ? QStringLiteral("No pointer leads into the file's %1-byte header.").arg(mapping.headerSize())
+                   : QStringLiteral("No %1-bit pointer can hold this offset.").arg(mapping.width());
+    }
+    const PointerScanEnd end = scanForPointers(reader, pathText, search, [&](std::span<const PointerHit> hits,
+                                                                             std::uint64_t done) {
+        std::vector<PointerHit> batch(hits.begin(), hits.end());
+        QMetaObject::invokeMethod(
+            this, [this, generation, batch = std::move(batch), done, size] { takeBatch(generation, batch, done, size); },
+            Qt::QueuedConnection);
+        return !stop_.load(std::memory_order_relaxed);
+    });
+    finishWith(end.error ? QString::fromStdString(end.error->message()) : QString(), note, end.stopped);
+}
+
+void PointersWindow::takeBatch(std::uint64_t generation, const std::vector<PointerHit>& hits, std::uint64_t done,
+                               std::uint64_t size) {
+    if (generation != generation_) return;
+    for (const PointerHit& hit : hits) {
+        auto* item = new QListWidgetItem(pointerLine(hit, pointerBytes_, byteOrder_));
+        item->setData(Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(hit.offset)));
+        Pointers->addItem(item);
+    }
+    if (Pointers->currentRow() < 0 && Pointers->count() > 0) Pointers->setCurrentRow(0);
+    showCount(QStringLiteral("so far"));
+    Progress->setValue(static_cast<int>(done / std::max<std::uint64_t>(1, size / kProgressSteps + 1)));
+}
+
+void PointersWindow::finish(std::uint64_t generation, const QString& failure, const QString& note, bool stopped) {
+    if (generation != generation_) return;
+    if (worker_.joinable()) worker_.join();
+    searching_ = false;
+    StopButton->setEnabled(false);
+    if (!stopped && failure.isEmpty()) Progress->setValue(kProgressSteps);
+    if (!note.isEmpty()) {
+        Status->setText(note);
+    } else if (stopped) {
+        showCount(QStringLiteral("before the search was stopped"));
+    } else if (!failure.isEmpty()) {
+        showCount(QStringLiteral("before the search failed"));
+    } else {
+        showCount(QString());
+    }
+    if (!failure.isEmpty()) messages_.show(failure, kStyleNotice);
+}
+
+void PointersWindow::showCount(const QString& ending) {
+    const int n = Pointers->count();
+    QString text = n == 1 ? QStringLiteral("1 pointer") : QStringLiteral("%1 pointers").arg(n);
+    if (!ending.isEmpty()) text += QLatin1Char(' ') + ending;
+    Status->setText(text + QLatin1Char('.'));
+}
+
+std::uint64_t PointersWindow::pointerOffset(int row) const {
+    const QListWidgetItem* item = Pointers->item(row);
+    return item == nullptr ? 0 : item->data(Qt::UserRole).toULongLong();
+}
+
+void PointersWindow::Stop_Click() { stop_ = true; }
+
+void PointersWindow::stopWorker() {
+    stop_ = true;
+    if (worker_.joinable()) worker_.join();
+    ++generation_;  // what the stopped search left in the queue is passed over
+    searching_ = false;
+    StopButton->setEnabled(false);
+}
+
+void PointersWindow::waitUntilSearched() {
+    if (worker_.joinable()) worker_.join();
+    QCoreApplication::sendPostedEvents(this);
+}
+
+void PointersWindow::closeEvent(QCloseEvent* event) {
+    stopWorker();
+    if (Status->text() == QStringLiteral("Searching...")) showCount(QStringLiteral("before the search was stopped"));
+    event->accept();
+}
+
+}  // namespace kinfold

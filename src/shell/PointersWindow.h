@@ -1,0 +1,91 @@
+#pragma once
+
+#include "pointers/PointerMapping.h"
+#include "pointers/PointerSearch.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QProgressBar;
+class QPushButton;
+
+namespace kinfold {
+
+class MessageBoxes;
+
+// The pointers to one offset of a file under a console's mapping, searched
+// for in the background and listed a line a pointer: where it lies and the
+// bytes it holds.
+class PointersWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit PointersWindow(MessageBoxes& messages, QWidget* parent = nullptr);
+    ~PointersWindow() override;
+
+    // Searches the file for the pointers to target, under the mapping its
+    // extension stands for (linear for any other file).
+    void findPointers(const QString& path, std::uint64_t target);
+    const QString& path() const { return path_; }
+    std::uint64_t target() const { return target_; }
+    bool searching() const { return searching_; }
+    // Waits for the search to end and takes in everything it found.
+    void waitUntilSearched();
+    // The offset of a line of the list.
+    std::uint64_t pointerOffset(int row) const;
+
+signals:
+    // A line was double-clicked or chosen with Enter.
+    void pointerChosen(const QString& path, std::uint64_t offset);
+
+public slots:
+    void Stop_Click();
+
+public:
+    QLabel* FileName = nullptr;
+    QLabel* Target = nullptr;
+    QComboBox* Mapping = nullptr;
+    QComboBox* Width = nullptr;
+    QListWidget* Pointers = nullptr;
+    QProgressBar* Progress = nullptr;
+    QLabel* Status = nullptr;
+    QPushButton* StopButton = nullptr;
+    QPushButton* CloseButton = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    // The widths the chosen mapping takes, its default chosen.
+    void fillWidths();
+    // Stops the search running and starts one with the mapping and width shown.
+    void searchAgain();
+    void stopWorker();
+    void run(std::uint64_t generation, QString path, std::uint64_t target, PointerFormat format);
+    // Called on the window's thread with what the worker found.
+    void takeBatch(std::uint64_t generation, const std::vector<PointerHit>& hits, std::uint64_t done,
+                   std::uint64_t size);
+    void finish(std::uint64_t generation, const QString& failure, const QString& note, bool stopped);
+    void showCount(const QString& ending);
+
+    MessageBoxes& messages_;
+    QString path_;
+    std::uint64_t target_ = 0;
+    int pointerBytes_ = 0;
+    ByteOrder byteOrder_ = ByteOrder::Little;
+    bool searching_ = false;
+    std::uint64_t generation_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread worker_;
+};
+
+}  // namespace kinfold

@@ -1,0 +1,138 @@
+#include "ScriptedPlatform.h"
+#include "TestFiles.h"
+#include "WindowDriving.h"
+
+#include "shell/PointersWindow.h"
+#include "shell/ResultPreview.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace kinfold::test {
+namespace {
+
+// "Hello" at 0x5234 in bank 1 of a 64 KiB Game Boy ROM, in a table whose
+// codes lie 0x20 above the bytes; a gb pointer to it holds 34 52.
+constexpr int kHit = 0x5234;
+constexpr int kShift = -0x20;
+
+struct GameBoyRom : Harness {
+    TestFolder folder;
+    QString rom;
+
+    GameBoyRom() {
+        w().show();
+        QByteArray bytes = filledBytes(0x10000);
+        plant(bytes, kHit, {'H' + kShift, 'e' + kShift, 'l' + kShift, 'l' + kShift, 'o' + kShift});
+        plant(bytes, 0x0150, {0x34, 0x52});
+        plant(bytes, 0x3FFF, {0x34, 0x52});              // across the edge of bank 0
+        plant(bytes, 0x8000, {0x34, 0x52, 0x00, 0x00});  // also a 24- and 32-bit linear pointer
+        plant(bytes, 0x9000, {0x34, 0x52, 0x00, 0x08});  // also a gba pointer and a 24-bit linear one
+        plant(bytes, 0xC3F1, {0x34, 0x52});
+        plant(bytes, 0xFFFE, {0x34, 0x52});  // the file's last two bytes
+        rom = folder.write("game.gb", bytes);
+        click(w().OptString);
+        type(w().EnterStr, "Hello");
+        click(w().AddStr);
+        search(w(), rom);
+    }
+    // Opens the preview on the hit with Enter, then clicks "Find Pointers".
+    PointersWindow* findPointers() {
+        w().Results->setCurrentIndex(w().Results->model()->index(0, 0));
+        w().Results->setFocus();
+        QTest::keyClick(w().Results, Qt::Key_Return);
+        click(w().resultPreview()->FindPointers);
+        PointersWindow* p = w().pointersWindow();
+        if (p != nullptr) p->waitUntilSearched();
+        return p;
+    }
+    // Presses a key in a drop-down and waits for the search it starts.
+    static void choose(PointersWindow* p, QComboBox* box, Qt::Key key) {
+        box->setFocus();
+        QTest::keyClick(box, key);
+        p->waitUntilSearched();
+    }
+};
+
+QStringList lines(const PointersWindow* p) {
+    QStringList out;
+    for (int r = 0; r < p->Pointers->count(); ++r) out << p->Pointers->item(r)->text();
+    return out;
+}
+
+TEST(PointersWindow, ListsTheGameBoyPointersToTheHit) {
+    GameBoyRom h;
+    PointersWindow* p = h.findPointers();
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(p->isVisible());
+    EXPECT_TRUE(p->isWindow());
+    EXPECT_EQ(p->windowTitle(), "Pointers - Kinfold Search");
+    EXPECT_EQ(p->FileName->text(), h.rom);
+    EXPECT_EQ(p->Target->text(), "21044 (5234 hex)");
+    EXPECT_EQ(p->Mapping->currentText(), "gb");
+    EXPECT_EQ(p->Width->currentText(), "16 bits");
+    EXPECT_FALSE(p->Width->isEnabled());
+    EXPECT_EQ(lines(p), (QStringList{"336 (150 hex)  34 52", "16383 (3FFF hex)  34 52", "32768 (8000 hex)  34 52",
+                                     "36864 (9000 hex)  34 52", "50161 (C3F1 hex)  34 52", "65534 (FFFE hex)  34 52"}));
+    EXPECT_EQ(p->Status->text(), "6 pointers.");
+    EXPECT_FALSE(p->StopButton->isEnabled());
+    EXPECT_TRUE(h.messages.texts().isEmpty());
+}
+
+TEST(PointersWindow, AnotherMappingOrWidthSearchesAgain) {
+    GameBoyRom h;
+    PointersWindow* p = h.findPointers();
+    ASSERT_NE(p, nullptr);
+    GameBoyRom::choose(p, p->Mapping, Qt::Key_End);
+    EXPECT_EQ(p->Mapping->currentText(), "gba");
+    EXPECT_EQ(lines(p), QStringList{"36864 (9000 hex)  34 52 00 08"});
+    GameBoyRom::choose(p, p->Mapping, Qt::Key_Home);
+    EXPECT_EQ(p->Mapping->currentText(), "linear");
+    EXPECT_EQ(p->Width->currentText(), "32 bits");
+    EXPECT_EQ(lines(p), QStringList{"32768 (8000 hex)  34 52 00 00"});
+    GameBoyRom::choose(p, p->Width, Qt::Key_Up);
+    EXPECT_EQ(p->Width->currentText(), "24 bits");
+    EXPECT_EQ(lines(p), (QStringList{"32768 (8000 hex)  34 52 00", "36864 (9000 hex)  34 52 00"}));
+    EXPECT_EQ(p->Status->text(), "2 pointers.");
+}
+
+TEST(PointersWindow, DoubleClickOpensThePreviewAtThePointer) {
+    GameBoyRom h;
+    PointersWindow* p = h.findPointers();
+    ASSERT_NE(p, nullptr);
+    QListWidget* list = p->Pointers;
+    const QPoint at = list->visualItemRect(list->item(3)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    ResultPreview* preview = h.w().resultPreview();
+    EXPECT_EQ(preview->FileName->text(), h.rom);
+    EXPECT_EQ(preview->Offset->text(), "36864 (9000 hex)");
+    EXPECT_FALSE(preview->Problem->isVisible());
+    const QStringList rows = preview->HexView->toPlainText().split('\n');
+    ASSERT_EQ(rows.size(), 64);  // 256 bytes before the pointer and 768 after
+    EXPECT_TRUE(rows[16].startsWith("00009000  34 52 00 08 EE")) << rows[16].toStdString();
+    // Enter on a line does the same.
+    list->setCurrentRow(0);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(preview->Offset->text(), "336 (150 hex)");
+}
+
+TEST(PointersWindow, AMissingFileIsReported) {
+    GameBoyRom h;
+    ASSERT_TRUE(QFile::remove(h.rom));
+    PointersWindow* p = h.findPointers();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(h.messages.texts(), QStringList{"Can't open the ROM file \"" + h.rom + "\": there is no such file."});
+    EXPECT_EQ(p->Pointers->count(), 0);
+    EXPECT_EQ(p->Mapping->currentText(), "gb");
+}
+
+}  // namespace
+}  // namespace kinfold::test
