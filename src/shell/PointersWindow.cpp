@@ -241,14 +241,20 @@ void PointersWindow::run(std::uint64_t generation, QString path, std::uint64_t t
                    ? QStringLiteral("No pointer leads into the file's %1-byte header.").arg(mapping.headerSize())
                    : QStringLiteral("No %1-bit pointer can hold this offset.").arg(mapping.width());
     }
+    std::size_t listed = 0;
     const PointerScanEnd end = scanForPointers(reader, pathText, search, [&](std::span<const PointerHit> hits,
                                                                              std::uint64_t done) {
-        std::vector<PointerHit> batch(hits.begin(), hits.end());
+        const std::size_t take = std::min(hits.size(), kMostPointers - listed);
+        listed += take;
+        std::vector<PointerHit> batch(hits.begin(), hits.begin() + static_cast<std::ptrdiff_t>(take));
         QMetaObject::invokeMethod(
             this, [this, generation, batch = std::move(batch), done, size] { takeBatch(generation, batch, done, size); },
             Qt::QueuedConnection);
-        return !stop_.load(std::memory_order_relaxed);
+        return listed < kMostPointers && !stop_.load(std::memory_order_relaxed);
     });
+    if (listed == kMostPointers) {
+        note = QStringLiteral("Only the first %1 pointers are listed.").arg(kMostPointers);
+    }
     finishWith(end.error ? QString::fromStdString(end.error->message()) : QString(), note, end.stopped);
 }
 

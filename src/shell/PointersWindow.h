@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <thread>
 #include <vector>
@@ -28,6 +29,10 @@ class MessageBoxes;
 class PointersWindow : public QWidget {
     Q_OBJECT
 public:
+    // The search stops once it has found this many: a value that a file
+    // holds everywhere must not fill the memory with lines.
+    static constexpr std::size_t kMostPointers = 100000;
+
     explicit PointersWindow(MessageBoxes& messages, QWidget* parent = nullptr);
     ~PointersWindow() override;
 

@@ -22,20 +22,30 @@ namespace {
 constexpr int kHit = 0x5234;
 constexpr int kShift = -0x20;
 
+// Bytes with "Hello" planted at kHit.
+QByteArray withHello(QByteArray bytes) {
+    plant(bytes, kHit, {'H' + kShift, 'e' + kShift, 'l' + kShift, 'l' + kShift, 'o' + kShift});
+    return bytes;
+}
+
+QByteArray gameBoyBytes() {
+    QByteArray bytes = withHello(filledBytes(0x10000));
+    plant(bytes, 0x0150, {0x34, 0x52});
+    plant(bytes, 0x3FFF, {0x34, 0x52});              // across the edge of bank 0
+    plant(bytes, 0x8000, {0x34, 0x52, 0x00, 0x00});  // also a 24- and 32-bit linear pointer
+    plant(bytes, 0x9000, {0x34, 0x52, 0x00, 0x08});  // also a gba pointer and a 24-bit linear one
+    plant(bytes, 0xC3F1, {0x34, 0x52});
+    plant(bytes, 0xFFFE, {0x34, 0x52});  // the file's last two bytes
+    return bytes;
+}
+
+// The main window's search for "Hello" in a ROM.
 struct GameBoyRom : Harness {
     TestFolder folder;
     QString rom;
 
-    GameBoyRom() {
+    explicit GameBoyRom(const QByteArray& bytes = gameBoyBytes()) {
         w().show();
-        QByteArray bytes = filledBytes(0x10000);
-        plant(bytes, kHit, {'H' + kShift, 'e' + kShift, 'l' + kShift, 'l' + kShift, 'o' + kShift});
-        plant(bytes, 0x0150, {0x34, 0x52});
-        plant(bytes, 0x3FFF, {0x34, 0x52});              // across the edge of bank 0
-        plant(bytes, 0x8000, {0x34, 0x52, 0x00, 0x00});  // also a 24- and 32-bit linear pointer
-        plant(bytes, 0x9000, {0x34, 0x52, 0x00, 0x08});  // also a gba pointer and a 24-bit linear one
-        plant(bytes, 0xC3F1, {0x34, 0x52});
-        plant(bytes, 0xFFFE, {0x34, 0x52});  // the file's last two bytes
         rom = folder.write("game.gb", bytes);
         click(w().OptString);
         type(w().EnterStr, "Hello");
@@ -83,6 +93,9 @@ TEST(PointersWindow, ListsTheGameBoyPointersToTheHit) {
     EXPECT_EQ(p->Status->text(), "6 pointers.");
     EXPECT_FALSE(p->StopButton->isEnabled());
     EXPECT_TRUE(h.messages.texts().isEmpty());
+    h.messages.answers = {kAnswerNo};  // don't save the values
+    EXPECT_TRUE(h.w().close());
+    EXPECT_FALSE(p->isVisible());
 }
 
 TEST(PointersWindow, AnotherMappingOrWidthSearchesAgain) {
@@ -122,6 +135,17 @@ TEST(PointersWindow, DoubleClickOpensThePreviewAtThePointer) {
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(preview->Offset->text(), "336 (150 hex)");
+}
+
+TEST(PointersWindow, AValueTheFileHoldsEverywhereListsAHundredThousand) {
+    QByteArray bytes;
+    for (int i = 0; i < 0x20000; ++i) bytes.append("\x34\x52", 2);  // a gb pointer to kHit at every even offset
+    GameBoyRom h(withHello(bytes));
+    PointersWindow* p = h.findPointers();
+    ASSERT_NE(p, nullptr);
+    ASSERT_EQ(p->Pointers->count(), static_cast<int>(PointersWindow::kMostPointers));
+    EXPECT_EQ(p->Pointers->item(0)->text(), "0 (0 hex)  34 52");
+    EXPECT_EQ(p->Status->text(), "Only the first 100000 pointers are listed.");
 }
 
 TEST(PointersWindow, AMissingFileIsReported) {
