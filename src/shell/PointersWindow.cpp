@@ -317,8 +317,9 @@ void PointersWindow::waitUntilSearched() {
 }
 
 void PointersWindow::closeEvent(QCloseEvent* event) {
+    const bool wasSearching = searching_;
     stopWorker();
-    if (Status->text() == QStringLiteral("Searching...")) showCount(QStringLiteral("before the search was stopped"));
+    if (wasSearching) showCount(QStringLiteral("before the search was stopped"));
     event->accept();
 }
 
