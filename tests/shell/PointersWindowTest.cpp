@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -92,6 +93,10 @@ TEST(PointersWindow, ListsTheGameBoyPointersToTheHit) {
                                      "36864 (9000 hex)  34 52", "50161 (C3F1 hex)  34 52", "65534 (FFFE hex)  34 52"}));
     EXPECT_EQ(p->Status->text(), "6 pointers.");
     EXPECT_FALSE(p->StopButton->isEnabled());
+    const QWidget* controls[] = {p->FileName, p->Target, p->Mapping, p->Width, p->Pointers, p->Progress, p->Status};
+    for (const QWidget* c : controls) {
+        EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
+    }
     EXPECT_TRUE(h.messages.texts().isEmpty());
     h.messages.answers = {kAnswerNo};  // don't save the values
     EXPECT_TRUE(h.w().close());
