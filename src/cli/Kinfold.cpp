@@ -5,6 +5,7 @@
 #include "cli/Progress.h"
 #include "cli/ScanCommand.h"
 #include "cli/ScanPool.h"
+#include "cli/TableArgument.h"
 
 namespace kinfold::cli {
 namespace {
@@ -38,6 +39,16 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
         return kTrouble;
     }
 
+    CodeTable userTable;
+    if (command.tableFile) {
+        auto table = tableArgument(*command.tableFile);
+        if (const auto* refused = std::get_if<std::string>(&table)) {
+            err << "kinfold: " << *refused << '\n';
+            return kTrouble;
+        }
+        userTable = std::move(std::get<CodeTable>(table));
+    }
+
     const std::vector<std::filesystem::path> roots(command.paths.begin(), command.paths.end());
     const bool showProgress = errIsTerminal && !command.quiet;
     const std::vector<FoundFile> files =
@@ -49,7 +60,7 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
 
     Progress progress(err, showProgress, files.size(), totalBytes);
     const ScanSettings settings{command.threads, command.maxCount,
-                                {command.output, std::get<SearchPattern>(pattern), command.match}};
+                                {command.output, std::get<SearchPattern>(pattern), command.match, std::move(userTable)}};
     const ScanOutcome outcome = scanFiles(
         files, settings,
         [&out](std::string_view text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); },

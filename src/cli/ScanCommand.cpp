@@ -58,8 +58,12 @@ std::variant<ScanCommand, int> readScanCommand(int argc, const char* const* argv
         scan->add_option("--preview", command.output.preview, "add the N bytes from each hit, decoded")
             ->type_name("N")
             ->check(CLI::Range(1, 4096));
-    CLI::Option* table = scan->add_flag("--table", command.output.table, "print each hit's inferred table once per "
-                                                                          "distinct shift");
+    scan->add_option("--tbl", command.tableFile,
+                     "a table file whose entries --preview decodes with, over the inferred table")
+        ->type_name("FILE");
+    CLI::Option* table = scan->add_flag("--table", command.output.table,
+                                        "print each hit's inferred table once per distinct shift (alone: only "
+                                        "table file lines, each table under a # comment naming its hit)");
     scan->add_flag("--json", command.output.json, "write JSON Lines instead of text");
     scan->add_flag("--count", command.output.count, "print the number of hits of each file instead")
         ->excludes(preview)
@@ -82,6 +86,7 @@ std::variant<ScanCommand, int> readScanCommand(int argc, const char* const* argv
         return status == 0 ? 0 : 2;
     }
     command.match.byteOrder = byteOrder == "big" ? ByteOrder::Big : ByteOrder::Little;
+    command.output.tableOnly = command.output.table && !command.output.json && command.output.preview == 0;
     return command;
 }
 

@@ -24,6 +24,7 @@ struct ScanCommand {
     std::vector<std::string> excludes;
     std::vector<std::string> paths;
     OutputOptions output;
+    std::optional<std::string> tableFile;  // --tbl: merged over the inferred tables for --preview
     std::uint64_t maxCount = 0;  // 0 for no limit
     unsigned threads = 1;
     bool quiet = false;
