@@ -1,5 +1,6 @@
 #include "cli/HitPrinter.h"
 
+#include "cli/JsonLine.h"
 #include "search/FileReader.h"
 #include "search/ResultLine.h"
 #include "table/FileWindow.h"
@@ -17,13 +18,6 @@ namespace {
 // Enough inferred tables kept for any real file; a pattern that hits at every
 // offset of a wide file could otherwise keep one per hit.
 constexpr std::size_t kKeptTables = 256;
-
-// A path that is not valid UTF-8 still gets a line, with its bad bytes replaced.
-template <typename Json>
-void appendJsonLine(const Json& value, std::string& out) {
-    out += value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    out += '\n';
-}
 
 std::string signedText(std::int64_t n) {
     std::string text = n > 0 ? "+" : "";

@@ -31,6 +31,9 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
     if (const int* status = std::get_if<int>(&read)) {
         return *status;
     }
+    if (const auto* dump = std::get_if<DumpCommand>(&read)) {
+        return runDump(*dump, out, err, errIsTerminal);
+    }
     const ScanCommand& command = std::get<ScanCommand>(read);
 
     const PatternResult pattern = patternOf(command);

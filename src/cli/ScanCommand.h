@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/DumpCommand.h"
 #include "cli/HitPrinter.h"
 #include "search/MatchOptions.h"
 
@@ -30,10 +31,10 @@ struct ScanCommand {
     bool quiet = false;
 };
 
-// Reads the arguments. On --help or --version, or on arguments it can't take,
+// Reads the arguments of `scan` or `dump`. On --help or --version, or on arguments it can't take,
 // it writes what the user should see (help and version to out, mistakes to
 // err) and gives the exit status instead: 0, or 2 for a mistake.
-std::variant<ScanCommand, int> readScanCommand(int argc, const char* const* argv, std::ostream& out,
+std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char* const* argv, std::ostream& out,
                                                std::ostream& err);
 
 // The program's name and version, "kinfold 1.02".

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/FilePool.h"
 #include "cli/FileWalk.h"
 #include "cli/HitPrinter.h"
 #include "cli/OrderedOutput.h"
@@ -17,10 +18,7 @@ struct ScanSettings {
     PrintContext print;          // the pattern, how values are read, what is printed
 };
 
-struct ScanOutcome {
-    bool matched = false;  // some file had a hit
-    bool failed = false;   // some path could not be searched, wholly or in part
-};
+using ScanOutcome = PoolOutcome;
 
 // Searches the files with a pool of workers, each with its own scanner and so
 // a few blocks of memory, and writes their hits to out in the order of files,
