@@ -1,5 +1,8 @@
 #include "script/StringFinder.h"
 
+#include <algorithm>
+#include <bit>
+
 namespace kinfold {
 
 std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last,
@@ -9,6 +12,11 @@ std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_
     const std::size_t limit = last ? n : (n >= kLookahead ? n - kLookahead + 1 : 0);
     std::size_t p = 0;
     while (p < limit) {
+        if (!inString_ || stringOffset_ >= offset) {
+            // The last byte has no next one to rule out a longer entry: it takes the general way.
+            p = feedPlain(bytes, offset, p, std::min(limit, n - 1), found);
+            if (p >= limit) break;
+        }
         const DecodeEntry* entry = table_.match(bytes.subspan(p));
         const bool fits = entry != nullptr && entry->span() <= n - p;
         if (!inString_) {
@@ -38,6 +46,125 @@ std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_
             appendText(bytes, textFrom_, p, carried_);
             textFrom_ = 0;
         }
+    }
+    return p;
+}
+
+namespace {
+
+// What the positions of a stretch of up to 64 bytes are, a bit each.
+struct Stretch {
+    std::uint64_t plain = 0;
+    std::size_t stop = 0;  // the first special position, or the stretch's width
+};
+
+// Bit 0 of each byte of x, byte i to bit i: every bit moved by the product
+// lands in a place of its own, the eight wanted ones in the top byte.
+std::uint64_t lowBits(std::uint64_t x) {
+    return ((x & 0x0101010101010101u) * 0x0102040810204080u) >> 56;
+}
+
+Stretch classify(const TableDecoder& table, const std::uint8_t* data, std::size_t width) {
+    std::uint8_t kinds[64] = {};
+    for (std::size_t i = 0; i < width; ++i) kinds[i] = table.byteClass(data[i]);
+    std::uint64_t plain = 0;
+    std::uint64_t special = 0;
+    std::uint64_t longer = 0;
+    for (std::size_t group = 0; group < 64; group += 8) {
+        std::uint64_t x = 0;
+        for (std::size_t k = 0; k < 8; ++k) x |= std::uint64_t{kinds[group + k]} << (8 * k);
+        plain |= lowBits(x) << group;
+        special |= lowBits(x >> 1) << group;
+        longer |= lowBits(x >> 2) << group;
+    }
+    // Where a longer entry may start, the next byte tells.
+    while (longer != 0) {
+        const int i = std::countr_zero(longer);
+        longer &= longer - 1;
+        const auto at = static_cast<std::size_t>(i);
+        if (table.longerStartsWith(data[at], data[at + 1])) {
+            special |= std::uint64_t{1} << i;
+        }
+    }
+    Stretch stretch;
+    stretch.stop = special == 0 ? width : static_cast<std::size_t>(std::countr_zero(special));
+    stretch.plain = stretch.stop == 64 ? plain : plain & ((std::uint64_t{1} << stretch.stop) - 1);
+    return stretch;
+}
+
+}  // namespace
+
+std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p,
+                                    std::size_t end, const ScriptSink& found) {
+    const std::uint8_t* data = bytes.data();
+    const std::size_t entered = p;  // a string open here may hold entries of any kind
+    const bool single = table_.plainTextsAreSingle();
+    bool in = inString_;
+    std::size_t start = in ? static_cast<std::size_t>(stringOffset_ - offset) : 0;
+    std::uint64_t characters = in ? characters_ : 0;
+    std::uint32_t before[65];  // the characters of the stretch's plain bytes before each position
+    std::size_t starts[32];
+    std::size_t ends[32];
+    while (p < end) {
+        const std::size_t width = std::min<std::size_t>(64, end - p);
+        const Stretch stretch = classify(table_, data + p, width);
+        if (!single) {
+            before[0] = 0;
+            for (std::size_t i = 0; i < stretch.stop; ++i) {
+                before[i + 1] = before[i] + table_.plainCharacters(data[p + i]);
+            }
+        }
+        const auto count = [&](std::size_t from, std::size_t to) -> std::uint64_t {
+            return single ? to - from : before[to] - before[from];
+        };
+        // From run to run of plain bytes, two bit scans each.
+        std::size_t noted = 0;
+        std::size_t at = 0;    // the first position not yet gone through
+        std::size_t from = 0;  // where the characters of the open string not yet counted start
+        while (at < stretch.stop) {
+            if (!in) {
+                const std::uint64_t starting = stretch.plain >> at;
+                if (starting == 0) break;
+                at += static_cast<std::size_t>(std::countr_zero(starting));
+                in = true;
+                start = p + at;
+                characters = 0;
+                from = at;
+            }
+            const std::uint64_t ending = ~stretch.plain >> at;
+            const std::size_t e = ending == 0 ? 64 : at + static_cast<std::size_t>(std::countr_zero(ending));
+            if (e >= stretch.stop) break;
+            characters += count(from, e);
+            if (characters >= minLength_) {
+                starts[noted] = start;
+                ends[noted] = p + e;
+                ++noted;
+            }
+            in = false;
+            at = e;
+        }
+        if (in) characters += count(from, stretch.stop);
+        for (std::size_t i = 0; i < noted; ++i) {
+            ScriptString string;
+            string.offset = offset + starts[i];
+            string.length = ends[i] - starts[i];
+            if (starts[i] < entered) {
+                appendText(bytes, starts[i], ends[i], string.text);
+            } else {
+                // Plain bytes all: each its own entry.
+                for (std::size_t k = starts[i]; k < ends[i]; ++k) string.text += table_.plainText(data[k]);
+            }
+            found(std::move(string));
+        }
+        p += stretch.stop;
+        if (stretch.stop < width) break;  // a special position: the general way takes it
+    }
+    inString_ = in;
+    if (in) {
+        stringOffset_ = offset + start;
+        characters_ = characters;
+        textFrom_ = start;
+        carried_.clear();
     }
     return p;
 }

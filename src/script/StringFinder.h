@@ -33,6 +33,12 @@ public:
     std::size_t feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last, const ScriptSink& found);
 
 private:
+    // Goes through the bytes from p on while each is a plain byte or one no
+    // entry matches, up to end, and gives where it stopped: the strings made
+    // of plain bytes alone cost no branch a byte. It may start a string and
+    // leave it open; the string open when it is called began in this block.
+    std::size_t feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p, std::size_t end,
+                          const ScriptSink& found);
     void finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,
                 const ScriptSink& found);
     // Appends the text of the entries from bytes[from] to bytes[to], which are whole entries.

@@ -48,6 +48,22 @@ TableDecoder::TableDecoder(const CodeTable& table) {
             longest_ = std::max(longest_, static_cast<std::uint8_t>(bytes.size()));
         }
     }
+    classifyPositions();
+}
+
+void TableDecoder::classifyPositions() {
+    for (std::size_t byte = 0; byte < 256; ++byte) {
+        const std::int32_t single = single_[byte];
+        const DecodeEntry* own = single < 0 ? nullptr : &entries_[static_cast<std::size_t>(single)];
+        const bool plain = own != nullptr && own->kind == EntryKind::Normal;
+        plainCharacters_[byte] = plain ? own->characters : 0;
+        plainTextsAreSingle_ = plainTextsAreSingle_ && (!plain || own->characters == 1);
+        std::uint8_t kind = plain ? kPlainByte : own != nullptr ? kSpecialByte : 0;
+        for (std::size_t next = 0; next < 256; ++next) {
+            if (longerStarts_[byte << 8 | next]) kind |= kLongerByte;
+        }
+        byteClasses_[byte] = kind;
+    }
 }
 
 const DecodeEntry* TableDecoder::matchLonger(std::span<const std::uint8_t> bytes) const {

@@ -46,11 +46,34 @@ public:
 
     std::size_t size() const { return entries_.size(); }
 
+    // For scanning many positions at once: what a byte's own entry is, and
+    // whether a longer entry starts with it (then longerStartsWith tells
+    // whether one starts with it and the next byte).
+    static constexpr std::uint8_t kPlainByte = 1;    // a normal entry
+    static constexpr std::uint8_t kSpecialByte = 2;  // an entry of another kind
+    static constexpr std::uint8_t kLongerByte = 4;   // the first byte of a longer entry
+    std::uint8_t byteClass(std::uint8_t byte) const { return byteClasses_[byte]; }
+    bool longerStartsWith(std::uint8_t byte, std::uint8_t next) const {
+        return longerStarts_[std::size_t{byte} << 8 | next];
+    }
+    // The text of a plain byte.
+    const std::string& plainText(std::uint8_t byte) const {
+        return entries_[static_cast<std::size_t>(single_[byte])].text;
+    }
+    // The code points of a plain byte's text.
+    std::uint32_t plainCharacters(std::uint8_t byte) const { return plainCharacters_[byte]; }
+    // Whether every plain byte's text is one code point.
+    bool plainTextsAreSingle() const { return plainTextsAreSingle_; }
+
 private:
+    void classifyPositions();
     const DecodeEntry* matchLonger(std::span<const std::uint8_t> bytes) const;
 
     std::vector<DecodeEntry> entries_;
     std::array<std::int32_t, 256> single_{};
+    std::array<std::uint8_t, 256> byteClasses_{};
+    std::array<std::uint32_t, 256> plainCharacters_{};
+    bool plainTextsAreSingle_ = true;
     // Whether an entry of two bytes or more starts with these two.
     std::bitset<65536> longerStarts_;
     // For lengths 2 to 8: the code's bytes packed little-endian into 64 bits -> the entry.
