@@ -183,7 +183,7 @@ TableFileRead parseTableFile(std::string_view text) {
         const std::size_t lf = text.find('\n');
         std::string_view line = text.substr(0, lf);
         text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
-        if (line.ends_with('\r')) line.remove_suffix(1);
+        while (line.ends_with('\r')) line.remove_suffix(1);
         if (line.empty() || line.front() == '#' || line.front() == '@') continue;
         if (line.front() == '(' && isBookmark(line)) continue;
         EntryLine entry = readEntryLine(line);

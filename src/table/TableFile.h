@@ -38,10 +38,10 @@ struct TableFileRead {
 };
 
 // Reads the text of a table file, UTF-8 with or without a byte order mark,
-// lines ended by LF or CRLF. Blank lines, comments ("#..."), table names
-// ("@...") and bookmarks ("(HEXh)...") are passed over; every other line
-// must be an entry as tableFileLine writes it. A later line for the same
-// bytes wins.
+// lines ended by LF or CRLF (every CR before the LF ends the line). Blank
+// lines, comments ("#..."), table names ("@...") and bookmarks ("(HEXh)...")
+// are passed over; every other line must be an entry as tableFileLine writes
+// it. A later line for the same bytes wins.
 TableFileRead parseTableFile(std::string_view text);
 
 // The same from a file on disk; a file too large to be a table is refused.

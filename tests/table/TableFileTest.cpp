@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TableFileParse, KeepsEachKindsFields) {
-    const TableFileRead read = parseTableFile("*FD=\\n\n$F0=[a,b],3\n/00\n41=x\\ny\n");
+    const TableFileRead read = parseTableFile("*FD=\\n\n$F0=[a,b],3\n/00\n41=x\\ny\r\r\n");
     ASSERT_TRUE(read.table.has_value());
     const CodeTable& t = *read.table;
     EXPECT_EQ(*t.find({0xFD}), (TableEntry{EntryKind::LineBreak, "\n", 0}));
