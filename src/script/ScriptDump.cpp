@@ -11,7 +11,7 @@
 namespace kinfold {
 
 DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
-                     const ScriptSink& found, const DumpProgress& progress, std::size_t blockSize) {
+                     const ScriptSink& found, const DumpProgress& progress, std::size_t blockSize, Isa isa) {
     DumpOutcome outcome;
     outcome.done = settings.start;
     FileReader reader;
@@ -31,7 +31,7 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
                           std::to_string(settings.start) + " is past the end offset " + std::to_string(end) + ".";
         return outcome;
     }
-    StringFinder finder(table, std::max<std::uint64_t>(settings.minLength, 1));
+    StringFinder finder(table, std::max<std::uint64_t>(settings.minLength, 1), isa);
     blockSize = std::max(blockSize, StringFinder::kLookahead);
     std::vector<std::uint8_t> buffer(blockSize + StringFinder::kLookahead);
     std::size_t kept = 0;  // bytes at the front of buffer the finder has yet to go through

@@ -50,50 +50,6 @@ std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_
     return p;
 }
 
-namespace {
-
-// What the positions of a stretch of up to 64 bytes are, a bit each.
-struct Stretch {
-    std::uint64_t plain = 0;
-    std::size_t stop = 0;  // the first special position, or the stretch's width
-};
-
-// Bit 0 of each byte of x, byte i to bit i: every bit moved by the product
-// lands in a place of its own, the eight wanted ones in the top byte.
-std::uint64_t lowBits(std::uint64_t x) {
-    return ((x & 0x0101010101010101u) * 0x0102040810204080u) >> 56;
-}
-
-Stretch classify(const TableDecoder& table, const std::uint8_t* data, std::size_t width) {
-    std::uint8_t kinds[64] = {};
-    for (std::size_t i = 0; i < width; ++i) kinds[i] = table.byteClass(data[i]);
-    std::uint64_t plain = 0;
-    std::uint64_t special = 0;
-    std::uint64_t longer = 0;
-    for (std::size_t group = 0; group < 64; group += 8) {
-        std::uint64_t x = 0;
-        for (std::size_t k = 0; k < 8; ++k) x |= std::uint64_t{kinds[group + k]} << (8 * k);
-        plain |= lowBits(x) << group;
-        special |= lowBits(x >> 1) << group;
-        longer |= lowBits(x >> 2) << group;
-    }
-    // Where a longer entry may start, the next byte tells.
-    while (longer != 0) {
-        const int i = std::countr_zero(longer);
-        longer &= longer - 1;
-        const auto at = static_cast<std::size_t>(i);
-        if (table.longerStartsWith(data[at], data[at + 1])) {
-            special |= std::uint64_t{1} << i;
-        }
-    }
-    Stretch stretch;
-    stretch.stop = special == 0 ? width : static_cast<std::size_t>(std::countr_zero(special));
-    stretch.plain = stretch.stop == 64 ? plain : plain & ((std::uint64_t{1} << stretch.stop) - 1);
-    return stretch;
-}
-
-}  // namespace
-
 std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p,
                                     std::size_t end, const ScriptSink& found) {
     const std::uint8_t* data = bytes.data();
@@ -107,7 +63,7 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
     std::size_t ends[32];
     while (p < end) {
         const std::size_t width = std::min<std::size_t>(64, end - p);
-        const Stretch stretch = classify(table_, data + p, width);
+        const Stretch stretch = classes_.classify(data + p, width);
         if (!single) {
             before[0] = 0;
             for (std::size_t i = 0; i < stretch.stop; ++i) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "script/PositionClasses.h"
 #include "script/ScriptString.h"
 #include "table/TableDecoder.h"
 
@@ -23,7 +24,8 @@ public:
     // The bytes an entry can take with its parameters: what a block keeps back for the next.
     static constexpr std::size_t kLookahead = kMaxEntryBytes + kMaxControlParameters;
 
-    StringFinder(const TableDecoder& table, std::uint64_t minLength) : table_(table), minLength_(minLength) {}
+    StringFinder(const TableDecoder& table, std::uint64_t minLength, Isa isa = bestIsa())
+        : table_(table), classes_(table, isa), minLength_(minLength) {}
 
     // Finds the strings in bytes, which lie at offset in the file and follow
     // the bytes of the last call where it stopped; last says they reach the
@@ -45,6 +47,7 @@ private:
     void appendText(std::span<const std::uint8_t> bytes, std::size_t from, std::size_t to, std::string& out) const;
 
     const TableDecoder& table_;
+    const PositionClasses classes_;
     const std::uint64_t minLength_;
     bool inString_ = false;
     std::uint64_t stringOffset_ = 0;

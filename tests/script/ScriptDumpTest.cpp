@@ -94,6 +94,7 @@ struct RandomCase {
     const char* name;
     std::size_t blockSize;
     std::uint64_t minLength;
+    Isa isa;
 };
 
 class DumpAgainstReference : public ::testing::TestWithParam<RandomCase> {};
@@ -101,6 +102,7 @@ class DumpAgainstReference : public ::testing::TestWithParam<RandomCase> {};
 TEST_P(DumpAgainstReference, RandomTablesAndRanges) {
     const RandomCase& c = GetParam();
     TempFolder folder;
+    if (!isaAvailable(c.isa)) GTEST_SKIP() << "this machine has no " << isaName(c.isa);
     std::mt19937 random(static_cast<unsigned>(c.blockSize * 31 + c.minLength));
     for (int round = 0; round < 40 * testScale(); ++round) {
         const CodeTable table = randomTable(random);
@@ -114,7 +116,7 @@ TEST_P(DumpAgainstReference, RandomTablesAndRanges) {
         DumpSettings settings{start, end, c.minLength};
         if (round % 3 == 0) settings.end.reset();
         const DumpOutcome outcome =
-            dumpFile(path, decoder, settings, [&](ScriptString&& s) { got.push_back(std::move(s)); }, {}, c.blockSize);
+            dumpFile(path, decoder, settings, [&](ScriptString&& s) { got.push_back(std::move(s)); }, {}, c.blockSize, c.isa);
         ASSERT_EQ(outcome.problem, "");
         EXPECT_EQ(outcome.done, end);
         const std::vector<ScriptString> expected = referenceDump(table, file, start, end, c.minLength);
@@ -126,10 +128,12 @@ TEST_P(DumpAgainstReference, RandomTablesAndRanges) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DumpAgainstReference,
-                         ::testing::Values(RandomCase{"TinyBlocksMinimumOne", 16, 1},
-                                           RandomCase{"OddBlocksMinimumTwo", 37, 2},
-                                           RandomCase{"BlocksMinimumFour", 256, 4},
-                                           RandomCase{"WholeFileMinimumSeven", 1 << 16, 7}),
+                         ::testing::Values(RandomCase{"TinyBlocksMinimumOne", 16, 1, Isa::Scalar},
+                                           RandomCase{"OddBlocksMinimumTwo", 37, 2, Isa::Scalar},
+                                           RandomCase{"BlocksMinimumFour", 256, 4, Isa::Scalar},
+                                           RandomCase{"WholeFileMinimumSeven", 1 << 16, 7, Isa::Scalar},
+                                           RandomCase{"Avx2OddBlocksMinimumOne", 131, 1, Isa::Avx2},
+                                           RandomCase{"Avx2BlocksMinimumFour", 4096, 4, Isa::Avx2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct RuleCase {
