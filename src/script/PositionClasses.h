@@ -32,13 +32,13 @@ private:
     Stretch classifyAvx2(const std::uint8_t* data) const;
     // Turns the marks of a stretch into a Stretch, once the longer entries are checked.
     Stretch finish(const std::uint8_t* data, std::size_t width, std::uint64_t plain, std::uint64_t special,
-                   std::uint64_t longer) const;
+                   std::uint64_t longer, std::uint64_t second) const;
 
     const TableDecoder& table_;
     bool avx2_ = false;
-    // For each of the three byte classes: for each low nibble, the high
+    // For each of the four byte classes: for each low nibble, the high
     // nibbles 0-7 (rows_[k][0]) and 8-15 (rows_[k][1]) whose byte is in it, a bit each.
-    alignas(32) std::array<std::array<std::array<std::uint8_t, 16>, 2>, 3> rows_{};
+    alignas(32) std::array<std::array<std::array<std::uint8_t, 16>, 2>, 4> rows_{};
 };
 
 }  // namespace kinfold

@@ -59,8 +59,9 @@ void TableDecoder::classifyPositions() {
         plainCharacters_[byte] = plain ? own->characters : 0;
         plainTextsAreSingle_ = plainTextsAreSingle_ && (!plain || own->characters == 1);
         std::uint8_t kind = plain ? kPlainByte : own != nullptr ? kSpecialByte : 0;
-        for (std::size_t next = 0; next < 256; ++next) {
-            if (longerStarts_[byte << 8 | next]) kind |= kLongerByte;
+        for (std::size_t other = 0; other < 256; ++other) {
+            if (longerStarts_[byte << 8 | other]) kind |= kLongerByte;
+            if (longerStarts_[other << 8 | byte]) kind |= kSecondByte;
         }
         byteClasses_[byte] = kind;
     }

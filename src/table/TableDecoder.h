@@ -52,6 +52,7 @@ public:
     static constexpr std::uint8_t kPlainByte = 1;    // a normal entry
     static constexpr std::uint8_t kSpecialByte = 2;  // an entry of another kind
     static constexpr std::uint8_t kLongerByte = 4;   // the first byte of a longer entry
+    static constexpr std::uint8_t kSecondByte = 8;   // the second byte of a longer entry
     std::uint8_t byteClass(std::uint8_t byte) const { return byteClasses_[byte]; }
     bool longerStartsWith(std::uint8_t byte, std::uint8_t next) const {
         return longerStarts_[std::size_t{byte} << 8 | next];
