@@ -50,6 +50,58 @@ std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_
     return p;
 }
 
+namespace {
+
+// The positions below n, a bit each.
+std::uint64_t below(std::size_t n) { return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1; }
+
+// Where the run of plain bytes that holds the bit before position e starts.
+std::size_t runStart(std::uint64_t plain, std::size_t e) {
+    const std::uint64_t gaps = ~plain & below(e);
+    return gaps == 0 ? 0 : static_cast<std::size_t>(64 - std::countl_zero(gaps));
+}
+
+}  // namespace
+
+template <typename Note>
+void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t p, bool& in, std::size_t& start,
+                                     std::uint64_t& characters, Note note) const {
+    // A character a byte: a run is kept when it is minLength_ bytes long, which
+    // shifts and ands find for all the runs of the stretch at once.
+    std::uint64_t plain = stretch.plain;
+    const std::size_t stop = stretch.stop;
+    if (in) {
+        const std::uint64_t ending = ~plain & below(stop);
+        if (ending == 0) {
+            characters += stop;
+            return;
+        }
+        const auto e = static_cast<std::size_t>(std::countr_zero(ending));
+        characters += e;
+        if (characters >= minLength_) note(start, p + e);
+        in = false;
+        plain &= ~below(e);
+    }
+    if (minLength_ <= 64) {
+        std::uint64_t longEnough = plain;
+        for (std::uint64_t have = 1; have < minLength_;) {
+            const std::uint64_t shift = std::min(have, minLength_ - have);
+            longEnough &= longEnough << shift;
+            have += shift;
+        }
+        for (std::uint64_t ends = ~plain & (longEnough << 1) & below(stop); ends != 0; ends &= ends - 1) {
+            const auto e = static_cast<std::size_t>(std::countr_zero(ends));
+            note(p + runStart(plain, e), p + e);
+        }
+    }
+    if (stop > 0 && ((plain >> (stop - 1)) & 1) != 0) {
+        const std::size_t s = runStart(plain, stop);
+        in = true;
+        start = p + s;
+        characters = stop - s;
+    }
+}
+
 std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p,
                                     std::size_t end, const ScriptSink& found) {
     const std::uint8_t* data = bytes.data();
@@ -73,33 +125,38 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
         const auto count = [&](std::size_t from, std::size_t to) -> std::uint64_t {
             return single ? to - from : before[to] - before[from];
         };
-        // From run to run of plain bytes, two bit scans each.
         std::size_t noted = 0;
-        std::size_t at = 0;    // the first position not yet gone through
-        std::size_t from = 0;  // where the characters of the open string not yet counted start
-        while (at < stretch.stop) {
-            if (!in) {
-                const std::uint64_t starting = stretch.plain >> at;
-                if (starting == 0) break;
-                at += static_cast<std::size_t>(std::countr_zero(starting));
-                in = true;
-                start = p + at;
-                characters = 0;
-                from = at;
+        const auto note = [&](std::size_t from, std::size_t to) {
+            starts[noted] = from;
+            ends[noted] = to;
+            ++noted;
+        };
+        if (single) {
+            findRunsOfSingles(stretch, p, in, start, characters, note);
+        } else {
+            // From run to run of plain bytes, two bit scans each.
+            std::size_t at = 0;    // the first position not yet gone through
+            std::size_t from = 0;  // where the characters of the open string not yet counted start
+            while (at < stretch.stop) {
+                if (!in) {
+                    const std::uint64_t starting = stretch.plain >> at;
+                    if (starting == 0) break;
+                    at += static_cast<std::size_t>(std::countr_zero(starting));
+                    in = true;
+                    start = p + at;
+                    characters = 0;
+                    from = at;
+                }
+                const std::uint64_t ending = ~stretch.plain >> at;
+                const std::size_t e = ending == 0 ? 64 : at + static_cast<std::size_t>(std::countr_zero(ending));
+                if (e >= stretch.stop) break;
+                characters += count(from, e);
+                if (characters >= minLength_) note(start, p + e);
+                in = false;
+                at = e;
             }
-            const std::uint64_t ending = ~stretch.plain >> at;
-            const std::size_t e = ending == 0 ? 64 : at + static_cast<std::size_t>(std::countr_zero(ending));
-            if (e >= stretch.stop) break;
-            characters += count(from, e);
-            if (characters >= minLength_) {
-                starts[noted] = start;
-                ends[noted] = p + e;
-                ++noted;
-            }
-            in = false;
-            at = e;
+            if (in) characters += count(from, stretch.stop);
         }
-        if (in) characters += count(from, stretch.stop);
         for (std::size_t i = 0; i < noted; ++i) {
             ScriptString string;
             string.offset = offset + starts[i];

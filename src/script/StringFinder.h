@@ -41,6 +41,12 @@ private:
     // leave it open; the string open when it is called began in this block.
     std::size_t feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p, std::size_t end,
                           const ScriptSink& found);
+    // feedPlain's way through a stretch when every plain byte's text is one
+    // code point: note(from, to) for each kept string that ends in it, and
+    // the string left open at its stop.
+    template <typename Note>
+    void findRunsOfSingles(const Stretch& stretch, std::size_t p, bool& in, std::size_t& start,
+                           std::uint64_t& characters, Note note) const;
     void finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,
                 const ScriptSink& found);
     // Appends the text of the entries from bytes[from] to bytes[to], which are whole entries.

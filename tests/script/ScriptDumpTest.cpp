@@ -69,12 +69,14 @@ std::vector<ScriptString> referenceDump(const CodeTable& table, const std::vecto
 
 // A table of every kind over a small alphabet of bytes, so that entries
 // meet, run long and share their starts.
-CodeTable randomTable(std::mt19937& random) {
+CodeTable randomTable(std::mt19937& random, bool singleCharacters) {
     CodeTable table;
     std::uniform_int_distribution<int> byte(0, 11);
     std::uniform_int_distribution<int> kind(0, 9);
     std::uniform_int_distribution<int> length(1, 8);
-    const std::vector<std::string> texts{"a", "\u00E9", "th", "", "\u3042\u3044", "x\ny", " "};
+    const std::vector<std::string> texts = singleCharacters
+                                               ? std::vector<std::string>{"a", "\u00E9", "\u3042", " "}
+                                               : std::vector<std::string>{"a", "\u00E9", "th", "", "\u3042\u3044", "x\ny", " "};
     for (int i = 0; i < 14; ++i) {
         EntryBytes bytes(static_cast<std::size_t>(i < 8 ? 1 : length(random)));
         for (auto& b : bytes) b = static_cast<std::uint8_t>(byte(random));
@@ -95,6 +97,7 @@ struct RandomCase {
     std::size_t blockSize;
     std::uint64_t minLength;
     Isa isa;
+    bool singleCharacters = false;  // every text of one code point, which the finder counts by bytes
 };
 
 class DumpAgainstReference : public ::testing::TestWithParam<RandomCase> {};
@@ -105,10 +108,12 @@ TEST_P(DumpAgainstReference, RandomTablesAndRanges) {
     if (!isaAvailable(c.isa)) GTEST_SKIP() << "this machine has no " << isaName(c.isa);
     std::mt19937 random(static_cast<unsigned>(c.blockSize * 31 + c.minLength));
     for (int round = 0; round < 40 * testScale(); ++round) {
-        const CodeTable table = randomTable(random);
+        const CodeTable table = randomTable(random, c.singleCharacters);
         const TableDecoder decoder(table);
         std::vector<std::uint8_t> file(random() % 3000);
-        for (auto& b : file) b = static_cast<std::uint8_t>(random() % 13);
+        // Every other round from few byte values, for long strings.
+        const unsigned values = round % 2 == 0 ? 13 : 4;
+        for (auto& b : file) b = static_cast<std::uint8_t>(random() % values);
         const std::size_t start = file.empty() ? 0 : random() % (file.size() / 2 + 1);
         const std::size_t end = round % 3 == 0 ? file.size() : start + random() % (file.size() - start + 1);
         const auto path = folder.write("rom.bin", file);
@@ -133,7 +138,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, DumpAgainstReference,
                                            RandomCase{"BlocksMinimumFour", 256, 4, Isa::Scalar},
                                            RandomCase{"WholeFileMinimumSeven", 1 << 16, 7, Isa::Scalar},
                                            RandomCase{"Avx2OddBlocksMinimumOne", 131, 1, Isa::Avx2},
-                                           RandomCase{"Avx2BlocksMinimumFour", 4096, 4, Isa::Avx2}),
+                                           RandomCase{"Avx2BlocksMinimumFour", 4096, 4, Isa::Avx2},
+                                           RandomCase{"SinglesMinimumOne", 64, 1, Isa::Scalar, true},
+                                           RandomCase{"SinglesMinimumFive", 200, 5, Isa::Scalar, true},
+                                           RandomCase{"SinglesLongMinimum", 1 << 12, 70, Isa::Scalar, true},
+                                           RandomCase{"Avx2SinglesMinimumThree", 333, 3, Isa::Avx2, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct RuleCase {
