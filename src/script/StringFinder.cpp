@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace kinfold {
 
@@ -163,6 +164,15 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             string.length = ends[i] - starts[i];
             if (starts[i] < entered) {
                 appendText(bytes, starts[i], ends[i], string.text);
+            } else if (single) {
+                // Four bytes copied for each character, without a branch, then the slack cut off.
+                string.text.resize(4 * (ends[i] - starts[i]));
+                char* out = string.text.data();
+                for (std::size_t k = starts[i]; k < ends[i]; ++k) {
+                    std::memcpy(out, table_.plainUtf8(data[k]), 4);
+                    out += table_.plainUtf8Length(data[k]);
+                }
+                string.text.resize(static_cast<std::size_t>(out - string.text.data()));
             } else {
                 // Plain bytes all: each its own entry.
                 for (std::size_t k = starts[i]; k < ends[i]; ++k) string.text += table_.plainText(data[k]);

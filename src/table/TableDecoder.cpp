@@ -58,6 +58,10 @@ void TableDecoder::classifyPositions() {
         const bool plain = own != nullptr && own->kind == EntryKind::Normal;
         plainCharacters_[byte] = plain ? own->characters : 0;
         plainTextsAreSingle_ = plainTextsAreSingle_ && (!plain || own->characters == 1);
+        if (plain && own->text.size() <= 4) {
+            std::copy(own->text.begin(), own->text.end(), plainUtf8_[byte].begin());
+            plainUtf8Length_[byte] = static_cast<std::uint8_t>(own->text.size());
+        }
         std::uint8_t kind = plain ? kPlainByte : own != nullptr ? kSpecialByte : 0;
         for (std::size_t other = 0; other < 256; ++other) {
             if (longerStarts_[byte << 8 | other]) kind |= kLongerByte;

@@ -65,6 +65,9 @@ public:
     std::uint32_t plainCharacters(std::uint8_t byte) const { return plainCharacters_[byte]; }
     // Whether every plain byte's text is one code point.
     bool plainTextsAreSingle() const { return plainTextsAreSingle_; }
+    // Then: its UTF-8 bytes in four, zeros after them, to copy whole; and how many they are.
+    const char* plainUtf8(std::uint8_t byte) const { return plainUtf8_[byte].data(); }
+    std::size_t plainUtf8Length(std::uint8_t byte) const { return plainUtf8Length_[byte]; }
 
 private:
     void classifyPositions();
@@ -75,6 +78,8 @@ private:
     std::array<std::uint8_t, 256> byteClasses_{};
     std::array<std::uint32_t, 256> plainCharacters_{};
     bool plainTextsAreSingle_ = true;
+    std::array<std::array<char, 4>, 256> plainUtf8_{};
+    std::array<std::uint8_t, 256> plainUtf8Length_{};
     // Whether an entry of two bytes or more starts with these two.
     std::bitset<65536> longerStarts_;
     // For lengths 2 to 8: the code's bytes packed little-endian into 64 bits -> the entry.
