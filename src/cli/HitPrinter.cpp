@@ -1,5 +1,6 @@
 #include "cli/HitPrinter.h"
 
+#include "cli/JsonLine.h"
 #include "search/FileReader.h"
 #include "search/ResultLine.h"
 #include "table/FileWindow.h"
@@ -17,13 +18,6 @@ namespace {
 // Enough inferred tables kept for any real file; a pattern that hits at every
 // offset of a wide file could otherwise keep one per hit.
 constexpr std::size_t kKeptTables = 256;
-
-// A path that is not valid UTF-8 still gets a line, with its bad bytes replaced.
-template <typename Json>
-void appendJsonLine(const Json& value, std::string& out) {
-    out += value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    out += '\n';
-}
 
 std::string signedText(std::int64_t n) {
     std::string text = n > 0 ? "+" : "";
@@ -46,14 +40,17 @@ bool HitPrinter::needsBytes() const {
     return !problem_ && (o.json || o.table || o.preview > 0);
 }
 
-const CharacterTable& HitPrinter::tableFor(std::int64_t shift) {
+const HitPrinter::ShiftTable& HitPrinter::tableFor(std::int64_t shift) {
     auto found = tables_.find(shift);
     if (found == tables_.end()) {
         if (tables_.size() >= kKeptTables) {
             tables_.clear();
         }
-        found = tables_.emplace(shift, inferTable(context_.pattern, shift, blocks_, context_.match,
-                                                context_.order ? &*context_.order : nullptr)).first;
+        CharacterTable inferred = inferTable(context_.pattern, shift, blocks_, context_.match,
+                                             context_.order ? &*context_.order : nullptr);
+        CodeTable decoded = codeTableOf(inferred);
+        decoded.merge(context_.userTable);
+        found = tables_.emplace(shift, ShiftTable{std::move(inferred), TableDecoder(decoded)}).first;
     }
     return found->second;
 }
@@ -66,12 +63,13 @@ HitPrinter::Details HitPrinter::detailsAt(std::span<const std::uint8_t> bytes) {
     }
     const OutputOptions& o = context_.output;
     if (o.table || o.preview > 0) {
-        const CharacterTable& table = tableFor(*details.shift);
+        const ShiftTable& table = tableFor(*details.shift);
         if (o.table && printedShifts_.insert(*details.shift).second) {
-            details.table = &table;
+            details.table = &table.inferred;
         }
         if (o.preview > 0) {
-            details.preview = decodeText(table, bytes.first(std::min(bytes.size(), o.preview)));
+            details.preview = decodeText(table.decoder, bytes.first(std::min(bytes.size(), o.preview)),
+                                         static_cast<std::size_t>(context_.match.unitBytes()));
         }
     }
     return details;
@@ -108,6 +106,14 @@ void HitPrinter::hits(std::span<const std::uint64_t> offsets, std::string& out) 
 // PATH:OFFSET (HEX hex), then the preview after two spaces; a table comes
 // after the first hit with its shift, its lines indented under a heading.
 void HitPrinter::appendText(std::uint64_t offset, const Details& details, std::string& out) const {
+    if (context_.output.tableOnly) {
+        // Only table file lines: the hit as a comment above its table.
+        if (details.table != nullptr) {
+            out += "# " + pathText_ + ":" + resultLine(offset) + ", shift " + signedText(*details.shift) + "\n";
+            out += tableFileText(*details.table);
+        }
+        return;
+    }
     out += pathText_;
     out += ':';
     out += resultLine(offset);

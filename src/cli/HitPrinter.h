@@ -5,6 +5,8 @@
 #include "pattern/UserOrder.h"
 #include "search/MatchOptions.h"
 #include "table/CharacterTable.h"
+#include "table/CodeTable.h"
+#include "table/TableDecoder.h"
 #include "table/InferredTable.h"
 
 #include <cstddef>
@@ -22,6 +24,7 @@ struct OutputOptions {
     bool json = false;         // JSON Lines instead of text
     bool count = false;        // one count per file instead of the hits
     bool table = false;        // each inferred table once per distinct shift
+    bool tableOnly = false;    // the tables' lines alone, as a table file holds them
     std::size_t preview = 0;   // bytes decoded from each hit on; 0 for none
 };
 
@@ -31,6 +34,7 @@ struct PrintContext {
     SearchPattern pattern;
     MatchOptions match;
     std::optional<UserOrder> order;  // the pattern's codes are places in it
+    CodeTable userTable;  // merged over each inferred table for the preview; empty for none
 };
 
 // The text of one file's hits, made a batch at a time as the scan finds them.
@@ -58,7 +62,11 @@ private:
 
     bool needsBytes() const;
     Details detailsAt(std::span<const std::uint8_t> fromHit);
-    const CharacterTable& tableFor(std::int64_t shift);
+    struct ShiftTable {
+        CharacterTable inferred;
+        TableDecoder decoder;  // the inferred table with the user's over it
+    };
+    const ShiftTable& tableFor(std::int64_t shift);
     void appendText(std::uint64_t offset, const Details& details, std::string& out) const;
     void appendJson(std::uint64_t offset, const Details& details, std::string& out) const;
 
@@ -68,7 +76,7 @@ private:
     std::string pathText_;
     std::size_t bytesAtHit_;  // what the shift and the preview need from the hit on
     TableBlocks blocks_;
-    std::map<std::int64_t, CharacterTable> tables_;
+    std::map<std::int64_t, ShiftTable> tables_;
     std::set<std::int64_t> printedShifts_;
     std::optional<std::string> problem_;
 };

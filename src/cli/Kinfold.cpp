@@ -5,6 +5,7 @@
 #include "cli/PointersProgram.h"
 #include "cli/ScanCommand.h"
 #include "cli/ScanPool.h"
+#include "cli/TableArgument.h"
 
 namespace kinfold::cli {
 namespace {
@@ -47,6 +48,9 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
     if (const int* status = std::get_if<int>(&read)) {
         return *status;
     }
+    if (const auto* dump = std::get_if<DumpCommand>(&read)) {
+        return runDump(*dump, out, err, errIsTerminal);
+    }
     const ScanCommand& command = std::get<ScanCommand>(read);
 
     std::optional<UserOrder> order;
@@ -56,8 +60,19 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
         return kTrouble;
     }
 
+    CodeTable userTable;
+    if (command.tableFile) {
+        auto table = tableArgument(*command.tableFile);
+        if (const auto* refused = std::get_if<std::string>(&table)) {
+            err << "kinfold: " << *refused << '\n';
+            return kTrouble;
+        }
+        userTable = std::move(std::get<CodeTable>(table));
+    }
+
     const ScanSettings settings{command.threads, command.maxCount,
-                                {command.output, std::get<SearchPattern>(pattern), command.match, order}};
+                                {command.output, std::get<SearchPattern>(pattern), command.match, order,
+                                 std::move(userTable)}};
     return runOverFiles(command.paths, NameFilter(command.includes, command.excludes), errIsTerminal && !command.quiet,
                         out, err, [&settings](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
                                               Progress& progress) { return scanFiles(files, settings, sink, progress); });

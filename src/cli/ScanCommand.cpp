@@ -10,13 +10,14 @@ namespace kinfold::cli {
 
 std::string versionText() { return "kinfold " KINFOLD_VERSION; }
 
-std::variant<ScanCommand, int> readScanCommand(int argc, const char* const* argv, std::ostream& out,
+std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char* const* argv, std::ostream& out,
                                                std::ostream& err) {
     ScanCommand command;
     command.threads = std::max(1u, std::thread::hardware_concurrency());
 
     CLI::App app("Kinfold Search on the command line: lists every offset where a file's values rise and "
-                 "fall by exactly the steps of a pattern (a relative search).",
+                 "fall by exactly the steps of a pattern (a relative search), and every string of a file "
+                 "through a table.",
                  "kinfold");
     app.set_version_flag("--version", versionText());
     app.require_subcommand(1);
@@ -96,8 +97,12 @@ std::variant<ScanCommand, int> readScanCommand(int argc, const char* const* argv
         scan->add_option("--preview", command.output.preview, "add the N bytes from each hit, decoded")
             ->type_name("N")
             ->check(CLI::Range(1, 4096));
-    CLI::Option* table = scan->add_flag("--table", command.output.table, "print each hit's inferred table once per "
-                                                                          "distinct shift");
+    scan->add_option("--tbl", command.tableFile,
+                     "a table file whose entries --preview decodes with, over the inferred table")
+        ->type_name("FILE");
+    CLI::Option* table = scan->add_flag("--table", command.output.table,
+                                        "print each hit's inferred table once per distinct shift (alone: only "
+                                        "table file lines, each table under a # comment naming its hit)");
     scan->add_flag("--json", command.output.json, "write JSON Lines instead of text");
     scan->add_flag("--count", command.output.count, "print the number of hits of each file instead")
         ->excludes(preview)
@@ -113,13 +118,20 @@ std::variant<ScanCommand, int> readScanCommand(int argc, const char* const* argv
         ->type_name("PATH")
         ->required();
 
+    DumpCommand dumpCommand;
+    const CLI::App* dump = addDumpCommand(app, dumpCommand);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         const int status = app.exit(e, out, err);
         return status == 0 ? 0 : 2;
     }
+    if (dump->parsed()) {
+        return dumpCommand;
+    }
     command.match.byteOrder = byteOrder == "big" ? ByteOrder::Big : ByteOrder::Little;
+    command.output.tableOnly = command.output.table && !command.output.json && command.output.preview == 0;
     return command;
 }
 

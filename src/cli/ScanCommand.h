@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/DumpCommand.h"
 #include "cli/HitPrinter.h"
 #include "search/MatchOptions.h"
 
@@ -32,15 +33,16 @@ struct ScanCommand {
     std::vector<std::string> excludes;
     std::vector<std::string> paths;
     OutputOptions output;
+    std::optional<std::string> tableFile;  // --tbl: merged over the inferred tables for --preview
     std::uint64_t maxCount = 0;  // 0 for no limit
     unsigned threads = 1;
     bool quiet = false;
 };
 
-// Reads the arguments. On --help or --version, or on arguments it can't take,
+// Reads the arguments of `scan` or `dump`. On --help or --version, or on arguments it can't take,
 // it writes what the user should see (help and version to out, mistakes to
 // err) and gives the exit status instead: 0, or 2 for a mistake.
-std::variant<ScanCommand, int> readScanCommand(int argc, const char* const* argv, std::ostream& out,
+std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char* const* argv, std::ostream& out,
                                                std::ostream& err);
 
 // The program's name and version, "kinfold 1.02".

@@ -268,12 +268,10 @@ void ResultPreview::refresh() {
     Later->setEnabled(read_.ok() && w.start + w.bytes.size() < w.fileSize);
     const TableBlocks blocks{UpperBlock->isChecked(), LowerBlock->isChecked(), DigitBlock->isChecked(),
                              SpaceBlock->isChecked(), KanaBlock->isChecked()};
-    table_ = shift_ ? inferTable(result_.pattern, *shift_, blocks, result_.options)
-                    : CharacterTable(result_.options.unitBytes(), result_.options.byteOrder);
+    table_ = shift_ ? codeTableOf(inferTable(result_.pattern, *shift_, blocks, result_.options)) : CodeTable();
     // What the user knows of the game outranks what one hit implies.
-    if (userTable_.unitBytes() == table_.unitBytes() && userTable_.byteOrder() == table_.byteOrder()) {
-        table_.merge(userTable_);
-    }
+    table_.merge(userTable_);
+    decoder_ = TableDecoder(table_);
     QString size = table_.size() == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(table_.size());
     if (!userTableName_.isEmpty()) size += QStringLiteral(", with ") + userTableName_;
     TableSize->setText(size);
@@ -291,6 +289,7 @@ void ResultPreview::drawHexView() {
     const auto matched = [&](std::uint64_t at) { return at >= result_.offset && at < matchEnd; };
     const int digits = std::max(8, static_cast<int>(hexDigits(w.fileSize == 0 ? 0 : w.fileSize - 1, 1).size()));
     const int columns = (kBytesPerRow + unitBytes - 1) / unitBytes;
+    const std::vector<std::string> decoded = decodeColumns(decoder_, w.bytes, static_cast<std::size_t>(unitBytes));
 
     QString text;
     std::vector<Mark> marks;
@@ -315,9 +314,7 @@ void ResultPreview::drawHexView() {
         for (std::uint64_t unit = w.start + (from - w.start + unitLength - 1) / unitLength * unitLength;
              unit < row + kBytesPerRow && unit + unitLength <= end; unit += unitLength) {
             const auto column = static_cast<std::size_t>((unit - row) / unitLength);
-            const std::uint32_t value = readUnit(&w.bytes[static_cast<std::size_t>(unit - w.start)], unitBytes,
-                                                 result_.options.byteOrder);
-            cells[column] = QString::fromStdString(decodeCell(table_, value));
+            cells[column] = QString::fromStdString(decoded[static_cast<std::size_t>((unit - w.start) / unitLength)]);
             cellMatched[column] = matched(unit);
         }
         text += QLatin1Char(' ');
@@ -339,9 +336,11 @@ void ResultPreview::drawTextView() {
     const auto split = [&](std::uint64_t at) { return static_cast<std::size_t>(std::clamp(at, w.start, end) - w.start); };
     const std::size_t matchFrom = split(result_.offset);
     const std::size_t matchTo = split(result_.offset + matchLength);
-    const QString before = QString::fromStdString(decodeText(table_, bytes.first(matchFrom)));
-    const QString match = QString::fromStdString(decodeText(table_, bytes.subspan(matchFrom, matchTo - matchFrom)));
-    const QString after = QString::fromStdString(decodeText(table_, bytes.subspan(matchTo)));
+    const auto step = static_cast<std::size_t>(result_.options.unitBytes());
+    const QString before = QString::fromStdString(decodeText(decoder_, bytes.first(matchFrom), step));
+    const QString match =
+        QString::fromStdString(decodeText(decoder_, bytes.subspan(matchFrom, matchTo - matchFrom), step));
+    const QString after = QString::fromStdString(decodeText(decoder_, bytes.subspan(matchTo), step));
     std::vector<Mark> marks;
     if (!match.isEmpty()) marks.push_back({static_cast<int>(before.size()), static_cast<int>(match.size())});
     showMarked(TextView, before + match + after, marks);
@@ -367,8 +366,7 @@ void ResultPreview::SaveTable_Click() {
 void ResultPreview::OpenTable_Click() {
     const QString path = files_.choose(FileChooser::Use::Open, kTableFileFilter);
     if (path.isEmpty()) return;
-    const TableFileRead read =
-        readTableFile(toFilesystemPath(path), result_.options.unitBytes(), result_.options.byteOrder);
+    const TableFileRead read = readTableFile(toFilesystemPath(path));
     if (!read.table) {
         const QString reason = QString::fromStdString(read.reason);
         message(read.line > 0 ? QStringLiteral("Can't open the table %1: line %2 is not a table line (%3). Nothing was "

@@ -2,7 +2,8 @@
 
 #include "pattern/SearchPattern.h"
 #include "search/MatchOptions.h"
-#include "table/CharacterTable.h"
+#include "table/CodeTable.h"
+#include "table/TableDecoder.h"
 #include "table/FileWindow.h"
 #include "table/InferredTable.h"
 
@@ -48,7 +49,7 @@ public:
     void showOffset(const QString& path, std::uint64_t offset);
     const SearchedResult& result() const { return result_; }
     // The table in force: the inferred one, a table the user opened over it.
-    const CharacterTable& table() const { return table_; }
+    const CodeTable& table() const { return table_; }
     std::optional<std::int64_t> shift() const { return shift_; }
 
 signals:
@@ -101,9 +102,10 @@ private:
     std::uint64_t viewOffset_ = 0;  // the hit, or where Earlier and Later moved the view
     FileWindowRead read_;
     std::optional<std::int64_t> shift_;
-    CharacterTable userTable_;
+    CodeTable userTable_;
     QString userTableName_;
-    CharacterTable table_;
+    CodeTable table_;
+    TableDecoder decoder_{table_};
 };
 
 }  // namespace kinfold

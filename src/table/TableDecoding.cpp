@@ -2,27 +2,75 @@
 
 #include "pattern/CharacterCode.h"
 
-namespace kinfold {
+#include <algorithm>
 
-std::string decodeCell(const CharacterTable& table, std::uint32_t unit) {
-    const std::string* text = table.find(unit);
-    if (text == nullptr) return std::string(kUndecodedUnit);
-    const auto first = decodeFirstCharacter(*text);
-    if (!first || first->length != text->size()) return std::string(kUndecodedUnit);
-    return *text;
+namespace kinfold {
+namespace {
+
+// The characters an entry shows in the columns, one string each.
+std::vector<std::string> cellCharacters(const DecodeEntry& entry) {
+    std::string shown = entry.text;
+    if (entry.kind == EntryKind::LineBreak) shown += '\n';
+    std::vector<std::string> characters;
+    std::string_view rest(shown);
+    while (!rest.empty()) {
+        const auto c = decodeFirstCharacter(rest);
+        const std::size_t length = c ? c->length : 1;
+        characters.emplace_back(rest.front() == '\n' ? std::string(kLineBreakCell) : std::string(rest.substr(0, length)));
+        rest.remove_prefix(length);
+    }
+    return characters;
 }
 
-std::string decodeText(const CharacterTable& table, std::span<const std::uint8_t> bytes) {
-    const auto unitBytes = static_cast<std::size_t>(table.unitBytes());
+}  // namespace
+
+std::string decodeText(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes) {
+    stepBytes = std::max<std::size_t>(stepBytes, 1);
     std::string out;
     out.reserve(bytes.size());
     std::size_t at = 0;
-    for (; at + unitBytes <= bytes.size(); at += unitBytes) {
-        const std::string* text = table.find(readUnit(bytes.data() + at, table.unitBytes(), table.byteOrder()));
-        out += text != nullptr ? std::string_view(*text) : kUndecodedUnit;
+    while (at < bytes.size()) {
+        const std::span<const std::uint8_t> rest = bytes.subspan(at);
+        const DecodeEntry* entry = table.match(rest);
+        if (entry != nullptr && entry->span() <= rest.size()) {
+            appendDecoded(*entry, rest.subspan(entry->length), out);
+            at += entry->span();
+        } else {
+            out += kUndecodedUnit;
+            at += std::min(stepBytes, rest.size());
+        }
     }
-    if (at < bytes.size()) out += kUndecodedUnit;
     return out;
+}
+
+std::vector<std::string> decodeColumns(const TableDecoder& table, std::span<const std::uint8_t> bytes,
+                                       std::size_t columnBytes) {
+    columnBytes = std::max<std::size_t>(columnBytes, 1);
+    std::vector<std::string> cells(bytes.size() / columnBytes, std::string(kUndecodedUnit));
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const std::span<const std::uint8_t> rest = bytes.subspan(at);
+        const DecodeEntry* entry = table.match(rest);
+        if (entry == nullptr || entry->span() > rest.size()) {
+            at += std::min(columnBytes, rest.size());
+            continue;
+        }
+        const std::size_t end = at + entry->span();
+        const std::size_t first = (at + columnBytes - 1) / columnBytes;
+        const std::size_t last = std::min(cells.size(), (end + columnBytes - 1) / columnBytes);
+        const std::vector<std::string> characters = cellCharacters(*entry);
+        const bool fits = !characters.empty() && first < last && characters.size() <= last - first;
+        for (std::size_t column = first; column < last; ++column) {
+            const std::size_t k = column - first;
+            if (fits) {
+                cells[column] = k < characters.size() ? characters[k] : std::string(" ");
+            } else {
+                cells[column] = k == 0 ? std::string(kUndecodedUnit) : std::string(" ");
+            }
+        }
+        at = end;
+    }
+    return cells;
 }
 
 }  // namespace kinfold

@@ -4,8 +4,6 @@
 #include "pattern/QuotedText.h"
 #include "search/FileReader.h"
 
-#include <algorithm>
-#include <array>
 #include <charconv>
 #include <span>
 #include <utility>
@@ -14,10 +12,11 @@
 namespace kinfold {
 namespace {
 
-// Far beyond any table of 32-bit units a person writes, small enough to hold.
+// Far beyond any table a person writes, small enough to hold.
 constexpr std::uint64_t kMaxTableFileBytes = std::uint64_t{64} << 20;
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kLineBreakEscape = "\\n";
 
 bool isUtf8(std::string_view text) {
     while (!text.empty()) {
@@ -28,84 +27,178 @@ bool isUtf8(std::string_view text) {
     return true;
 }
 
-// The unit of a line's hex digits, or nullopt when they are not one unit's.
-std::optional<std::uint32_t> unitOfHex(std::string_view hex, int unitBytes, ByteOrder order) {
-    if (hex.size() != static_cast<std::size_t>(unitBytes) * 2) return std::nullopt;
-    std::array<std::uint8_t, 4> bytes{};
-    for (std::size_t i = 0; i < bytes.size() && 2 * i < hex.size(); ++i) {
+bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+// The bytes the hex digits of a line spell, or nullopt when they are not 1 to 8 bytes' worth.
+std::optional<EntryBytes> bytesOfHex(std::string_view hex) {
+    if (hex.empty() || hex.size() % 2 != 0 || hex.size() > 2 * kMaxEntryBytes) return std::nullopt;
+    EntryBytes bytes(hex.size() / 2);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
         const char* first = hex.data() + 2 * i;
-        const auto [end, error] = std::from_chars(first, first + 2, bytes[i], 16);
-        if (error != std::errc() || end != first + 2) return std::nullopt;
+        if (!isHexDigit(first[0]) || !isHexDigit(first[1])) return std::nullopt;
+        std::from_chars(first, first + 2, bytes[i], 16);
     }
-    return readUnit(bytes.data(), unitBytes, order);
+    return bytes;
+}
+
+// A text as the file writes it: "\n" for each line break.
+std::string escapedText(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n') {
+            out += kLineBreakEscape;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string unescapedText(std::string_view text) {
+    std::string out;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text.substr(at).starts_with(kLineBreakEscape)) {
+            out += '\n';
+            ++at;
+        } else {
+            out += text[at];
+        }
+    }
+    return out;
+}
+
+bool isBookmark(std::string_view line) {
+    const std::size_t close = line.find("h)");
+    if (close == std::string_view::npos || close < 2) return false;
+    const std::string_view hex = line.substr(1, close - 1);
+    for (const char c : hex) {
+        if (!isHexDigit(c)) return false;
+    }
+    return true;
+}
+
+// One line that is not passed over: the entry it sets, or the reason it is refused.
+struct EntryLine {
+    EntryBytes bytes;
+    TableEntry entry;
+    std::string refusal;
+};
+
+EntryLine readEntryLine(std::string_view line) {
+    EntryLine result;
+    EntryKind kind = EntryKind::Normal;
+    if (line.front() == '/') kind = EntryKind::End;
+    if (line.front() == '*') kind = EntryKind::LineBreak;
+    if (line.front() == '$') kind = EntryKind::Control;
+    if (kind != EntryKind::Normal) line.remove_prefix(1);
+    const std::size_t equals = line.find('=');
+    const bool needsText = kind == EntryKind::Normal || kind == EntryKind::Control;
+    if (equals == std::string_view::npos && needsText) {
+        result.refusal = "it has no \"=\"";
+        return result;
+    }
+    const std::string_view hex = line.substr(0, equals);
+    const auto bytes = bytesOfHex(hex);
+    if (!bytes) {
+        result.refusal = quotedText(hex) + " is not 2 to 16 hex digits";
+        return result;
+    }
+    const std::string_view text = equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
+    if (!isUtf8(text)) {
+        result.refusal = "its text is not UTF-8";
+        return result;
+    }
+    result.bytes = *bytes;
+    result.entry.kind = kind;
+    if (kind != EntryKind::Control) {
+        result.entry.text = unescapedText(text);
+        return result;
+    }
+    const std::size_t comma = text.rfind(',');
+    const std::string_view count = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    int parameters = -1;
+    const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), parameters);
+    if (count.empty() || error != std::errc() || end != count.data() + count.size() || parameters < 0 ||
+        parameters > kMaxControlParameters) {
+        result.refusal = "a control code needs \",N\" after its label, N from 0 to 8 parameter bytes";
+        return result;
+    }
+    result.entry.text = std::string(text.substr(0, comma));
+    result.entry.parameters = parameters;
+    return result;
 }
 
 }  // namespace
 
 std::string unitHex(std::uint32_t unit, int unitBytes, ByteOrder order) {
+    return bytesHex(unitBytesOf(unit, unitBytes, order));
+}
+
+std::string bytesHex(const EntryBytes& bytes) {
     static constexpr std::string_view kDigits = "0123456789ABCDEF";
     std::string hex;
-    for (int k = 0; k < unitBytes; ++k) {
-        const int shift = 8 * (order == ByteOrder::Little ? k : unitBytes - 1 - k);
-        const auto byte = (unit >> shift) & 0xFFu;
+    for (const std::uint8_t byte : bytes) {
         hex += kDigits[byte >> 4];
         hex += kDigits[byte & 0xFu];
     }
     return hex;
 }
 
-std::string tableFileText(const CharacterTable& table) {
-    std::vector<std::pair<std::string, const std::string*>> lines;
-    lines.reserve(table.size());
-    for (const auto& [unit, text] : table.entries()) {
-        lines.emplace_back(unitHex(unit, table.unitBytes(), table.byteOrder()), &text);
+std::string tableFileLine(const EntryBytes& bytes, const TableEntry& entry) {
+    std::string line;
+    if (entry.kind == EntryKind::End) line += '/';
+    if (entry.kind == EntryKind::LineBreak) line += '*';
+    if (entry.kind == EntryKind::Control) line += '$';
+    line += bytesHex(bytes);
+    if (entry.kind == EntryKind::Control) {
+        line += '=';
+        line += entry.text;
+        line += ',';
+        line += std::to_string(entry.parameters);
+    } else if (entry.kind == EntryKind::Normal || !entry.text.empty()) {
+        line += '=';
+        line += escapedText(entry.text);
     }
-    // Equal-length upper-case hex sorts as the bytes it spells.
-    std::sort(lines.begin(), lines.end());
+    return line;
+}
+
+std::string tableFileText(const CodeTable& table) {
     std::string out;
-    for (const auto& [hex, text] : lines) {
-        out += hex;
-        out += '=';
-        out += *text;
+    for (const auto& [bytes, entry] : table.entries()) {
+        out += tableFileLine(bytes, entry);
         out += '\n';
     }
     return out;
 }
 
-TableFileRead parseTableFile(std::string_view text, int unitBytes, ByteOrder order) {
+std::string tableFileText(const CharacterTable& table) { return tableFileText(codeTableOf(table)); }
+
+TableFileRead parseTableFile(std::string_view text) {
     TableFileRead result;
     if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-    CharacterTable table(unitBytes, order);
+    CodeTable table;
     int number = 0;
     while (!text.empty()) {
         ++number;
         const std::size_t lf = text.find('\n');
         std::string_view line = text.substr(0, lf);
         text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
-        if (line.ends_with('\r')) line.remove_suffix(1);
-        if (line.empty()) continue;
-        const std::size_t equals = line.find('=');
-        const auto fail = [&](std::string reason) {
+        while (line.ends_with('\r')) line.remove_suffix(1);
+        if (line.empty() || line.front() == '#' || line.front() == '@') continue;
+        if (line.front() == '(' && isBookmark(line)) continue;
+        EntryLine entry = readEntryLine(line);
+        if (!entry.refusal.empty()) {
             result.line = number;
-            result.reason = std::move(reason);
+            result.reason = std::move(entry.refusal);
             return result;
-        };
-        if (equals == std::string_view::npos) return fail("it has no \"=\"");
-        const auto unit = unitOfHex(line.substr(0, equals), unitBytes, order);
-        if (!unit) {
-            return fail(quotedText(line.substr(0, equals)) + " is not " + std::to_string(unitBytes * 2) +
-                        " hex digits");
         }
-        const std::string_view value = line.substr(equals + 1);
-        if (value.empty()) return fail("it has no text after \"=\"");
-        if (!isUtf8(value)) return fail("its text is not UTF-8");
-        table.set(*unit, std::string(value));
+        table.set(std::move(entry.bytes), std::move(entry.entry));
     }
     result.table = std::move(table);
     return result;
 }
 
-TableFileRead readTableFile(const std::filesystem::path& path, int unitBytes, ByteOrder order) {
+TableFileRead readTableFile(const std::filesystem::path& path) {
     TableFileRead result;
     FileReader reader;
     if (!reader.open(path)) {
@@ -122,7 +215,7 @@ TableFileRead readTableFile(const std::filesystem::path& path, int unitBytes, By
         return result;
     }
     const std::string text(bytes.begin(), bytes.end());
-    return parseTableFile(text, unitBytes, order);
+    return parseTableFile(text);
 }
 
 }  // namespace kinfold

@@ -2,6 +2,7 @@
 
 #include "search/MatchOptions.h"
 #include "table/CharacterTable.h"
+#include "table/CodeTable.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -15,25 +16,35 @@ namespace kinfold {
 // upper-case hex digits each ("41", or "4100" for 0x0041 little-endian).
 std::string unitHex(std::uint32_t unit, int unitBytes, ByteOrder order);
 
-// The bytes of a table file: one "HH=text" line per entry, in the order of
-// the units' bytes, each text in UTF-8 and each line ended by LF.
+// Bytes as a table file writes them: two upper-case hex digits each.
+std::string bytesHex(const EntryBytes& bytes);
+
+// One entry as its table file line, without the line end: "HEX=text" (a
+// line break in the text as "\n"), "/HEX[=text]", "*HEX[=text]" or "$HEX=label,N".
+std::string tableFileLine(const EntryBytes& bytes, const TableEntry& entry);
+
+// The bytes of a table file: one line per entry in the order of their bytes,
+// in UTF-8, each ended by LF.
+std::string tableFileText(const CodeTable& table);
+// A table of units written as its normal entries: one "HH=text" line per unit.
 std::string tableFileText(const CharacterTable& table);
 
 // A table file read back, or why not: the 1-based number of the first line
 // that is not a table line (0 when the fault is not a line's) and the reason.
 struct TableFileRead {
-    std::optional<CharacterTable> table;
+    std::optional<CodeTable> table;
     int line = 0;
     std::string reason;
 };
 
-// Reads the text of a table file whose units have the given width and byte
-// order. Empty lines, CR before LF and a leading byte order mark are
-// accepted; any other line must be hex digits for one unit, "=" and a
-// non-empty UTF-8 text. A later line for the same unit wins.
-TableFileRead parseTableFile(std::string_view text, int unitBytes, ByteOrder order);
+// Reads the text of a table file, UTF-8 with or without a byte order mark,
+// lines ended by LF or CRLF (every CR before the LF ends the line). Blank
+// lines, comments ("#..."), table names ("@...") and bookmarks ("(HEXh)...")
+// are passed over; every other line must be an entry as tableFileLine writes
+// it. A later line for the same bytes wins.
+TableFileRead parseTableFile(std::string_view text);
 
 // The same from a file on disk; a file too large to be a table is refused.
-TableFileRead readTableFile(const std::filesystem::path& path, int unitBytes, ByteOrder order);
+TableFileRead readTableFile(const std::filesystem::path& path);
 
 }  // namespace kinfold

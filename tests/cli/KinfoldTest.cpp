@@ -3,6 +3,7 @@
 #include "cli/FileWalk.h"
 #include "cli/Kinfold.h"
 #include "search/SearchTestSupport.h"
+#include "table/TableFile.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -233,10 +234,10 @@ TEST_F(Collection, WalkMeasuresSizesOnlyWhenAsked) {
 }
 
 TEST_F(Collection, TableOncePerShift) {
-    const Outcome run = kinfold({"--string", "Hello", "--table", (root() / "one.gb").string()});
+    const Outcome run = kinfold({"--string", "Hello", "--preview", "2", "--table", (root() / "one.gb").string()});
     const std::string one = (root() / "one.gb").string();
-    EXPECT_EQ(run.out.find(one + ":2 (2 hex)\n  table for shift 0:\n    41=A\n    42=B\n"), 0u);
-    const std::size_t second = run.out.find(one + ":16 (10 hex)\n  table for shift +1:\n    42=A\n");
+    EXPECT_EQ(run.out.find(one + ":2 (2 hex)  He\n  table for shift 0:\n    41=A\n    42=B\n"), 0u);
+    const std::size_t second = run.out.find(one + ":16 (10 hex)  He\n  table for shift +1:\n    42=A\n");
     EXPECT_NE(second, std::string::npos);
     EXPECT_NE(run.out.find("    7B=z\n", second), std::string::npos);
     std::size_t tables = 0;
@@ -245,6 +246,33 @@ TEST_F(Collection, TableOncePerShift) {
     }
     EXPECT_EQ(tables, 2u);  // the hit at 9 has shift 0 again
     EXPECT_EQ(run.status, 0);
+}
+
+TEST_F(Collection, TableAloneIsATableFile) {
+    const Outcome run = kinfold({"--string", "Hello", "--table", (root() / "one.gb").string()});
+    const std::string one = (root() / "one.gb").string();
+    EXPECT_EQ(run.out.find("# " + one + ":2 (2 hex), shift 0\n41=A\n42=B\n"), 0u);
+    const std::size_t second = run.out.find("# " + one + ":16 (10 hex), shift +1\n42=A\n");
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_EQ(run.out.find("# ", second + 1), std::string::npos);
+    const TableFileRead read = parseTableFile(run.out);
+    ASSERT_TRUE(read.table.has_value()) << read.line << ": " << read.reason;
+    EXPECT_EQ(read.table->find({0x42})->text, "A");  // the later table wins
+    EXPECT_EQ(run.status, 0);
+}
+
+TEST_F(Collection, PreviewThroughAnOpenedTable) {
+    writeFile(root() / "game.tbl", "6C6C=[ll]\n/78\n");
+    const std::string one = (root() / "one.gb").string();
+    const Outcome run = kinfold({"--string", "Hello", "--preview", "7", "--tbl", (root() / "game.tbl").string(), one});
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), one + ":2 (2 hex)  He[ll]o");
+    EXPECT_EQ(run.status, 0);
+    writeFile(root() / "bad.tbl", "41=A\n*\n");
+    const Outcome bad = kinfold({"--string", "Hello", "--preview", "7", "--tbl", (root() / "bad.tbl").string(), one});
+    EXPECT_EQ(bad.err, "kinfold: Can't read the table \"" + (root() / "bad.tbl").string() +
+                           "\": line 2 is not a table line (\"\" is not 2 to 16 hex digits).\n");
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.status, 2);
 }
 
 TEST_F(Collection, JsonLinesReadBack) {

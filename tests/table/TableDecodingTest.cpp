@@ -1,5 +1,7 @@
 #include "table/TableDecoding.h"
 
+#include "table/TableFile.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,48 +10,56 @@
 namespace kinfold {
 namespace {
 
+TableDecoder decoderOf(std::string_view lines) {
+    const TableFileRead read = parseTableFile(lines);
+    EXPECT_TRUE(read.table.has_value()) << read.reason;
+    return TableDecoder(read.table.value_or(CodeTable()));
+}
+
+// Single bytes, a two-byte and a three-byte entry sharing their start, an
+// end token, a line break and a control with two parameters.
+constexpr std::string_view kSample = "41=A\n42=th\n43=\u00E9\n4142=AB!\n414243=[abc]\n/FF=<end>\n*FE\n$F0=[c],2\n";
+
 struct DecodeCase {
     const char* name;
-    int unitBytes;
-    ByteOrder order;
     std::vector<std::uint8_t> bytes;
+    std::size_t step;
     std::string text;
 };
 
-class TableDecodingTest : public ::testing::TestWithParam<DecodeCase> {};
+class RunningText : public ::testing::TestWithParam<DecodeCase> {};
 
-// 0x41 "A", 0x42 "th" (two characters), 0x43 "é", and the same texts at the
-// 16-bit units 0x4100, 0x4200 and 0x4300.
-CharacterTable sampleTable(int unitBytes, ByteOrder order) {
-    CharacterTable table(unitBytes, order);
-    const std::uint32_t scale = unitBytes == 1 ? 1 : 0x100;
-    table.set(0x41 * scale, "A");
-    table.set(0x42 * scale, "th");
-    table.set(0x43 * scale, "\u00E9");
-    return table;
-}
-
-TEST_P(TableDecodingTest, RunningText) {
+TEST_P(RunningText, LongestMatchFirst) {
     const DecodeCase& c = GetParam();
-    EXPECT_EQ(decodeText(sampleTable(c.unitBytes, c.order), c.bytes), c.text);
+    EXPECT_EQ(decodeText(decoderOf(kSample), c.bytes, c.step), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, TableDecodingTest,
-    ::testing::Values(DecodeCase{"Bytes", 1, ByteOrder::Little, {0x41, 0x42, 0x00, 0x43}, "Ath\u00B7\u00E9"},
-                      DecodeCase{"Empty", 1, ByteOrder::Little, {}, ""},
-                      DecodeCase{"BigEndianUnits", 2, ByteOrder::Big, {0x41, 0x00, 0x43, 0x00, 0x00, 0x41},
-                                 "A\u00E9\u00B7"},
-                      DecodeCase{"LittleEndianUnits", 2, ByteOrder::Little, {0x00, 0x42, 0x41, 0x00}, "th\u00B7"},
-                      DecodeCase{"ShortLastUnit", 2, ByteOrder::Big, {0x41, 0x00, 0x41}, "A\u00B7"}),
+    Cases, RunningText,
+    ::testing::Values(DecodeCase{"Bytes", {0x41, 0x00, 0x43, 0x42}, 1, "A\u00B7\u00E9th"},
+                      DecodeCase{"Empty", {}, 1, ""},
+                      DecodeCase{"LongestWins", {0x41, 0x42, 0x43, 0x41, 0x42, 0x41}, 1, "[abc]AB!A"},
+                      DecodeCase{"LongerCutByTheEnd", {0x41, 0x42}, 1, "AB!"},
+                      DecodeCase{"EndAndBreak", {0x41, 0xFF, 0xFE, 0x42}, 1, "A<end>\nth"},
+                      DecodeCase{"ControlTakesItsParameters", {0xF0, 0x41, 0x0A, 0x41}, 1, "[c]<$41><$0A>A"},
+                      DecodeCase{"ControlCutByTheEnd", {0x41, 0xF0, 0x41}, 1, "A\u00B7A"},
+                      DecodeCase{"UnmatchedStepsByUnits", {0x00, 0x41, 0x41, 0x00}, 2, "\u00B7A\u00B7"},
+                      DecodeCase{"ShortLastStep", {0x00, 0x00, 0x00}, 2, "\u00B7\u00B7"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TableDecoding, CellsAreOneCharacterWide) {
-    const CharacterTable table = sampleTable(1, ByteOrder::Little);
-    EXPECT_EQ(decodeCell(table, 0x41), "A");
-    EXPECT_EQ(decodeCell(table, 0x43), "\u00E9");
-    EXPECT_EQ(decodeCell(table, 0x42), kUndecodedUnit);
-    EXPECT_EQ(decodeCell(table, 0x44), kUndecodedUnit);
+TEST(TableDecoding, ColumnsOneCharacterWide) {
+    const TableDecoder table = decoderOf("4100=A\n4200=th\n43004300=\u00E9!\n/FF00\n");
+    const std::vector<std::uint8_t> bytes{0x41, 0x00, 0x42, 0x00, 0x43, 0x00, 0x43, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x41};
+    const std::vector<std::string> expected{"A", "\u00B7", "\u00E9", "!", "\u00B7", "\u00B7"};
+    EXPECT_EQ(decodeColumns(table, bytes, 2), expected);
+}
+
+TEST(TableDecoding, LineBreaksShowAsOneColumn) {
+    const TableDecoder table = decoderOf("*FE\n0A=a\\n\n");
+    EXPECT_EQ(decodeColumns(table, std::vector<std::uint8_t>{0xFE, 0x0A}, 1), (std::vector<std::string>{"\u21B5", "\u00B7"}));
+    const TableDecoder pairs = decoderOf("FE=x\\n\n0A0B=a\\n\n");
+    EXPECT_EQ(decodeColumns(pairs, std::vector<std::uint8_t>{0xFE, 0x0A, 0x0B}, 1),
+              (std::vector<std::string>{"\u00B7", "a", "\u21B5"}));
 }
 
 }  // namespace

@@ -1,0 +1,123 @@
+#include "script/PositionClasses.h"
+
+#include <bit>
+
+#if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(__clang__))
+#define KINFOLD_HAVE_AVX2 1
+#include <immintrin.h>
+#endif
+
+namespace kinfold {
+namespace {
+
+// Bit 0 of each byte of x, byte i to bit i: every bit moved by the product
+// lands in a place of its own, the eight wanted ones in the top byte.
+std::uint64_t lowBits(std::uint64_t x) { return ((x & 0x0101010101010101u) * 0x0102040810204080u) >> 56; }
+
+#if KINFOLD_HAVE_AVX2
+
+// The bytes of 32 that lie in a class, a bit each, by two table lookups on the low nibble.
+__attribute__((target("avx2"))) std::uint32_t inClass(__m256i rowsLow, __m256i rowsHigh, __m256i low,
+                                                      __m256i highBit, __m256i bytes) {
+    // A byte's top bit picks the rows of high nibbles 8-15.
+    const __m256i rows = _mm256_blendv_epi8(_mm256_shuffle_epi8(rowsLow, low), _mm256_shuffle_epi8(rowsHigh, low), bytes);
+    const __m256i out = _mm256_cmpeq_epi8(_mm256_and_si256(rows, highBit), _mm256_setzero_si256());
+    return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(out));
+}
+
+#endif
+
+}  // namespace
+
+PositionClasses::PositionClasses(const TableDecoder& table, Isa isa) : table_(table) {
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::uint8_t kind = table.byteClass(static_cast<std::uint8_t>(byte));
+        const int high = byte >> 4;
+        for (std::size_t k = 0; k < 4; ++k) {
+            if ((kind >> k) & 1) {
+                rows_[k][static_cast<std::size_t>(high >> 3)][static_cast<std::size_t>(byte & 15)] |=
+                    static_cast<std::uint8_t>(1 << (high & 7));
+            }
+        }
+    }
+#if KINFOLD_HAVE_AVX2
+    avx2_ = isa == Isa::Avx2 && isaAvailable(Isa::Avx2);
+#else
+    (void)isa;
+#endif
+}
+
+Stretch PositionClasses::classify(const std::uint8_t* data, std::size_t width) const {
+#if KINFOLD_HAVE_AVX2
+    if (avx2_ && width == 64) return classifyAvx2(data);
+#endif
+    return classifyScalar(data, width);
+}
+
+Stretch PositionClasses::classifyScalar(const std::uint8_t* data, std::size_t width) const {
+    std::uint8_t kinds[64] = {};
+    for (std::size_t i = 0; i < width; ++i) kinds[i] = table_.byteClass(data[i]);
+    std::uint64_t plain = 0;
+    std::uint64_t special = 0;
+    std::uint64_t longer = 0;
+    std::uint64_t second = 0;
+    for (std::size_t group = 0; group < 64; group += 8) {
+        std::uint64_t x = 0;
+        for (std::size_t k = 0; k < 8; ++k) x |= std::uint64_t{kinds[group + k]} << (8 * k);
+        plain |= lowBits(x) << group;
+        special |= lowBits(x >> 1) << group;
+        longer |= lowBits(x >> 2) << group;
+        second |= lowBits(x >> 3) << group;
+    }
+    return finish(data, width, plain, special, longer, second);
+}
+
+#if KINFOLD_HAVE_AVX2
+
+__attribute__((target("avx2"))) Stretch PositionClasses::classifyAvx2(const std::uint8_t* data) const {
+    __m256i rows[4][2];
+    for (std::size_t k = 0; k < 4; ++k) {
+        for (std::size_t half = 0; half < 2; ++half) {
+            rows[k][half] = _mm256_broadcastsi128_si256(
+                _mm_load_si128(static_cast<const __m128i*>(static_cast<const void*>(rows_[k][half].data()))));
+        }
+    }
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i bitOfHigh = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4,
+                                               8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    std::uint64_t marks[4] = {0, 0, 0, 0};
+    for (std::size_t half = 0; half < 2; ++half) {
+        const __m256i bytes =
+            _mm256_loadu_si256(static_cast<const __m256i*>(static_cast<const void*>(data + 32 * half)));
+        const __m256i low = _mm256_and_si256(bytes, nibble);
+        const __m256i high = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble);
+        const __m256i highBit = _mm256_shuffle_epi8(bitOfHigh, high);
+        for (std::size_t k = 0; k < 4; ++k) {
+            marks[k] |= std::uint64_t{inClass(rows[k][0], rows[k][1], low, highBit, bytes)} << (32 * half);
+        }
+    }
+    return finish(data, 64, marks[0], marks[1], marks[2], marks[3]);
+}
+
+#endif
+
+Stretch PositionClasses::finish(const std::uint8_t* data, std::size_t width, std::uint64_t plain,
+                                std::uint64_t special, std::uint64_t longer, std::uint64_t second) const {
+    // Where a longer entry may start, and the next byte may be its second, the two bytes tell.
+    const std::uint64_t secondAfterLast = (table_.byteClass(data[width]) & TableDecoder::kSecondByte) != 0 ? 1 : 0;
+    longer &= (second >> 1) | (secondAfterLast << (width - 1));
+    while (longer != 0) {
+        const int i = std::countr_zero(longer);
+        longer &= longer - 1;
+        const auto at = static_cast<std::size_t>(i);
+        if (table_.longerStartsWith(data[at], data[at + 1])) {
+            special |= std::uint64_t{1} << i;
+        }
+    }
+    Stretch stretch;
+    stretch.stop = special == 0 ? width : static_cast<std::size_t>(std::countr_zero(special));
+    stretch.plain = stretch.stop == 64 ? plain : plain & ((std::uint64_t{1} << stretch.stop) - 1);
+    return stretch;
+}
+
+}  // namespace kinfold

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "script/ScriptString.h"
+#include "search/Matcher.h"
+#include "table/TableDecoder.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace kinfold {
+
+// What part of a file the strings are taken from, and which are kept.
+struct DumpSettings {
+    std::uint64_t start = 0;
+    std::optional<std::uint64_t> end;  // exclusive; the end of the file when absent or past it
+    std::uint64_t minLength = 4;       // code points of normal entries' text, at least 1
+};
+
+// How a dump went.
+struct DumpOutcome {
+    // Why it stopped short or never began, in words for the user naming the file; empty when it didn't.
+    std::string problem;
+    bool stopped = false;    // the caller asked it to stop
+    std::uint64_t done = 0;  // the offset it went up to
+};
+
+// Called after each block with the bytes of the range gone through so far;
+// false stops the dump there.
+using DumpProgress = std::function<bool(std::uint64_t bytesDone)>;
+
+// Every string of the range of a file by the dump rule, read in blocks of
+// blockSize bytes (strings cross their edges), handed to found in offset order.
+// isa: the instruction set that sorts the bytes, for tests of each.
+DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
+                     const ScriptSink& found, const DumpProgress& progress = {},
+                     std::size_t blockSize = std::size_t{256} << 10, Isa isa = bestIsa());
+
+}  // namespace kinfold

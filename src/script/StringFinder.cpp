@@ -1,0 +1,218 @@
+#include "script/StringFinder.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace kinfold {
+
+std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last,
+                               const ScriptSink& found) {
+    const std::size_t n = bytes.size();
+    // Positions before limit see every byte an entry there can take.
+    const std::size_t limit = last ? n : (n >= kLookahead ? n - kLookahead + 1 : 0);
+    std::size_t p = 0;
+    while (p < limit) {
+        if (!inString_ || stringOffset_ >= offset) {
+            // The last byte has no next one to rule out a longer entry: it takes the general way.
+            p = feedPlain(bytes, offset, p, std::min(limit, n - 1), found);
+            if (p >= limit) break;
+        }
+        const DecodeEntry* entry = table_.match(bytes.subspan(p));
+        const bool fits = entry != nullptr && entry->span() <= n - p;
+        if (!inString_) {
+            if (!fits || entry->kind == EntryKind::End) {
+                ++p;
+                continue;
+            }
+            inString_ = true;
+            stringOffset_ = offset + p;
+            characters_ = 0;
+            textFrom_ = p;
+            carried_.clear();
+        } else if (!fits) {
+            finish(bytes, offset, p, false, found);
+            ++p;  // nothing that starts here fits either
+            continue;
+        }
+        characters_ += entry->characters;
+        p += entry->span();
+        if (entry->kind == EntryKind::End) finish(bytes, offset, p, true, found);
+    }
+    if (inString_) {
+        if (last) {
+            finish(bytes, offset, p, false, found);
+        } else {
+            // The text so far, while this block's bytes are still there.
+            appendText(bytes, textFrom_, p, carried_);
+            textFrom_ = 0;
+        }
+    }
+    return p;
+}
+
+namespace {
+
+// The positions below n, a bit each.
+std::uint64_t below(std::size_t n) { return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1; }
+
+// Where the run of plain bytes that holds the bit before position e starts.
+std::size_t runStart(std::uint64_t plain, std::size_t e) {
+    const std::uint64_t gaps = ~plain & below(e);
+    return gaps == 0 ? 0 : static_cast<std::size_t>(64 - std::countl_zero(gaps));
+}
+
+}  // namespace
+
+template <typename Note>
+void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t p, bool& in, std::size_t& start,
+                                     std::uint64_t& characters, Note note) const {
+    // A character a byte: a run is kept when it is minLength_ bytes long, which
+    // shifts and ands find for all the runs of the stretch at once.
+    std::uint64_t plain = stretch.plain;
+    const std::size_t stop = stretch.stop;
+    if (in) {
+        const std::uint64_t ending = ~plain & below(stop);
+        if (ending == 0) {
+            characters += stop;
+            return;
+        }
+        const auto e = static_cast<std::size_t>(std::countr_zero(ending));
+        characters += e;
+        if (characters >= minLength_) note(start, p + e);
+        in = false;
+        plain &= ~below(e);
+    }
+    if (minLength_ <= 64) {
+        std::uint64_t longEnough = plain;
+        for (std::uint64_t have = 1; have < minLength_;) {
+            const std::uint64_t shift = std::min(have, minLength_ - have);
+            longEnough &= longEnough << shift;
+            have += shift;
+        }
+        for (std::uint64_t ends = ~plain & (longEnough << 1) & below(stop); ends != 0; ends &= ends - 1) {
+            const auto e = static_cast<std::size_t>(std::countr_zero(ends));
+            note(p + runStart(plain, e), p + e);
+        }
+    }
+    if (stop > 0 && ((plain >> (stop - 1)) & 1) != 0) {
+        const std::size_t s = runStart(plain, stop);
+        in = true;
+        start = p + s;
+        characters = stop - s;
+    }
+}
+
+std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p,
+                                    std::size_t end, const ScriptSink& found) {
+    const std::uint8_t* data = bytes.data();
+    const std::size_t entered = p;  // a string open here may hold entries of any kind
+    const bool single = table_.plainTextsAreSingle();
+    bool in = inString_;
+    std::size_t start = in ? static_cast<std::size_t>(stringOffset_ - offset) : 0;
+    std::uint64_t characters = in ? characters_ : 0;
+    std::uint32_t before[65];  // the characters of the stretch's plain bytes before each position
+    std::size_t starts[32];
+    std::size_t ends[32];
+    while (p < end) {
+        const std::size_t width = std::min<std::size_t>(64, end - p);
+        const Stretch stretch = classes_.classify(data + p, width);
+        if (!single) {
+            before[0] = 0;
+            for (std::size_t i = 0; i < stretch.stop; ++i) {
+                before[i + 1] = before[i] + table_.plainCharacters(data[p + i]);
+            }
+        }
+        const auto count = [&](std::size_t from, std::size_t to) -> std::uint64_t {
+            return single ? to - from : before[to] - before[from];
+        };
+        std::size_t noted = 0;
+        const auto note = [&](std::size_t from, std::size_t to) {
+            starts[noted] = from;
+            ends[noted] = to;
+            ++noted;
+        };
+        if (single) {
+            findRunsOfSingles(stretch, p, in, start, characters, note);
+        } else {
+            // From run to run of plain bytes, two bit scans each.
+            std::size_t at = 0;    // the first position not yet gone through
+            std::size_t from = 0;  // where the characters of the open string not yet counted start
+            while (at < stretch.stop) {
+                if (!in) {
+                    const std::uint64_t starting = stretch.plain >> at;
+                    if (starting == 0) break;
+                    at += static_cast<std::size_t>(std::countr_zero(starting));
+                    in = true;
+                    start = p + at;
+                    characters = 0;
+                    from = at;
+                }
+                const std::uint64_t ending = ~stretch.plain >> at;
+                const std::size_t e = ending == 0 ? 64 : at + static_cast<std::size_t>(std::countr_zero(ending));
+                if (e >= stretch.stop) break;
+                characters += count(from, e);
+                if (characters >= minLength_) note(start, p + e);
+                in = false;
+                at = e;
+            }
+            if (in) characters += count(from, stretch.stop);
+        }
+        for (std::size_t i = 0; i < noted; ++i) {
+            ScriptString string;
+            string.offset = offset + starts[i];
+            string.length = ends[i] - starts[i];
+            if (starts[i] < entered) {
+                appendText(bytes, starts[i], ends[i], string.text);
+            } else if (single) {
+                // Four bytes copied for each character, without a branch, then the slack cut off.
+                string.text.resize(4 * (ends[i] - starts[i]));
+                char* out = string.text.data();
+                for (std::size_t k = starts[i]; k < ends[i]; ++k) {
+                    std::memcpy(out, table_.plainUtf8(data[k]), 4);
+                    out += table_.plainUtf8Length(data[k]);
+                }
+                string.text.resize(static_cast<std::size_t>(out - string.text.data()));
+            } else {
+                // Plain bytes all: each its own entry.
+                for (std::size_t k = starts[i]; k < ends[i]; ++k) string.text += table_.plainText(data[k]);
+            }
+            found(std::move(string));
+        }
+        p += stretch.stop;
+        if (stretch.stop < width) break;  // a special position: the general way takes it
+    }
+    inString_ = in;
+    if (in) {
+        stringOffset_ = offset + start;
+        characters_ = characters;
+        textFrom_ = start;
+        carried_.clear();
+    }
+    return p;
+}
+
+void StringFinder::finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,
+                          const ScriptSink& found) {
+    inString_ = false;
+    if (characters_ < minLength_) return;
+    ScriptString string;
+    string.offset = stringOffset_;
+    string.length = offset + end - stringOffset_;
+    string.ended = ended;
+    string.text = std::move(carried_);
+    carried_.clear();
+    appendText(bytes, textFrom_, end, string.text);
+    found(std::move(string));
+}
+
+void StringFinder::appendText(std::span<const std::uint8_t> bytes, std::size_t from, std::size_t to,
+                              std::string& out) const {
+    while (from < to) {
+        const DecodeEntry* entry = table_.match(bytes.subspan(from, to - from));
+        appendDecoded(*entry, bytes.subspan(from + entry->length, entry->parameters), out);
+        from += entry->span();
+    }
+}
+
+}  // namespace kinfold

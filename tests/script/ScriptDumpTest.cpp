@@ -1,0 +1,205 @@
+#include "script/ScriptDump.h"
+
+#include "search/ScanError.h"
+#include "search/SearchTestSupport.h"
+#include "table/TableDecoding.h"
+#include "table/TableFile.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kinfold {
+namespace {
+
+using testing_support::TempFolder;
+using testing_support::testScale;
+
+// The dump rule written plainly: every position, every length from the
+// longest down, straight from the table's entries.
+std::vector<ScriptString> referenceDump(const CodeTable& table, const std::vector<std::uint8_t>& file,
+                                        std::size_t start, std::size_t end, std::uint64_t minLength) {
+    const auto entryAt = [&](std::size_t p) -> std::pair<const TableEntry*, std::size_t> {
+        for (std::size_t length = std::min(kMaxEntryBytes, end - p); length >= 1; --length) {
+            const EntryBytes bytes(file.begin() + static_cast<std::ptrdiff_t>(p),
+                                   file.begin() + static_cast<std::ptrdiff_t>(p + length));
+            if (const TableEntry* e = table.find(bytes)) return {e, length};
+        }
+        return {nullptr, 0};
+    };
+    std::vector<ScriptString> strings;
+    std::size_t p = start;
+    while (p < end) {
+        ScriptString s;
+        s.offset = p;
+        std::uint64_t characters = 0;
+        std::size_t q = p;
+        while (q < end) {
+            const auto [e, length] = entryAt(q);
+            if (e == nullptr || q + length + static_cast<std::size_t>(e->parameters) > end) break;
+            if (q == p && e->kind == EntryKind::End) break;
+            if (e->kind == EntryKind::Normal) {
+                for (const char c : e->text) characters += (c != '\n' && (static_cast<unsigned char>(c) & 0xC0) != 0x80);
+            }
+            s.text += e->text;
+            if (e->kind == EntryKind::LineBreak) s.text += '\n';
+            for (int k = 0; k < e->parameters; ++k) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "<$%02X>", file[q + length + static_cast<std::size_t>(k)]);
+                s.text += hex;
+            }
+            q += length + static_cast<std::size_t>(e->parameters);
+            if (e->kind == EntryKind::End) {
+                s.ended = true;
+                break;
+            }
+        }
+        if (q == p) {
+            ++p;
+            continue;
+        }
+        s.length = q - p;
+        if (characters >= minLength) strings.push_back(s);
+        p = q;
+    }
+    return strings;
+}
+
+// A table of every kind over a small alphabet of bytes, so that entries
+// meet, run long and share their starts.
+CodeTable randomTable(std::mt19937& random, bool singleCharacters) {
+    CodeTable table;
+    std::uniform_int_distribution<int> byte(0, 11);
+    std::uniform_int_distribution<int> kind(0, 9);
+    std::uniform_int_distribution<int> length(1, 8);
+    const std::vector<std::string> texts = singleCharacters
+                                               ? std::vector<std::string>{"a", "\u00E9", "\u3042", " "}
+                                               : std::vector<std::string>{"a", "\u00E9", "th", "", "\u3042\u3044", "x\ny", " "};
+    for (int i = 0; i < 14; ++i) {
+        EntryBytes bytes(static_cast<std::size_t>(i < 8 ? 1 : length(random)));
+        for (auto& b : bytes) b = static_cast<std::uint8_t>(byte(random));
+        const int k = kind(random);
+        TableEntry entry{EntryKind::Normal, texts[static_cast<std::size_t>(random() % texts.size())], 0};
+        if (k == 7) entry.kind = EntryKind::End;
+        if (k == 8) entry.kind = EntryKind::LineBreak;
+        if (k == 9) {
+            entry = {EntryKind::Control, "[c]", static_cast<int>(random() % 9)};
+        }
+        table.set(bytes, entry);
+    }
+    return table;
+}
+
+struct RandomCase {
+    const char* name;
+    std::size_t blockSize;
+    std::uint64_t minLength;
+    Isa isa;
+    bool singleCharacters = false;  // every text of one code point, which the finder counts by bytes
+};
+
+class DumpAgainstReference : public ::testing::TestWithParam<RandomCase> {};
+
+TEST_P(DumpAgainstReference, RandomTablesAndRanges) {
+    const RandomCase& c = GetParam();
+    TempFolder folder;
+    if (!isaAvailable(c.isa)) GTEST_SKIP() << "this machine has no " << isaName(c.isa);
+    std::mt19937 random(static_cast<unsigned>(c.blockSize * 31 + c.minLength));
+    for (int round = 0; round < 40 * testScale(); ++round) {
+        const CodeTable table = randomTable(random, c.singleCharacters);
+        const TableDecoder decoder(table);
+        std::vector<std::uint8_t> file(random() % 3000);
+        // Every other round from few byte values, for long strings.
+        const unsigned values = round % 2 == 0 ? 13 : 4;
+        for (auto& b : file) b = static_cast<std::uint8_t>(random() % values);
+        const std::size_t start = file.empty() ? 0 : random() % (file.size() / 2 + 1);
+        const std::size_t end = round % 3 == 0 ? file.size() : start + random() % (file.size() - start + 1);
+        const auto path = folder.write("rom.bin", file);
+        std::vector<ScriptString> got;
+        DumpSettings settings{start, end, c.minLength};
+        if (round % 3 == 0) settings.end.reset();
+        const DumpOutcome outcome =
+            dumpFile(path, decoder, settings, [&](ScriptString&& s) { got.push_back(std::move(s)); }, {}, c.blockSize, c.isa);
+        ASSERT_EQ(outcome.problem, "");
+        EXPECT_EQ(outcome.done, end);
+        const std::vector<ScriptString> expected = referenceDump(table, file, start, end, c.minLength);
+        ASSERT_EQ(got.size(), expected.size()) << "round " << round << "\n" << tableFileText(table);
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            ASSERT_EQ(got[i], expected[i]) << "round " << round << ", string " << i << "\n" << tableFileText(table);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DumpAgainstReference,
+                         ::testing::Values(RandomCase{"TinyBlocksMinimumOne", 16, 1, Isa::Scalar},
+                                           RandomCase{"OddBlocksMinimumTwo", 37, 2, Isa::Scalar},
+                                           RandomCase{"BlocksMinimumFour", 256, 4, Isa::Scalar},
+                                           RandomCase{"WholeFileMinimumSeven", 1 << 16, 7, Isa::Scalar},
+                                           RandomCase{"Avx2OddBlocksMinimumOne", 131, 1, Isa::Avx2},
+                                           RandomCase{"Avx2BlocksMinimumFour", 4096, 4, Isa::Avx2},
+                                           RandomCase{"SinglesMinimumOne", 64, 1, Isa::Scalar, true},
+                                           RandomCase{"SinglesMinimumFive", 200, 5, Isa::Scalar, true},
+                                           RandomCase{"SinglesLongMinimum", 1 << 12, 70, Isa::Scalar, true},
+                                           RandomCase{"Avx2SinglesMinimumThree", 333, 3, Isa::Avx2, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct RuleCase {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    DumpSettings settings;
+    std::vector<ScriptString> strings;
+};
+
+class DumpRule : public ::testing::TestWithParam<RuleCase> {};
+
+// "HI" as 01 02 with 0102 "Hi!", "Yo" as 03, an end 00, a line break FE, a
+// control F0 with two parameters.
+TEST_P(DumpRule, Strings) {
+    const RuleCase& c = GetParam();
+    const TableFileRead read = parseTableFile("01=H\n02=I\n0102=Hi!\n03=Yo\n/00\n*FE\n$F0=[c],2\n");
+    ASSERT_TRUE(read.table.has_value());
+    TempFolder folder;
+    std::vector<ScriptString> got;
+    const DumpOutcome outcome = dumpFile(folder.write("rom.bin", c.bytes), TableDecoder(*read.table), c.settings,
+                                         [&](ScriptString&& s) { got.push_back(std::move(s)); });
+    EXPECT_EQ(outcome.problem, "");
+    EXPECT_EQ(got, c.strings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DumpRule,
+    ::testing::Values(
+        RuleCase{"EndTokenBelongsToTheString", {0x00, 0x01, 0x02, 0x03, 0x00, 0x01}, {0, {}, 4}, {{1, 4, "Hi!Yo", true}}},
+        RuleCase{"BreaksAndControlsDontCount", {0x03, 0xFE, 0xF0, 0x07, 0x41, 0x03, 0x09}, {0, {}, 5}, {}},
+        RuleCase{"ControlTakesParameters", {0x03, 0xFE, 0xF0, 0x07, 0x41, 0x03, 0x09}, {0, {}, 4},
+                 {{0, 6, "Yo\n[c]<$07><$41>Yo", false}}},
+        RuleCase{"EndOffsetCutsAControl", {0x03, 0x03, 0xF0, 0x07, 0x41}, {0, 4, 4}, {{0, 2, "YoYo", false}}},
+        RuleCase{"StartInsideAPair", {0x01, 0x02, 0x01, 0x02, 0x03}, {1, {}, 4}, {{1, 4, "IHi!Yo", false}}},
+        RuleCase{"ShortStringsSkippedWhole", {0x03, 0x00, 0x01, 0x03, 0x03, 0x00}, {0, {}, 4}, {{2, 4, "HYoYo", true}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DumpFile, RefusesAStartPastTheEndAndStops) {
+    TempFolder folder;
+    const auto path = folder.write("rom.bin", std::vector<std::uint8_t>(100, 0x41));
+    const TableFileRead read = parseTableFile("41=A\n");
+    const TableDecoder table(*read.table);
+    const ScriptSink none = [](ScriptString&&) {};
+    EXPECT_EQ(dumpFile(path, table, {101, {}, 4}, none).problem,
+              "Can't dump the file \"" + path.string() + "\": the start offset 101 is past its end (100 bytes).");
+    EXPECT_EQ(dumpFile(path, table, {50, 40, 4}, none).problem,
+              "Can't dump the file \"" + path.string() + "\": the start offset 50 is past the end offset 40.");
+    EXPECT_EQ(dumpFile(folder.path() / "none.bin", table, {}, none).problem,
+              "Can't open the ROM file \"" + (folder.path() / "none.bin").string() + "\": " + kNoSuchFileReason + ".");
+    std::vector<std::uint64_t> progress;
+    const DumpOutcome stopped = dumpFile(path, table, {}, none, [&](std::uint64_t done) {
+        progress.push_back(done);
+        return false;
+    }, 32);
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(progress, std::vector<std::uint64_t>{17});  // 32 read, 15 kept back for the next block
+}
+
+}  // namespace
+}  // namespace kinfold
