@@ -30,16 +30,14 @@ for p in "${optional[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-if [ "$(id -u)" -eq 0 ]; then
-  sudo=()
-elif command -v sudo >/dev/null 2>&1; then
-  sudo=(sudo -n)
-else
-  echo "install-deps: these packages are missing and there is no sudo: ${missing[*]}" >&2
+. "$(dirname "$0")/as-root.sh"
+
+how="with apt-get"
+[ ${#as_root[@]} -gt 0 ] && how="with apt-get through sudo"
+echo "install-deps: Kinfold Search needs these Debian packages to build, run and test, and they are missing; installing them $how: ${missing[*]}"
+if ! "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq \
+   || ! "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+          apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+  echo "install-deps: could not install them; run this in a terminal (sudo then asks for your password) or as root." >&2
   exit 1
 fi
-
-echo "install-deps: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -46,7 +46,8 @@ const HitPrinter::ShiftTable& HitPrinter::tableFor(std::int64_t shift) {
         if (tables_.size() >= kKeptTables) {
             tables_.clear();
         }
-        CharacterTable inferred = inferTable(context_.pattern, shift, blocks_, context_.match);
+        CharacterTable inferred = inferTable(context_.pattern, shift, blocks_, context_.match,
+                                             context_.order ? &*context_.order : nullptr);
         CodeTable decoded = codeTableOf(inferred);
         decoded.merge(context_.userTable);
         found = tables_.emplace(shift, ShiftTable{std::move(inferred), TableDecoder(decoded)}).first;

@@ -2,6 +2,7 @@
 
 #include "cli/FileWalk.h"
 #include "pattern/SearchPattern.h"
+#include "pattern/UserOrder.h"
 #include "search/MatchOptions.h"
 #include "table/CharacterTable.h"
 #include "table/CodeTable.h"
@@ -33,6 +34,7 @@ struct PrintContext {
     SearchPattern pattern;
     MatchOptions match;
     CodeTable userTable;  // merged over each inferred table for the preview; empty for none
+    std::optional<UserOrder> order;  // the pattern's codes are places in it
 };
 
 // The text of one file's hits, made a batch at a time as the scan finds them.

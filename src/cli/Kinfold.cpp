@@ -14,9 +14,25 @@ constexpr int kMatched = 0;
 constexpr int kNoMatch = 1;
 constexpr int kTrouble = 2;
 
-PatternResult patternOf(const ScanCommand& command) {
+// The pattern, and the user's order when --string's codes are places in one.
+PatternResult patternOf(const ScanCommand& command, std::optional<UserOrder>& order) {
     if (command.string) {
-        return patternFromString(*command.string);
+        StringCoding coding;
+        coding.kana = command.kana == "unicode" ? KanaCodes::Unicode : KanaCodes::GameOrder;
+        coding.splitVoiced = command.splitVoiced;
+        coding.lettersOnly = command.lettersOnly;
+        if (command.wildcard) {
+            coding.wildcard = decodeFirstCharacter(*command.wildcard)->codePoint;
+        }
+        if (command.order || command.orderFile) {
+            auto read = command.order ? orderFromText(*command.order) : orderFromFile(*command.orderFile);
+            if (auto* error = std::get_if<PatternError>(&read)) {
+                return *error;
+            }
+            order = std::get<UserOrder>(std::move(read));
+            coding.order = &*order;
+        }
+        return patternFromString(*command.string, coding);
     }
     if (command.values) {
         return patternFromValues(*command.values);
@@ -36,7 +52,8 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
     }
     const ScanCommand& command = std::get<ScanCommand>(read);
 
-    const PatternResult pattern = patternOf(command);
+    std::optional<UserOrder> order;
+    const PatternResult pattern = patternOf(command, order);
     if (const auto* refused = std::get_if<PatternError>(&pattern)) {
         err << "kinfold: " << refused->message << '\n';
         return kTrouble;
@@ -63,7 +80,8 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
 
     Progress progress(err, showProgress, files.size(), totalBytes);
     const ScanSettings settings{command.threads, command.maxCount,
-                                {command.output, std::get<SearchPattern>(pattern), command.match, std::move(userTable)}};
+                                {command.output, std::get<SearchPattern>(pattern), command.match, std::move(userTable),
+                                 order}};
     const ScanOutcome outcome = scanFiles(
         files, settings,
         [&out](std::string_view text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); },

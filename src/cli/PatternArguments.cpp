@@ -4,6 +4,7 @@
 #include "files/ValuesFile.h"
 #include "pattern/CharacterCode.h"
 #include "pattern/NumberReader.h"
+#include "pattern/StringEntries.h"
 #include "search/FileReader.h"
 
 #include <cstdint>
@@ -13,8 +14,6 @@
 
 namespace kinfold::cli {
 namespace {
-
-// A values file of 1000 entries is a few kilobytes; the window reads no more than this either.
 
 PatternError refused(std::string_view windowText, const std::string& detail) {
     return {std::string(windowText) + " " + detail};
@@ -55,37 +54,88 @@ std::optional<std::int16_t> readListNumber(std::string_view text) {
     return readValue(text, NumberMode::Decimal);
 }
 
+// An order of 32767 characters takes at most 128 KiB, with line breaks a few more.
+constexpr std::uint64_t kMaxOrderFileBytes = 1024 * 1024;
+
+std::string quotedPath(const std::filesystem::path& path) {
+    // Built up in steps: "\"" + text + "\"" sets off a false -Wrestrict in GCC 12.
+    std::string quoted = "\"";
+    quoted += pathText(path);
+    quoted += '"';
+    return quoted;
+}
+
+enum class Larger { ReadTheStart, Refuse };
+
+// Reads a file of at most limit bytes into text (of a values file only the
+// start is read, as the window reads it); the reason when it can't.
+std::optional<std::string> readSmallFile(const std::filesystem::path& path, std::uint64_t limit, Larger larger,
+                                         std::string& text) {
+    FileReader reader;
+    if (!reader.open(path)) {
+        return reader.reason();
+    }
+    if (larger == Larger::Refuse && reader.size() > limit) {
+        return "it is larger than " + std::to_string(limit) + " bytes";
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(reader.size(), limit)));
+    const std::optional<std::size_t> got = reader.read(bytes);
+    if (!got) {
+        return reader.reason();
+    }
+    text.assign(reinterpret_cast<const char*>(bytes.data()), *got);
+    return std::nullopt;
+}
+
 std::string codePointName(char32_t c) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(c));
     return buffer;
 }
 
+// --string character 2 "é" (U+00E9)
+std::string characterName(int n, const std::string& text, char32_t codePoint) {
+    std::string name = "--string character ";
+    name += std::to_string(n) + " \"" + text + "\" (" + codePointName(codePoint) + ")";
+    return name;
+}
+
 }  // namespace
 
-PatternResult patternFromString(std::string_view text) {
+PatternResult patternFromString(std::string_view text, const StringCoding& coding) {
     if (text.empty()) {
         return PatternError{messages::kNoString};
     }
+    const auto read = stringEntries(text, coding);
+    if (const auto* error = std::get_if<StringEntryError>(&read)) {
+        if (error->reason == StringEntryError::Reason::NotUtf8) {
+            return refused(messages::kNotValid, "--string byte " + std::to_string(error->byte + 1) +
+                                                    " is not valid UTF-8.");
+        }
+        const std::string what = characterName(error->character, error->text, error->codePoint);
+        if (error->reason == StringEntryError::Reason::NotInOrder) {
+            return refused(messages::kNotValid, what + ": the order does not list it.");
+        }
+        return refused(messages::kNotValid, what + ": it is not in Windows-1252 and its code point is above 32767.");
+    }
     SearchPattern p;
-    std::size_t at = 0;
-    for (int n = 1; at < text.size(); ++n) {
-        const std::string_view rest = text.substr(at);
-        const std::optional<DecodedCharacter> c = decodeFirstCharacter(rest);
-        if (!c) {
-            return refused(messages::kNotValid, "--string byte " + std::to_string(at + 1) + " is not valid UTF-8.");
+    for (const StringEntry& entry : std::get<std::vector<StringEntry>>(read)) {
+        if (!entry.code) {
+            if (p.empty()) {
+                return PatternError{messages::kCantSkipFirst};
+            }
+            if (p.full()) {
+                return PatternError{messages::kTooManyValues};
+            }
+            p.appendSkipped();
+            continue;
         }
-        const std::string character(rest.substr(0, c->length));
-        const std::string what = "--string character " + std::to_string(n) + " \"" + character + "\" (" +
-                                 codePointName(c->codePoint) + ")";
-        const std::optional<std::int16_t> code = characterCode(character);
-        if (!code && !p.full()) {
-            return refused(messages::kNotValid, what + ": it is not in Windows-1252 and its code point is above 32767.");
-        }
-        if (auto error = appendTyped(p, code, what)) {
+        const std::string character(text.substr(entry.byte, entry.length));
+        const std::string what =
+            characterName(entry.character, character, decodeFirstCharacter(character)->codePoint);
+        if (auto error = appendTyped(p, entry.code, what)) {
             return *error;
         }
-        at += c->length;
     }
     return finished(p);
 }
@@ -118,20 +168,34 @@ PatternResult patternFromValues(std::string_view list) {
     return finished(p);
 }
 
+std::variant<UserOrder, PatternError> orderFromText(std::string_view text) {
+    auto read = UserOrder::read(text);
+    if (const auto* reason = std::get_if<std::string>(&read)) {
+        return PatternError{"Can't take the order given: " + *reason + "."};
+    }
+    return std::get<UserOrder>(std::move(read));
+}
+
+std::variant<UserOrder, PatternError> orderFromFile(const std::filesystem::path& path) {
+    const std::string quoted = quotedPath(path);
+    std::string text;
+    if (const auto failure = readSmallFile(path, kMaxOrderFileBytes, Larger::Refuse, text)) {
+        return PatternError{"Can't open the order file " + quoted + ": " + *failure + "."};
+    }
+    auto read = UserOrder::read(text);
+    if (const auto* reason = std::get_if<std::string>(&read)) {
+        return PatternError{"Can't take the order file " + quoted + ": " + *reason + "."};
+    }
+    return std::get<UserOrder>(std::move(read));
+}
+
 PatternResult patternFromValuesFile(const std::filesystem::path& path) {
-    std::string quoted = "\"";
-    quoted += pathText(path);
-    quoted += '"';
-    FileReader reader;
-    if (!reader.open(path)) {
-        return PatternError{"Can't open the values file " + quoted + ": " + reader.reason() + "."};
+    const std::string quoted = quotedPath(path);
+    std::string text;
+    if (const auto failure = readSmallFile(path, kMaxValuesFileBytes, Larger::ReadTheStart, text)) {
+        return PatternError{"Can't open the values file " + quoted + ": " + *failure + "."};
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(reader.size(), kMaxValuesFileBytes)));
-    const std::optional<std::size_t> got = reader.read(bytes);
-    if (!got) {
-        return PatternError{"Can't open the values file " + quoted + ": " + reader.reason() + "."};
-    }
-    const auto read = readValuesFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), *got));
+    const auto read = readValuesFile(text);
     if (const auto* error = std::get_if<ValuesFileError>(&read)) {
         return PatternError{"Can't load the values file " + quoted + ": " + error->describe() + "."};
     }

@@ -1,5 +1,7 @@
 #include "cli/ScanCommand.h"
 
+#include "pattern/CharacterCode.h"
+
 #include <CLI/CLI.hpp>
 
 #include <thread>
@@ -22,9 +24,10 @@ std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char
     CLI::App* scan = app.add_subcommand("scan", "Search files and folders for a pattern.");
 
     CLI::Option_group* pattern = scan->add_option_group("Pattern", "exactly one of these");
-    pattern->add_option("--string", command.string,
-                        "one entry per character, with the window's character codes (Windows-1252, "
-                        "else the Unicode code point up to 32767)")
+    CLI::Option* stringOption = pattern->add_option(
+        "--string", command.string,
+        "one entry per character, with the window's character codes (Windows-1252, kana in the games' "
+        "order, else the Unicode code point up to 32767)")
         ->type_name("TEXT");
     pattern->add_option("--values", command.values,
                         "comma-separated entries: decimal (72), hex (&H48 or 0x48), or * for a skipped entry")
@@ -32,6 +35,38 @@ std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char
     pattern->add_option("--values-file", command.valuesFile, "a values file (.ksv) as the window saves it")
         ->type_name("FILE");
     pattern->require_option(1);
+
+    CLI::Option* kana = scan->add_option("--kana", command.kana,
+                                         "kana codes for --string: gojuon (the order 8-bit games keep kana in) "
+                                         "or unicode (their code points, for Shift-JIS and EUC-JP text)")
+                            ->check(CLI::IsMember({"gojuon", "unicode"}))
+                            ->default_str("gojuon");
+    CLI::Option* order = scan->add_option("--order", command.order,
+                                          "for --string: a character's code is its place in TEXT, from 1")
+                             ->type_name("TEXT");
+    CLI::Option* orderFile =
+        scan->add_option("--order-file", command.orderFile, "as --order, the order read from a UTF-8 file")
+            ->type_name("FILE");
+    CLI::Option* splitVoiced =
+        scan->add_flag("--split-voiced", command.splitVoiced,
+                       "a voiced or half-voiced kana of --string is its basic kana and a skipped entry");
+    CLI::Option* lettersOnly = scan->add_flag(
+        "--letters-only", command.lettersOnly,
+        "every character of --string that is not a letter, digit or kana is a skipped entry");
+    CLI::Option* wildcard =
+        scan->add_option("--wildcard", command.wildcard, "the character C of --string is a skipped entry")
+            ->type_name("C")
+            ->check(CLI::Validator(
+                [](const std::string& text) {
+                    const auto c = decodeFirstCharacter(text);
+                    return c && c->length == text.size() ? std::string() : std::string("it must be one character");
+                },
+                "", "one character"));
+    order->excludes(orderFile)->excludes(kana);
+    orderFile->excludes(kana);
+    for (CLI::Option* o : {kana, order, orderFile, splitVoiced, lettersOnly, wildcard}) {
+        o->needs(stringOption);
+    }
 
     scan->add_flag("--exact-repeats", command.match.exactRepeats,
                    "an entry equal to the one before it must be the same value (\"Hello\" no longer matches "

@@ -20,6 +20,14 @@ struct ScanCommand {
     std::optional<std::string> values;
     std::optional<std::string> valuesFile;
 
+    // How --string's characters become entries.
+    std::string kana = "gojuon";  // or "unicode"
+    std::optional<std::string> order;
+    std::optional<std::string> orderFile;
+    bool splitVoiced = false;
+    bool lettersOnly = false;
+    std::optional<std::string> wildcard;  // one character
+
     MatchOptions match;
     std::vector<std::string> includes;
     std::vector<std::string> excludes;

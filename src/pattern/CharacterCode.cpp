@@ -1,5 +1,7 @@
 #include "pattern/CharacterCode.h"
 
+#include "pattern/KanaOrder.h"
+
 #include <array>
 
 namespace kinfold {
@@ -67,13 +69,20 @@ std::optional<std::uint8_t> windows1252HighByte(char32_t codePoint) {
     return std::nullopt;
 }
 
-std::optional<std::int16_t> characterCode(std::string_view utf8) {
+std::optional<std::int16_t> codePointCode(char32_t codePoint, KanaCodes kana) {
+    if (const auto byte = windows1252HighByte(codePoint)) return static_cast<std::int16_t>(*byte);
+    if (kana == KanaCodes::GameOrder) {
+        if (const auto place = kanaPlace(codePoint)) return static_cast<std::int16_t>(place->code());
+    }
+    // Code page 1252 agrees with Unicode on 0x00..0x7F and 0xA0..0xFF.
+    if (codePoint > 0x7FFF) return std::nullopt;
+    return static_cast<std::int16_t>(codePoint);
+}
+
+std::optional<std::int16_t> characterCode(std::string_view utf8, KanaCodes kana) {
     const auto decoded = decodeFirstCharacter(utf8);
     if (!decoded) return std::nullopt;
-    if (const auto byte = windows1252HighByte(decoded->codePoint)) return static_cast<std::int16_t>(*byte);
-    // Code page 1252 agrees with Unicode on 0x00..0x7F and 0xA0..0xFF.
-    if (decoded->codePoint > 0x7FFF) return std::nullopt;
-    return static_cast<std::int16_t>(decoded->codePoint);
+    return codePointCode(decoded->codePoint, kana);
 }
 
 std::string utf8Text(char32_t codePoint) {
@@ -102,6 +111,7 @@ std::string characterText(int code) {
     for (const HighByte& h : kHighBytes) {
         if (h.byte == code) return utf8Text(h.codePoint);
     }
+    if (const auto place = kanaPlaceOfCode(code)) return utf8Text(kanaCodePoint(*place));
     return utf8Text(static_cast<char32_t>(code));
 }
 

@@ -139,10 +139,11 @@ void ResultPreview::createControls() {
     LowerBlock = box("LowerBlock", QStringLiteral("a-&z"));
     DigitBlock = box("DigitBlock", QStringLiteral("&0-9"));
     SpaceBlock = box("SpaceBlock", QStringLiteral("&Space"));
+    KanaBlock = box("KanaBlock", QStringLiteral("&Kana"));
     TableSize = label("TableSize");
     auto* blocks = new QHBoxLayout;
     blocks->addWidget(new QLabel(QStringLiteral("Table takes:"), this));
-    for (QCheckBox* b : {UpperBlock, LowerBlock, DigitBlock, SpaceBlock}) blocks->addWidget(b);
+    for (QCheckBox* b : {UpperBlock, LowerBlock, DigitBlock, SpaceBlock, KanaBlock}) blocks->addWidget(b);
     blocks->addStretch(1);
     blocks->addWidget(TableSize);
 
@@ -190,13 +191,14 @@ void ResultPreview::createControls() {
     layout->addLayout(buttons);
 }
 
-void ResultPreview::setBlocks(bool upper, bool lower, bool digits, bool space) {
-    // One refresh for the four, not one per box.
-    const QSignalBlocker a(UpperBlock), b(LowerBlock), c(DigitBlock), d(SpaceBlock);
-    UpperBlock->setChecked(upper);
-    LowerBlock->setChecked(lower);
-    DigitBlock->setChecked(digits);
-    SpaceBlock->setChecked(space);
+void ResultPreview::setBlocks(const TableBlocks& blocks) {
+    // One refresh for the five, not one per box.
+    const QSignalBlocker a(UpperBlock), b(LowerBlock), c(DigitBlock), d(SpaceBlock), e(KanaBlock);
+    UpperBlock->setChecked(blocks.upper);
+    LowerBlock->setChecked(blocks.lower);
+    DigitBlock->setChecked(blocks.digits);
+    SpaceBlock->setChecked(blocks.space);
+    KanaBlock->setChecked(blocks.kana);
 }
 
 void ResultPreview::showResult(const SearchedResult& result) {
@@ -207,8 +209,7 @@ void ResultPreview::showResult(const SearchedResult& result) {
     result_ = result;
     shown_ = true;
     if (!sameSearch) {
-        const TableBlocks blocks = patternBlocks(result_.pattern);
-        setBlocks(blocks.upper, blocks.lower, blocks.digits, blocks.space);
+        setBlocks(patternBlocks(result_.pattern));
     }
 
     const int unitBytes = result_.options.unitBytes();
@@ -258,7 +259,7 @@ void ResultPreview::refresh() {
     Earlier->setEnabled(read_.ok() && w.start > 0);
     Later->setEnabled(read_.ok() && w.start + w.bytes.size() < w.fileSize);
     const TableBlocks blocks{UpperBlock->isChecked(), LowerBlock->isChecked(), DigitBlock->isChecked(),
-                             SpaceBlock->isChecked()};
+                             SpaceBlock->isChecked(), KanaBlock->isChecked()};
     table_ = shift_ ? codeTableOf(inferTable(result_.pattern, *shift_, blocks, result_.options)) : CodeTable();
     // What the user knows of the game outranks what one hit implies.
     table_.merge(userTable_);

@@ -5,6 +5,7 @@
 #include "table/CodeTable.h"
 #include "table/TableDecoder.h"
 #include "table/FileWindow.h"
+#include "table/InferredTable.h"
 
 #include <QString>
 #include <QWidget>
@@ -64,6 +65,7 @@ public:
     QCheckBox* LowerBlock = nullptr;
     QCheckBox* DigitBlock = nullptr;
     QCheckBox* SpaceBlock = nullptr;
+    QCheckBox* KanaBlock = nullptr;
     QLabel* TableSize = nullptr;
     QPlainTextEdit* HexView = nullptr;
     QPlainTextEdit* TextView = nullptr;
@@ -76,7 +78,7 @@ public:
 
 private:
     void createControls();
-    void setBlocks(bool upper, bool lower, bool digits, bool space);
+    void setBlocks(const TableBlocks& blocks);
     // Reads the bytes around viewOffset_.
     void readView();
     void moveView(bool later);

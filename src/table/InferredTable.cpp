@@ -1,6 +1,10 @@
 #include "table/InferredTable.h"
 
 #include "pattern/CharacterCode.h"
+#include "pattern/KanaOrder.h"
+
+#include <algorithm>
+#include <optional>
 
 namespace kinfold {
 namespace {
@@ -55,12 +59,33 @@ TableBlocks patternBlocks(const SearchPattern& pattern) {
         blocks.lower = blocks.lower || inRange(value, 'a', 'z');
         blocks.digits = blocks.digits || inRange(value, '0', '9');
         blocks.space = blocks.space || value == ' ';
+        blocks.kana = blocks.kana || kanaPlaceOfCode(value).has_value();
     });
     return blocks;
 }
 
+std::vector<CodeRun> kanaRuns(const SearchPattern& pattern) {
+    // Per script: none of its kana (0), basic kana only (1), others too (2).
+    int hiragana = 0;
+    int katakana = 0;
+    forEachChecked(pattern, [&](int value) {
+        const std::optional<KanaPlace> place = kanaPlaceOfCode(value);
+        if (!place) return;
+        int& uses = place->script == KanaScript::Hiragana ? hiragana : katakana;
+        uses = std::max(uses, place->group == KanaGroup::Basic ? 1 : 2);
+    });
+    if (hiragana == 0 && katakana == 0) hiragana = 1;
+    std::vector<CodeRun> runs;
+    const auto addRun = [&](int uses, int base, int wholeRun) {
+        if (uses > 0) runs.push_back({base, base + (uses == 1 ? kBasicKana : wholeRun) - 1});
+    };
+    addRun(hiragana, kHiraganaBase, kHiraganaRun);
+    addRun(katakana, kKatakanaBase, kKatakanaRun);
+    return runs;
+}
+
 CharacterTable inferTable(const SearchPattern& pattern, std::int64_t shift, const TableBlocks& blocks,
-                          const MatchOptions& options) {
+                          const MatchOptions& options, const UserOrder* order) {
     CharacterTable table(options.unitBytes(), options.byteOrder);
     const auto top = static_cast<std::int64_t>(table.maxUnit());
     const auto add = [&](int code, std::string text) {
@@ -71,10 +96,17 @@ CharacterTable inferTable(const SearchPattern& pattern, std::int64_t shift, cons
         if (!wanted) return;
         for (int c = first; c <= last; ++c) add(c, characterText(c));
     };
+    if (order != nullptr) {
+        for (int c = 1; c <= static_cast<int>(order->size()); ++c) add(c, order->text(c));
+        return table;
+    }
     addBlock(blocks.upper, 'A', 'Z');
     addBlock(blocks.lower, 'a', 'z');
     addBlock(blocks.digits, '0', '9');
     addBlock(blocks.space, ' ', ' ');
+    if (blocks.kana) {
+        for (const CodeRun& run : kanaRuns(pattern)) addBlock(true, run.first, run.last);
+    }
     // The pattern's own entries last, so that a value typed as a number keeps
     // its number where a block would have put a letter.
     const bool text = patternIsText(pattern);

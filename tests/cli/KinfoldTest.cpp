@@ -323,3 +323,109 @@ TEST(KinfoldThreads, OutputDoesNotDependOnThreads) {
 
 }  // namespace
 }  // namespace kinfold::cli
+
+namespace kinfold::cli {
+namespace {
+
+// Japanese words planted as the games keep them: in gojuon order from byte
+// 0x50, in an iroha-ordered font from 0x10, with the voicing mark as a byte
+// of its own (0xDE) after the kana, and in Shift-JIS.
+constexpr std::string_view kGojuon = "あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん";
+constexpr std::string_view kIroha = "いろはにほへとちりぬるをわかよたれそつねならむ";
+
+std::string placesOf(std::string_view order, std::string_view word, int base) {
+    // Each kana is 3 bytes of UTF-8 in both texts.
+    std::string bytes;
+    for (std::size_t at = 0; at < word.size(); at += 3) {
+        bytes += static_cast<char>(base + static_cast<int>(order.find(word.substr(at, 3)) / 3));
+    }
+    return bytes;
+}
+
+class KanaFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeFile(root() / "gojuon.gb", "\x01\x02" + placesOf(kGojuon, "さくら", 0x50) + "\x03");
+        const std::string ha = placesOf(kIroha, "は", 0x10), na = placesOf(kIroha, "な", 0x10);
+        writeFile(root() / "iroha.gb", "\x01" + ha + na + "\x03" + ha + "\xDE" + na);
+        const std::string to = placesOf(kGojuon, "と", 0x50), ko = placesOf(kGojuon, "こ", 0x50);
+        writeFile(root() / "voicing.gb", "\x01" + to + "\xDE" + placesOf(kGojuon, "らこ", 0x50) + "\xDE" +
+                                             placesOf(kGojuon, "ん", 0x50));
+        writeFile(root() / "sjis.bin", std::string("\x00\x82\xB3\x82\xAD\x82\xE7\x00", 8));  // さくら
+        writeFile(root() / "latin.gb", "xxHi#Potion!xx");
+        writeFile(root() / "iroha.txt", "\xEF\xBB\xBF" + std::string(kIroha.substr(0, 30)) + "\r\n" +
+                                            std::string(kIroha.substr(30)) + "\n");
+    }
+    fs::path root() const { return folder_.path(); }
+
+    TempFolder folder_;
+};
+
+struct KanaCase {
+    const char* name;
+    std::vector<std::string> args;  // "@" stands for the folder
+    std::string file;
+    std::vector<std::string> lines;  // hits in that file
+    std::string err;                 // after "kinfold: "
+    int status;
+};
+
+class KanaScans : public KanaFiles, public ::testing::WithParamInterface<KanaCase> {};
+
+TEST_P(KanaScans, FindTheGamesWords) {
+    std::vector<std::string> args = GetParam().args;
+    for (std::string& a : args) a = placed(a, root());
+    args.push_back((root() / GetParam().file).string());
+    const Outcome run = kinfold(args);
+    std::string out;
+    for (const std::string& line : GetParam().lines) out += (root() / GetParam().file).string() + ":" + line + "\n";
+    EXPECT_EQ(run.out, out);
+    EXPECT_EQ(run.err, GetParam().err.empty() ? "" : "kinfold: " + placed(GetParam().err, root()) + "\n");
+    EXPECT_EQ(run.status, GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinfold, KanaScans,
+    ::testing::Values(
+        KanaCase{"GojuonByDefault", {"--string", "さくら", "--preview", "3"}, "gojuon.gb", {"2 (2 hex)  さくら"}, "", 0},
+        KanaCase{"UnicodeMissesGojuon", {"--string", "さくら", "--kana", "unicode"}, "gojuon.gb", {}, "", 1},
+        KanaCase{"UnicodeFindsShiftJis",
+                 {"--string", "さくら", "--kana", "unicode", "--width", "16", "--byte-order", "big"}, "sjis.bin",
+                 {"1 (1 hex)"}, "", 0},
+        KanaCase{"GojuonMissesShiftJis", {"--string", "さくら", "--width", "16", "--byte-order", "big"}, "sjis.bin",
+                 {}, "", 1},
+        KanaCase{"SplitVoiced", {"--string", "どらごん", "--split-voiced"}, "voicing.gb", {"1 (1 hex)"}, "", 0},
+        KanaCase{"VoicedWholeMisses", {"--string", "どらごん"}, "voicing.gb", {}, "", 1},
+        KanaCase{"Order", {"--string", "はな", "--order", std::string(kIroha)}, "iroha.gb", {"1 (1 hex)"}, "", 0},
+        KanaCase{"OrderDecodesThePreview", {"--string", "はな", "--order", std::string(kIroha), "--preview", "2"},
+                 "iroha.gb", {"1 (1 hex)  はな"}, "", 0},
+        KanaCase{"OrderFile", {"--string", "はな", "--order-file", "@iroha.txt"}, "iroha.gb", {"1 (1 hex)"}, "", 0},
+        KanaCase{"OrderWithSplitVoiced", {"--string", "ばな", "--order", std::string(kIroha), "--split-voiced"},
+                 "iroha.gb", {"4 (4 hex)"}, "", 0},
+        KanaCase{"PunctuationMisses", {"--string", "Hi-Potion!"}, "latin.gb", {}, "", 1},
+        KanaCase{"LettersOnly", {"--string", "Hi-Potion!", "--letters-only"}, "latin.gb", {"2 (2 hex)"}, "", 0},
+        KanaCase{"Wildcard", {"--string", "Hi-Potion", "--wildcard", "-"}, "latin.gb", {"2 (2 hex)"}, "", 0},
+        KanaCase{"OrderRefusesAnUnlistedCharacter", {"--string", "はば", "--order", std::string(kIroha)}, "iroha.gb",
+                 {}, "That is not a valid value! --string character 2 \"ば\" (U+3070): the order does not list it.", 2},
+        KanaCase{"MissingOrderFile", {"--string", "はな", "--order-file", "@none.txt"}, "iroha.gb", {},
+                 "Can't open the order file \"@none.txt\": there is no such file.", 2},
+        KanaCase{"WildcardFirst", {"--string", "-Hi", "--wildcard", "-"}, "latin.gb", {},
+                 "You can't skip the first value!", 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(KanaFiles, StringOptionsNeedAStringAndOneWildcardCharacter) {
+    const std::vector<std::vector<std::string>> mistakes = {
+        {"--values", "1,2", "--kana", "unicode"}, {"--values", "1,2", "--split-voiced"},
+        {"--string", "ab", "--kana", "shift-jis"}, {"--string", "ab", "--wildcard", "--"},
+        {"--string", "ab", "--order", "ab", "--kana", "unicode"}, {"--string", "ab", "--order", "ab", "--order-file", "x"}};
+    for (std::vector<std::string> args : mistakes) {
+        args.push_back(root().string());
+        const Outcome run = kinfold(args);
+        EXPECT_EQ(run.status, 2) << args[2];
+        EXPECT_EQ(run.out, "") << args[2];
+        EXPECT_NE(run.err, "") << args[2];
+    }
+}
+
+}  // namespace
+}  // namespace kinfold::cli

@@ -51,8 +51,9 @@ INSTANTIATE_TEST_SUITE_P(
         CodeCase{"UndefinedSlot90", "\xC2\x90", 0x90},
         CodeCase{"UndefinedSlot9D", "\xC2\x9D", 0x9D},
         CodeCase{"ControlU0080", "\xC2\x80", 0x80},
-        CodeCase{"Hiragana", "\xE3\x81\x82", 12354},
-        CodeCase{"HiraganaThenMore", "\xE3\x81\x82\xE3\x81\x84", 12354},
+        CodeCase{"HiraganaInGameOrder", "\xE3\x81\x82", 0x2800},
+        CodeCase{"HiraganaThenMore", "\xE3\x81\x82\xE3\x81\x84", 0x2800},
+        CodeCase{"IdeographicCommaKeepsItsCodePoint", "\xE3\x80\x81", 0x3001},
         CodeCase{"AMacronNotInCodePage", "\xC4\x80", 256},
         CodeCase{"LargestThatFits", "\xE7\xBF\xBF", 0x7FFF},
         CodeCase{"FirstTooLarge", "\xE8\x80\x80", std::nullopt},
@@ -112,7 +113,26 @@ constexpr std::array<char32_t, 32> kCodePage1252High = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
+// The kana in the games' order, written out here apart from the code under test.
+const std::u32string kHiraganaOrder =
+    U"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん"
+    U"がぎぐげござじずぜぞだぢづでどばびぶべぼぱぴぷぺぽぁぃぅぇぉっゃゅょ";
+const std::u32string kKatakanaOrder =
+    U"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲン"
+    U"ガギグゲゴザジズゼゾダヂヅデドバビブベボパピプペポァィゥェォッャュョヴ";
+const std::u32string kHalfWidthKatakana =
+    U"ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｦﾝ" U"ZZZZZZZZZZZZZZZZZZZZZZZZZ" U"ｧｨｩｪｫｯｬｭｮ";
+
 Code expectedCode(char32_t cp) {
+    if (const auto at = kHiraganaOrder.find(cp); at != std::u32string::npos) {
+        return static_cast<std::int16_t>(0x2800 + at);
+    }
+    if (const auto at = kKatakanaOrder.find(cp); at != std::u32string::npos) {
+        return static_cast<std::int16_t>(0x2880 + at);
+    }
+    if (const auto at = kHalfWidthKatakana.find(cp); cp != U'Z' && at != std::u32string::npos) {
+        return static_cast<std::int16_t>(0x2880 + at);
+    }
     for (std::size_t i = 0; i < kCodePage1252High.size(); ++i) {
         if (cp != 0 && kCodePage1252High[i] == cp) return static_cast<std::int16_t>(0x80 + i);
     }
@@ -214,13 +234,20 @@ namespace {
 
 TEST(CharacterText, TurnsEveryCodeBackIntoItsCharacter) {
     for (int code = 0; code <= 0x7FFF; ++code) {
-        // A code point that code page 1252 holds (U+0152 "Œ") reads back as its byte.
+        // A code point that code page 1252 holds (U+0152 "Œ") reads back as
+        // its byte, a kana's code point as its code in the games' order.
         const auto high = windows1252HighByte(static_cast<char32_t>(code));
-        ASSERT_EQ(characterCode(characterText(code)), high ? *high : code) << code;
+        const std::string text = characterText(code);
+        ASSERT_EQ(characterCode(text), high ? *high : expectedCode(static_cast<char32_t>(code))) << code;
+        if (code < 0x2800 || code > 0x28D0) {  // outside the kana codes, the code point is the code
+            ASSERT_EQ(characterCode(text, KanaCodes::Unicode), high ? *high : code) << code;
+        }
     }
     EXPECT_EQ(characterText(0x80), "\u20AC");
     EXPECT_EQ(characterText(0xE9), "\u00E9");
     EXPECT_EQ(characterText(0x3042), "\u3042");
+    EXPECT_EQ(characterText(0x2800), "\u3042");
+    EXPECT_EQ(characterText(0x2880 + 80), "\u30F4");
     EXPECT_EQ(characterText(-1), "");
 }
 

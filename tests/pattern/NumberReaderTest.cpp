@@ -180,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"Empty", "", kRefused},
         ReadCase{"EAcute", "\xC3\xA9", 233},
         ReadCase{"Euro", "\xE2\x82\xAC", 128},
-        ReadCase{"Hiragana", "\xE3\x81\x82", 12354},
+        ReadCase{"HiraganaInGameOrder", "\xE3\x81\x82", 0x2800},
         ReadCase{"AboveSixteenBits", "\xF0\x9D\x84\x9E", kRefused},
         ReadCase{"InvalidByte", "\xFF", kRefused}),
     caseName);

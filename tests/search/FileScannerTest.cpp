@@ -826,7 +826,8 @@ TEST_P(OutlandishBlockSize, IsClampedAndScansAsUsual) {
 // The largest wraps around size_t with the pattern's length; the others can't be allocated.
 INSTANTIATE_TEST_SUITE_P(Table, OutlandishBlockSize,
                          ::testing::Values(SIZE_MAX, SIZE_MAX - 2, SIZE_MAX / 2, std::size_t{1} << 40,
-                                           FileScanner::kMaxBlockSize + 1));
+                                           FileScanner::kMaxBlockSize + 1),
+                         [](const auto& info) { return "Bytes" + std::to_string(info.param); });
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define KINFOLD_SANITIZED 1

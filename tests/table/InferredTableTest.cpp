@@ -1,3 +1,4 @@
+#include "pattern/CharacterCode.h"
 #include "table/HitShift.h"
 #include "table/InferredTable.h"
 #include "table/TableFile.h"
@@ -26,6 +27,16 @@ SearchPattern patternOf(std::vector<int> values) {
 std::vector<int> textValues(std::string_view text) {
     std::vector<int> values;
     for (char c : text) values.push_back(c == '*' ? kSkip : static_cast<unsigned char>(c));
+    return values;
+}
+
+// The codes of a UTF-8 text as the window's string entry gives them, kana in the games' order.
+std::vector<int> kanaValues(std::string_view text) {
+    std::vector<int> values;
+    while (!text.empty()) {
+        values.push_back(*characterCode(text));
+        text.remove_prefix(decodeFirstCharacter(text)->length);
+    }
     return values;
 }
 
@@ -89,6 +100,12 @@ INSTANTIATE_TEST_SUITE_P(
                   false, "AB", 26, "8260=A", "8279=Z"},
         InferCase{"SixteenBitLittleEndian", textValues("AB"), width(16), {0x60, 0x82}, 0x8260 - 'A', false, "AB", 26,
                   "6082=A", "7982=Z"},
+        InferCase{"BasicKanaRunOnly", kanaValues("さくら"), width(8), {0x5A}, 0x5A - 0x280A, false, "さくら", 46,
+                  "50=あ", "7D=ん"},
+        InferCase{"VoicedKanaTakeTheWholeRun", kanaValues("どらごん"), width(8), {0x4C}, 0x4C - 0x283C, false,
+                  "どらごん", 80, "10=あ", "5F=ょ"},
+        InferCase{"KatakanaRunEndsWithVu", kanaValues("ヴァ"), width(16, ByteOrder::Big), {0x01, 0x50},
+                  0x0150 - 0x28D0, false, "ヴァ", 81, "0100=ア", "0150=ヴ"},
         InferCase{"ThirtyTwoBitNeverWraps", {-32768, -32767}, width(32), {0xFF, 0xFF, 0xFF, 0xFF},
                   0xFFFFFFFFLL + 32768, false, "-32768 -32767", 1, "FFFFFFFF=[-32768]", "FFFFFFFF=[-32768]"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -106,6 +123,22 @@ TEST(TableBlocks, FollowThePatternsOwnCharacters) {
     EXPECT_EQ(patternBlocks(patternOf(textValues("Q"))), (TableBlocks{true, false, false, false}));
     EXPECT_EQ(patternBlocks(patternOf({200, 0xE9})), (TableBlocks{}));
     EXPECT_EQ(patternBlocks(patternOf({3, 65, 70})), (TableBlocks{}));  // numbers, though two are letters
+    EXPECT_EQ(patternBlocks(patternOf(kanaValues("ほし1"))), (TableBlocks{false, false, true, false, true}));
+}
+
+TEST(InferredTable, WithAUserOrderTakesTheWholeOrderInsteadOfBlocks) {
+    const UserOrder order = std::get<UserOrder>(UserOrder::read("いろはA"));
+    const CharacterTable table = inferTable(patternOf({3, 1}), 0xFE - 3, TableBlocks{true, true, true, true, true},
+                                            width(8), &order);
+    EXPECT_EQ(tableFileText(table), "FC=い\nFD=ろ\nFE=は\nFF=A\n");
+}
+
+TEST(TableBlocks, KanaRunsFollowThePatternsScriptsAndGroups) {
+    using Runs = std::vector<CodeRun>;
+    EXPECT_EQ(kanaRuns(patternOf(kanaValues("かな"))), (Runs{{0x2800, 0x282D}}));
+    EXPECT_EQ(kanaRuns(patternOf(kanaValues("ぽか"))), (Runs{{0x2800, 0x284F}}));
+    EXPECT_EQ(kanaRuns(patternOf(kanaValues("かナッ"))), (Runs{{0x2800, 0x282D}, {0x2880, 0x28D0}}));
+    EXPECT_EQ(kanaRuns(patternOf(textValues("AB"))), (Runs{{0x2800, 0x282D}}));
 }
 
 }  // namespace
