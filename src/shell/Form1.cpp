@@ -15,6 +15,7 @@
 #include "shell/FileWriting.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ResultPreview.h"
+#include "shell/ScriptWindow.h"
 #include "shell/ResultsView.h"
 
 #include <QButtonGroup>
@@ -619,7 +620,10 @@ void Form1::endProgram() {
     if (aboutForm_ != nullptr) {
         aboutForm_->hide();  // hidden directly: its own closing handler does not run
     }
-    if (preview_ != nullptr) preview_->hide();
+    if (preview_ != nullptr) {
+        if (preview_->scriptWindow() != nullptr) preview_->scriptWindow()->hide();
+        preview_->hide();
+    }
     hide();
     // exit() ends the event loop at once; quit() would ask every window to
     // close again, and one that refused would keep the program running.

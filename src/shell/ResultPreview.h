@@ -22,6 +22,7 @@ namespace kinfold {
 
 class FileChooser;
 class MessageBoxes;
+class ScriptWindow;
 
 // A line of a search's results with what that search knew: the file, its
 // size and the pattern as they were when it ran.
@@ -45,6 +46,11 @@ public:
 
     // Shows a result line, read afresh from its file.
     void showResult(const SearchedResult& result);
+    // Shows the bytes around another offset of the same file, with the same
+    // table, the row holding it in the middle of the hex view.
+    void showOffset(std::uint64_t offset);
+    // The script window, once "Script..." opened it.
+    ScriptWindow* scriptWindow() const { return script_; }
     const SearchedResult& result() const { return result_; }
     // The table in force: the inferred one, a table the user opened over it.
     const CodeTable& table() const { return table_; }
@@ -53,6 +59,7 @@ public:
 public slots:
     void SaveTable_Click();
     void OpenTable_Click();
+    void Script_Click();
 
 public:
     QLabel* Problem = nullptr;
@@ -71,6 +78,7 @@ public:
     QPlainTextEdit* TextView = nullptr;
     QPushButton* OpenTable = nullptr;
     QPushButton* SaveTable = nullptr;
+    QPushButton* Script = nullptr;
     QPushButton* CloseButton = nullptr;
     // Move the bytes shown by 1024 towards the start or the end of the file.
     QPushButton* Earlier = nullptr;
@@ -99,6 +107,7 @@ private:
     QString userTableName_;
     CodeTable table_;
     TableDecoder decoder_{table_};
+    ScriptWindow* script_ = nullptr;
 };
 
 }  // namespace kinfold

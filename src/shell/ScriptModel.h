@@ -1,0 +1,56 @@
+#pragma once
+
+#include "script/ScriptString.h"
+
+#include <QAbstractListModel>
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kinfold {
+
+// The strings of the script window: every string found, and the lines shown,
+// those whose text holds the filter. A line's text is made only when it is
+// drawn or read, so half a million strings cost their bytes and no more.
+class ScriptModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    // The string's file offset as a qulonglong, like the results list's lines.
+    static constexpr int OffsetRole = Qt::UserRole;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+    // Adds strings found; those that hold the filter are shown.
+    void append(std::vector<ScriptString>&& strings);
+    void clear();
+    // Shows only the strings whose text holds text, ignoring case; all when it is empty.
+    void setFilter(const QString& text);
+    const QString& filter() const { return filter_; }
+
+    std::size_t found() const { return strings_.size(); }
+    std::size_t shown() const { return shown_.size(); }
+    // The string line k (from 0) shows.
+    const ScriptString& string(std::size_t k) const { return strings_[shown_[k]]; }
+    // Line k as the list shows it and a saved script holds it.
+    QString line(std::size_t k) const;
+    // Appends the line of every string found, shown or not, each with its line
+    // end: the script as the dump prints it.
+    void appendLines(std::string& out) const;
+
+private:
+    bool holdsFilter(const ScriptString& string) const;
+
+    // A deque grows in small blocks: no copy of every string as the list grows.
+    std::deque<ScriptString> strings_;
+    std::vector<std::size_t> shown_;  // indexes into strings_, in offset order
+    QString filter_;
+};
+
+}  // namespace kinfold
