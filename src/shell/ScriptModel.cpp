@@ -15,11 +15,11 @@ int clampedRows(std::size_t n) {
 }  // namespace
 
 int ScriptModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : clampedRows(shown_.size());
+    return parent.isValid() ? 0 : clampedRows(shown());
 }
 
 QVariant ScriptModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= shown_.size()) {
+    if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= shown()) {
         return {};
     }
     const auto k = static_cast<std::size_t>(index.row());
@@ -36,23 +36,36 @@ bool ScriptModel::holdsFilter(const ScriptString& string) const {
     return text.contains(filter_, Qt::CaseInsensitive);
 }
 
+const ScriptString& ScriptModel::at(std::size_t i) const {
+    const auto batch = static_cast<std::size_t>(std::upper_bound(ends_.begin(), ends_.end(), i) - ends_.begin());
+    return batches_[batch][i - (batch == 0 ? 0 : ends_[batch - 1])];
+}
+
 void ScriptModel::append(std::vector<ScriptString>&& strings) {
-    std::vector<std::size_t> added;
-    for (ScriptString& s : strings) {
-        if (holdsFilter(s)) added.push_back(strings_.size());
-        strings_.push_back(std::move(s));
+    if (strings.empty()) return;
+    const std::size_t before = shown();
+    if (!filter_.isEmpty()) {
+        for (std::size_t k = 0; k < strings.size(); ++k) {
+            if (holdsFilter(strings[k])) shown_.push_back(found_ + k);
+        }
     }
-    if (added.empty()) return;
-    const int first = clampedRows(shown_.size());
-    const int last = clampedRows(shown_.size() + added.size()) - 1;
-    if (last >= first) beginInsertRows(QModelIndex(), first, last);
-    shown_.insert(shown_.end(), added.begin(), added.end());
-    if (last >= first) endInsertRows();
+    found_ += strings.size();
+    batches_.push_back(std::move(strings));
+    ends_.push_back(found_);
+    const int first = clampedRows(before);
+    const int last = clampedRows(shown()) - 1;
+    // The rows are there already; the list is told of them at once.
+    if (last >= first) {
+        beginInsertRows(QModelIndex(), first, last);
+        endInsertRows();
+    }
 }
 
 void ScriptModel::clear() {
     beginResetModel();
-    strings_ = {};
+    batches_ = {};
+    ends_ = {};
+    found_ = 0;
     shown_ = {};
     endResetModel();
 }
@@ -66,10 +79,14 @@ void ScriptModel::setFilter(const QString& text) {
     std::vector<std::size_t> shown;
     if (narrows) {
         std::copy_if(shown_.begin(), shown_.end(), std::back_inserter(shown),
-                     [this](std::size_t k) { return holdsFilter(strings_[k]); });
-    } else {
-        for (std::size_t k = 0; k < strings_.size(); ++k) {
-            if (holdsFilter(strings_[k])) shown.push_back(k);
+                     [this](std::size_t k) { return holdsFilter(at(k)); });
+    } else if (!filter_.isEmpty()) {
+        std::size_t k = 0;
+        for (const std::vector<ScriptString>& batch : batches_) {
+            for (const ScriptString& s : batch) {
+                if (holdsFilter(s)) shown.push_back(k);
+                ++k;
+            }
         }
     }
     shown_ = std::move(shown);
@@ -79,9 +96,11 @@ void ScriptModel::setFilter(const QString& text) {
 QString ScriptModel::line(std::size_t k) const { return QString::fromStdString(scriptLine(string(k))); }
 
 void ScriptModel::appendLines(std::string& out) const {
-    for (const ScriptString& s : strings_) {
-        out += scriptLine(s);
-        out += '\n';
+    for (const std::vector<ScriptString>& batch : batches_) {
+        for (const ScriptString& s : batch) {
+            out += scriptLine(s);
+            out += '\n';
+        }
     }
 }
 

@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <deque>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,10 +33,10 @@ public:
     void setFilter(const QString& text);
     const QString& filter() const { return filter_; }
 
-    std::size_t found() const { return strings_.size(); }
-    std::size_t shown() const { return shown_.size(); }
+    std::size_t found() const { return found_; }
+    std::size_t shown() const { return filter_.isEmpty() ? found_ : shown_.size(); }
     // The string line k (from 0) shows.
-    const ScriptString& string(std::size_t k) const { return strings_[shown_[k]]; }
+    const ScriptString& string(std::size_t k) const { return at(filter_.isEmpty() ? k : shown_[k]); }
     // Line k as the list shows it and a saved script holds it.
     QString line(std::size_t k) const;
     // Appends the line of every string found, shown or not, each with its line
@@ -46,10 +45,14 @@ public:
 
 private:
     bool holdsFilter(const ScriptString& string) const;
+    // The string found i-th (from 0).
+    const ScriptString& at(std::size_t i) const;
 
-    // A deque grows in small blocks: no copy of every string as the list grows.
-    std::deque<ScriptString> strings_;
-    std::vector<std::size_t> shown_;  // indexes into strings_, in offset order
+    // The batches as they came: no string is moved again as the list grows.
+    std::vector<std::vector<ScriptString>> batches_;
+    std::vector<std::size_t> ends_;  // the strings found up to the end of each batch
+    std::size_t found_ = 0;
+    std::vector<std::size_t> shown_;  // with a filter: the strings that hold it, in offset order
     QString filter_;
 };
 

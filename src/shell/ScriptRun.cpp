@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <memory>
 #include <system_error>
 #include <utility>
 
@@ -18,6 +17,8 @@ namespace {
 // How often found strings and progress go to the window: often enough to look
 // live, seldom enough that the list's growth costs the window nothing.
 constexpr auto kBatchEvery = std::chrono::milliseconds(40);
+// Room made for a batch's strings at once, so a batch seldom grows by copying.
+constexpr std::size_t kBatchRoom = std::size_t{1} << 16;
 }  // namespace
 
 ScriptRun::ScriptRun(Handlers handlers, QObject* parent) : QObject(parent), handlers_(std::move(handlers)) {}
@@ -54,21 +55,25 @@ void ScriptRun::start(const QString& path, const CodeTable& table, std::uint64_t
         const TableDecoder decoder(table);
         DumpSettings settings;
         settings.minLength = minLength;
-        auto batch = std::make_shared<std::vector<ScriptString>>();
+        std::vector<ScriptString> batch;
+        batch.reserve(kBatchRoom);
         auto last = std::chrono::steady_clock::now();
         const auto send = [&](std::uint64_t done) {
-            post(generation, [this, strings = std::move(*batch), done, total]() mutable {
+            // A small batch gives its room back rather than keep it in the list.
+            if (batch.size() < batch.capacity() / 2) batch.shrink_to_fit();
+            post(generation, [this, strings = std::move(batch), done, total]() mutable {
                 if (!strings.empty()) handlers_.found(std::move(strings));
                 handlers_.progress(done, total);
             });
-            batch->clear();
+            batch = {};
+            batch.reserve(kBatchRoom);
             last = std::chrono::steady_clock::now();
         };
         const DumpOutcome outcome = dumpFile(
-            file, decoder, settings, [&](ScriptString&& s) { batch->push_back(std::move(s)); },
+            file, decoder, settings, [&](ScriptString&& s) { batch.push_back(std::move(s)); },
             [&](std::uint64_t done) {
                 if (afterBlock) afterBlock();
-                if (std::chrono::steady_clock::now() - last >= kBatchEvery) send(done);
+                if (batch.size() >= kBatchRoom || std::chrono::steady_clock::now() - last >= kBatchEvery) send(done);
                 return !stopping_;
             },
             blockSize);
