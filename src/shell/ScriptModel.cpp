@@ -30,23 +30,27 @@ QVariant ScriptModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-bool ScriptModel::holdsFilter(const ScriptString& string) const {
+bool ScriptModel::holdsFilter(std::string_view text) const {
     if (filter_.isEmpty()) return true;
-    const auto text = QString::fromUtf8(string.text.data(), static_cast<qsizetype>(string.text.size()));
-    return text.contains(filter_, Qt::CaseInsensitive);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).contains(filter_, Qt::CaseInsensitive);
 }
 
-const ScriptString& ScriptModel::at(std::size_t i) const {
+ScriptString ScriptModel::at(std::size_t i) const {
     const auto batch = static_cast<std::size_t>(std::upper_bound(ends_.begin(), ends_.end(), i) - ends_.begin());
-    return batches_[batch][i - (batch == 0 ? 0 : ends_[batch - 1])];
+    return batches_[batch].string(i - (batch == 0 ? 0 : ends_[batch - 1]));
 }
 
-void ScriptModel::append(std::vector<ScriptString>&& strings) {
+std::string_view ScriptModel::textAt(std::size_t i) const {
+    const auto batch = static_cast<std::size_t>(std::upper_bound(ends_.begin(), ends_.end(), i) - ends_.begin());
+    return batches_[batch].text(i - (batch == 0 ? 0 : ends_[batch - 1]));
+}
+
+void ScriptModel::append(ScriptBatch&& strings) {
     if (strings.empty()) return;
     const std::size_t before = shown();
     if (!filter_.isEmpty()) {
         for (std::size_t k = 0; k < strings.size(); ++k) {
-            if (holdsFilter(strings[k])) shown_.push_back(found_ + k);
+            if (holdsFilter(strings.text(k))) shown_.push_back(found_ + k);
         }
     }
     found_ += strings.size();
@@ -79,13 +83,12 @@ void ScriptModel::setFilter(const QString& text) {
     std::vector<std::size_t> shown;
     if (narrows) {
         std::copy_if(shown_.begin(), shown_.end(), std::back_inserter(shown),
-                     [this](std::size_t k) { return holdsFilter(at(k)); });
+                     [this](std::size_t k) { return holdsFilter(textAt(k)); });
     } else if (!filter_.isEmpty()) {
         std::size_t k = 0;
-        for (const std::vector<ScriptString>& batch : batches_) {
-            for (const ScriptString& s : batch) {
-                if (holdsFilter(s)) shown.push_back(k);
-                ++k;
+        for (const ScriptBatch& batch : batches_) {
+            for (std::size_t b = 0; b < batch.size(); ++b, ++k) {
+                if (holdsFilter(batch.text(b))) shown.push_back(k);
             }
         }
     }
@@ -96,9 +99,9 @@ void ScriptModel::setFilter(const QString& text) {
 QString ScriptModel::line(std::size_t k) const { return QString::fromStdString(scriptLine(string(k))); }
 
 void ScriptModel::appendLines(std::string& out) const {
-    for (const std::vector<ScriptString>& batch : batches_) {
-        for (const ScriptString& s : batch) {
-            out += scriptLine(s);
+    for (const ScriptBatch& batch : batches_) {
+        for (std::size_t b = 0; b < batch.size(); ++b) {
+            out += scriptLine(batch.string(b));
             out += '\n';
         }
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "script/ScriptString.h"
+#include "shell/ScriptBatch.h"
 
 #include <QAbstractListModel>
 #include <QString>
@@ -27,7 +27,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     // Adds strings found; those that hold the filter are shown.
-    void append(std::vector<ScriptString>&& strings);
+    void append(ScriptBatch&& strings);
     void clear();
     // Shows only the strings whose text holds text, ignoring case; all when it is empty.
     void setFilter(const QString& text);
@@ -35,8 +35,8 @@ public:
 
     std::size_t found() const { return found_; }
     std::size_t shown() const { return filter_.isEmpty() ? found_ : shown_.size(); }
-    // The string line k (from 0) shows.
-    const ScriptString& string(std::size_t k) const { return at(filter_.isEmpty() ? k : shown_[k]); }
+    // The string line k (from 0) shows; its length and end are not kept.
+    ScriptString string(std::size_t k) const { return at(filter_.isEmpty() ? k : shown_[k]); }
     // Line k as the list shows it and a saved script holds it.
     QString line(std::size_t k) const;
     // Appends the line of every string found, shown or not, each with its line
@@ -44,12 +44,13 @@ public:
     void appendLines(std::string& out) const;
 
 private:
-    bool holdsFilter(const ScriptString& string) const;
+    bool holdsFilter(std::string_view text) const;
     // The string found i-th (from 0).
-    const ScriptString& at(std::size_t i) const;
+    ScriptString at(std::size_t i) const;
+    std::string_view textAt(std::size_t i) const;
 
     // The batches as they came: no string is moved again as the list grows.
-    std::vector<std::vector<ScriptString>> batches_;
+    std::vector<ScriptBatch> batches_;
     std::vector<std::size_t> ends_;  // the strings found up to the end of each batch
     std::size_t found_ = 0;
     std::vector<std::size_t> shown_;  // with a filter: the strings that hold it, in offset order

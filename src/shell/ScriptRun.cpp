@@ -17,7 +17,8 @@ namespace {
 // How often found strings and progress go to the window: often enough to look
 // live, seldom enough that the list's growth costs the window nothing.
 constexpr auto kBatchEvery = std::chrono::milliseconds(40);
-// Room made for a batch's strings at once, so a batch seldom grows by copying.
+// Room made for a batch at once, so that it seldom grows by copying; a batch
+// this full goes at once.
 constexpr std::size_t kBatchRoom = std::size_t{1} << 16;
 }  // namespace
 
@@ -55,22 +56,22 @@ void ScriptRun::start(const QString& path, const CodeTable& table, std::uint64_t
         const TableDecoder decoder(table);
         DumpSettings settings;
         settings.minLength = minLength;
-        std::vector<ScriptString> batch;
-        batch.reserve(kBatchRoom);
+        ScriptBatch batch;
+        batch.reserve(kBatchRoom, kBatchRoom * 8);
         auto last = std::chrono::steady_clock::now();
         const auto send = [&](std::uint64_t done) {
             // A small batch gives its room back rather than keep it in the list.
-            if (batch.size() < batch.capacity() / 2) batch.shrink_to_fit();
+            if (batch.size() < kBatchRoom / 2) batch.shrink();
             post(generation, [this, strings = std::move(batch), done, total]() mutable {
                 if (!strings.empty()) handlers_.found(std::move(strings));
                 handlers_.progress(done, total);
             });
             batch = {};
-            batch.reserve(kBatchRoom);
+            batch.reserve(kBatchRoom, kBatchRoom * 8);
             last = std::chrono::steady_clock::now();
         };
         const DumpOutcome outcome = dumpFile(
-            file, decoder, settings, [&](ScriptString&& s) { batch.push_back(std::move(s)); },
+            file, decoder, settings, [&](ScriptString&& s) { batch.add(s); },
             [&](std::uint64_t done) {
                 if (afterBlock) afterBlock();
                 if (batch.size() >= kBatchRoom || std::chrono::steady_clock::now() - last >= kBatchEvery) send(done);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "script/ScriptString.h"
+#include "shell/ScriptBatch.h"
 #include "table/CodeTable.h"
 
 #include <QObject>
@@ -22,7 +22,7 @@ class ScriptRun : public QObject {
     Q_OBJECT
 public:
     struct Handlers {
-        std::function<void(std::vector<ScriptString>&&)> found;
+        std::function<void(ScriptBatch&&)> found;
         std::function<void(std::uint64_t done, std::uint64_t total)> progress;
         // problem is empty unless the file could not be read; stopped says Stop ended it.
         std::function<void(const std::string& problem, bool stopped)> finished;

@@ -42,7 +42,7 @@ ScriptWindow::ScriptWindow(MessageBoxes& messages, FileChooser& files, QWidget* 
     setWindowTitle(QStringLiteral("Script - ") + kProgramTitle);
     model_ = new ScriptModel(this);
     run_ = new ScriptRun(
-        {[this](std::vector<ScriptString>&& strings) {
+        {[this](ScriptBatch&& strings) {
              model_->append(std::move(strings));
              showCount();
          },
