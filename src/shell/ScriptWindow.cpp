@@ -7,6 +7,7 @@
 #include "shell/ScriptModel.h"
 #include "shell/ScriptRun.h"
 
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QDir>
 #include <QFormLayout>
@@ -163,6 +164,11 @@ void ScriptWindow::restart() {
     SaveScript->setEnabled(false);
     run_->start(path_, table_, static_cast<std::uint64_t>(MinLength->value()));
     showCount();
+}
+
+void ScriptWindow::closeEvent(QCloseEvent* event) {
+    StopButton_Click();
+    QWidget::closeEvent(event);
 }
 
 void ScriptWindow::StopButton_Click() {

@@ -59,6 +59,10 @@ public:
     // The row of buttons under the list, where more actions on the strings go.
     QHBoxLayout* Buttons = nullptr;
 
+protected:
+    // A window closed while it lists stops looking; "Script..." lists the file again.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createControls();
     void restart();

@@ -8,6 +8,7 @@
 #include "shell/ScriptRun.h"
 #include "shell/ScriptWindow.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -88,6 +89,12 @@ TEST(ScriptWindow, ListsTheFileStringsThroughThePreviewTable) {
     EXPECT_EQ(s.Count->text(), "3 strings");
     EXPECT_EQ(s.Progress->value(), s.Progress->maximum());
     EXPECT_FALSE(s.StopButton->isEnabled());
+    // Screen readers see a list of its lines.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(s.Strings);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    ASSERT_EQ(list->childCount(), 3);
+    EXPECT_EQ(list->child(2)->text(QAccessible::Name), kGoodbye);
     // One window: a second click shows the same one.
     click(h.preview().Script);
     EXPECT_EQ(h.preview().scriptWindow(), &s);
