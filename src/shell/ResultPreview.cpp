@@ -4,6 +4,7 @@
 #include "shell/FileChooser.h"
 #include "shell/FileWriting.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ScriptWindow.h"
 #include "table/HitShift.h"
 #include "table/InferredTable.h"
 #include "table/TableDecoding.h"
@@ -21,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTextBlock>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -162,6 +164,7 @@ void ResultPreview::createControls() {
     OpenTable = button("OpenTable", QStringLiteral("&Open Table..."));
     SaveTable = button("SaveTable", QStringLiteral("Save &Table..."));
     FindPointers = button("FindPointers", QStringLiteral("Find &Pointers"));
+    Script = button("Script", QStringLiteral("S&cript..."));
     CloseButton = button("CloseButton", QStringLiteral("Close"));
     Earlier = button("Earlier", QStringLiteral("&Earlier"));
     Later = button("Later", QStringLiteral("&Later"));
@@ -170,6 +173,7 @@ void ResultPreview::createControls() {
     connect(OpenTable, &QPushButton::clicked, this, &ResultPreview::OpenTable_Click);
     connect(SaveTable, &QPushButton::clicked, this, &ResultPreview::SaveTable_Click);
     connect(FindPointers, &QPushButton::clicked, this, [this] { emit findPointers(result_.path, result_.offset); });
+    connect(Script, &QPushButton::clicked, this, &ResultPreview::Script_Click);
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -177,6 +181,7 @@ void ResultPreview::createControls() {
     buttons->addWidget(OpenTable);
     buttons->addWidget(SaveTable);
     buttons->addWidget(FindPointers);
+    buttons->addWidget(Script);
     buttons->addStretch(1);
     buttons->addWidget(Earlier);
     buttons->addWidget(Later);
@@ -239,6 +244,23 @@ void ResultPreview::showResult(const SearchedResult& result) {
 void ResultPreview::showOffset(const QString& path, std::uint64_t offset) {
     showResult({path, static_cast<std::uint64_t>(std::max<qint64>(0, QFileInfo(path).size())), SearchPattern(),
                 MatchOptions{}, offset});
+}
+
+void ResultPreview::showOffset(std::uint64_t offset) {
+    if (!shown_ || offset >= result_.fileSize) return;
+    // Whole units from the hit on, so that the units read stay in line with the hit's.
+    const auto unitBytes = static_cast<std::uint64_t>(result_.options.unitBytes());
+    viewOffset_ = offset >= result_.offset ? offset - (offset - result_.offset) % unitBytes
+                                           : offset + (result_.offset - offset) % unitBytes;
+    if (viewOffset_ >= result_.fileSize) viewOffset_ -= unitBytes;
+    readView();
+    refresh();
+    const FileWindow& w = read_.window;
+    if (!read_.ok() || w.bytes.empty()) return;
+    const std::uint64_t firstRow = w.start / kBytesPerRow;
+    QTextCursor at(HexView->document()->findBlockByNumber(static_cast<int>(offset / kBytesPerRow - firstRow)));
+    HexView->setTextCursor(at);
+    HexView->centerCursor();
 }
 
 void ResultPreview::readView() {
@@ -361,6 +383,23 @@ void ResultPreview::SaveTable_Click() {
     if (failure) {
         message(QStringLiteral("Can't save the table %1: %2.").arg(quoted(path), *failure));
     }
+}
+
+void ResultPreview::Script_Click() {
+    if (!shown_) return;
+    if (script_ == nullptr) {
+        script_ = new ScriptWindow(messages_, files_, this);
+        connect(script_, &ScriptWindow::stringChosen, this, [this](std::uint64_t offset) {
+            showOffset(offset);
+            show();
+            raise();
+            activateWindow();
+        });
+    }
+    script_->showFile(result_.path, table_);
+    script_->show();
+    script_->raise();
+    script_->activateWindow();
 }
 
 void ResultPreview::OpenTable_Click() {

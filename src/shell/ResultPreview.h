@@ -22,6 +22,7 @@ namespace kinfold {
 
 class FileChooser;
 class MessageBoxes;
+class ScriptWindow;
 
 // A line of a search's results with what that search knew: the file, its
 // size and the pattern as they were when it ran.
@@ -47,6 +48,11 @@ public:
     void showResult(const SearchedResult& result);
     // Shows the bytes at any offset of a file, with no hit to mark.
     void showOffset(const QString& path, std::uint64_t offset);
+    // Shows the bytes around another offset of the same file, with the same
+    // table, the row holding it in the middle of the hex view.
+    void showOffset(std::uint64_t offset);
+    // The script window, once "Script..." opened it.
+    ScriptWindow* scriptWindow() const { return script_; }
     const SearchedResult& result() const { return result_; }
     // The table in force: the inferred one, a table the user opened over it.
     const CodeTable& table() const { return table_; }
@@ -59,6 +65,7 @@ signals:
 public slots:
     void SaveTable_Click();
     void OpenTable_Click();
+    void Script_Click();
 
 public:
     QLabel* Problem = nullptr;
@@ -78,6 +85,7 @@ public:
     QPushButton* OpenTable = nullptr;
     QPushButton* SaveTable = nullptr;
     QPushButton* FindPointers = nullptr;
+    QPushButton* Script = nullptr;
     QPushButton* CloseButton = nullptr;
     // Move the bytes shown by 1024 towards the start or the end of the file.
     QPushButton* Earlier = nullptr;
@@ -106,6 +114,7 @@ private:
     QString userTableName_;
     CodeTable table_;
     TableDecoder decoder_{table_};
+    ScriptWindow* script_ = nullptr;
 };
 
 }  // namespace kinfold
