@@ -172,7 +172,7 @@ void ResultPreview::createControls() {
     connect(Later, &QPushButton::clicked, this, [this] { moveView(true); });
     connect(OpenTable, &QPushButton::clicked, this, &ResultPreview::OpenTable_Click);
     connect(SaveTable, &QPushButton::clicked, this, &ResultPreview::SaveTable_Click);
-    connect(FindPointers, &QPushButton::clicked, this, [this] { emit findPointers(result_.path, result_.offset); });
+    connect(FindPointers, &QPushButton::clicked, this, [this] { emit findPointers(result_.path, target_); });
     connect(Script, &QPushButton::clicked, this, &ResultPreview::Script_Click);
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -222,6 +222,7 @@ void ResultPreview::showResult(const SearchedResult& result) {
 
     const int unitBytes = result_.options.unitBytes();
     viewOffset_ = result_.offset;
+    target_ = result_.offset;
     readView();
     const FileWindow& w = read_.window;
     shift_ = read_.ok() && result_.pattern.count() > 0 ? hitShift(result_.pattern,
@@ -248,6 +249,7 @@ void ResultPreview::showOffset(const QString& path, std::uint64_t offset) {
 
 void ResultPreview::showOffset(std::uint64_t offset) {
     if (!shown_ || offset >= result_.fileSize) return;
+    target_ = offset;
     // Whole units from the hit on, so that the units read stay in line with the hit's.
     const auto unitBytes = static_cast<std::uint64_t>(result_.options.unitBytes());
     viewOffset_ = offset >= result_.offset ? offset - (offset - result_.offset) % unitBytes
@@ -389,6 +391,7 @@ void ResultPreview::Script_Click() {
     if (!shown_) return;
     if (script_ == nullptr) {
         script_ = new ScriptWindow(messages_, files_, this);
+        connect(script_, &ScriptWindow::findPointers, this, &ResultPreview::findPointers);
         connect(script_, &ScriptWindow::stringChosen, this, [this](std::uint64_t offset) {
             showOffset(offset);
             show();

@@ -108,6 +108,7 @@ private:
     SearchedResult result_;
     bool shown_ = false;
     std::uint64_t viewOffset_ = 0;  // the hit, or where Earlier and Later moved the view
+    std::uint64_t target_ = 0;      // what "Find Pointers" looks for: the hit, or the string chosen in the script window
     FileWindowRead read_;
     std::optional<std::int64_t> shift_;
     CodeTable userTable_;

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QIODevice>
 #include <QKeySequence>
 #include <QLabel>
@@ -126,6 +127,17 @@ void ScriptWindow::createControls() {
     SaveScript->setObjectName(QStringLiteral("SaveScript"));
     SaveScript->setEnabled(false);
     connect(SaveScript, &QPushButton::clicked, this, &ScriptWindow::SaveScript_Click);
+    FindPointers = new QPushButton(QStringLiteral("Find &Pointers"), this);
+    FindPointers->setObjectName(QStringLiteral("FindPointers"));
+    FindPointers->setEnabled(false);
+    connect(FindPointers, &QPushButton::clicked, this, [this] {
+        const QModelIndex current = Strings->currentIndex();
+        if (current.isValid()) emit findPointers(path_, current.data(ScriptModel::OffsetRole).toULongLong());
+    });
+    // Pointers are looked for to the string the list is on.
+    connect(Strings->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { FindPointers->setEnabled(current.isValid()); });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] { FindPointers->setEnabled(false); });
     CloseButton = new QPushButton(QStringLiteral("Close"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
@@ -133,6 +145,7 @@ void ScriptWindow::createControls() {
     connect(escape, &QShortcut::activated, this, &QWidget::close);
     Buttons = new QHBoxLayout;
     Buttons->addWidget(SaveScript);
+    Buttons->addWidget(FindPointers);
     Buttons->addStretch(1);
     Buttons->addWidget(CloseButton);
 

@@ -45,6 +45,8 @@ public slots:
 signals:
     // The user chose the string at offset (double-click, Enter).
     void stringChosen(std::uint64_t offset);
+    // "Find Pointers" on the current string, at offset of the file at path.
+    void findPointers(const QString& path, std::uint64_t offset);
 
 public:
     QLabel* FileName = nullptr;
@@ -55,6 +57,7 @@ public:
     QLabel* Count = nullptr;
     ResultsView* Strings = nullptr;
     QPushButton* SaveScript = nullptr;
+    QPushButton* FindPointers = nullptr;
     QPushButton* CloseButton = nullptr;
     // The row of buttons under the list, where more actions on the strings go.
     QHBoxLayout* Buttons = nullptr;
