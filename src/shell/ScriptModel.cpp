@@ -1,6 +1,7 @@
 #include "shell/ScriptModel.h"
 
 #include "script/ScriptLine.h"
+#include "search/ResultLine.h"
 
 #include <algorithm>
 #include <limits>
@@ -71,6 +72,7 @@ void ScriptModel::clear() {
     ends_ = {};
     found_ = 0;
     shown_ = {};
+    pointerCounts_ = {};
     endResetModel();
 }
 
@@ -96,7 +98,31 @@ void ScriptModel::setFilter(const QString& text) {
     endResetModel();
 }
 
-QString ScriptModel::line(std::size_t k) const { return QString::fromStdString(scriptLine(string(k))); }
+QString ScriptModel::line(std::size_t k) const {
+    const std::size_t i = filter_.isEmpty() ? k : shown_[k];
+    const ScriptString s = at(i);
+    QString text = QString::fromStdString(scriptLine(s));
+    if (i < pointerCounts_.size()) {
+        const std::uint32_t n = pointerCounts_[i];
+        const QString count = n == 0   ? QStringLiteral("[no pointer]  ")
+                              : n == 1 ? QStringLiteral("[1 pointer]  ")
+                                       : QStringLiteral("[%1 pointers]  ").arg(n);
+        text.insert(static_cast<qsizetype>(resultLine(s.offset).size()) + 2, count);
+    }
+    return text;
+}
+
+void ScriptModel::setPointerCounts(std::vector<std::uint32_t> counts) {
+    pointerCounts_ = std::move(counts);
+    if (shown() > 0) emit dataChanged(index(0), index(clampedRows(shown()) - 1));
+}
+
+std::vector<std::uint64_t> ScriptModel::offsets() const {
+    std::vector<std::uint64_t> out;
+    out.reserve(found_);
+    for (const ScriptBatch& batch : batches_) out.insert(out.end(), batch.offsets.begin(), batch.offsets.end());
+    return out;
+}
 
 void ScriptModel::appendLines(std::string& out) const {
     for (const ScriptBatch& batch : batches_) {

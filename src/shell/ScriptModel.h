@@ -33,11 +33,19 @@ public:
     void setFilter(const QString& text);
     const QString& filter() const { return filter_; }
 
+    // The pointers leading to each string found, in the order found, shown on
+    // its line; an empty list takes them away.
+    void setPointerCounts(std::vector<std::uint32_t> counts);
+    bool hasPointerCounts() const { return !pointerCounts_.empty(); }
+    // The offset of every string found, in the order found.
+    std::vector<std::uint64_t> offsets() const;
+
     std::size_t found() const { return found_; }
     std::size_t shown() const { return filter_.isEmpty() ? found_ : shown_.size(); }
     // The string line k (from 0) shows; its length and end are not kept.
     ScriptString string(std::size_t k) const { return at(filter_.isEmpty() ? k : shown_[k]); }
-    // Line k as the list shows it and a saved script holds it.
+    // Line k as the list shows it: as a saved script holds it, with the count
+    // of pointers to it after the offset once they are counted.
     QString line(std::size_t k) const;
     // Appends the line of every string found, shown or not, each with its line
     // end: the script as the dump prints it.
@@ -54,6 +62,7 @@ private:
     std::vector<std::size_t> ends_;  // the strings found up to the end of each batch
     std::size_t found_ = 0;
     std::vector<std::size_t> shown_;  // with a filter: the strings that hold it, in offset order
+    std::vector<std::uint32_t> pointerCounts_;  // for each string found, or none
     QString filter_;
 };
 

@@ -6,8 +6,13 @@
 #include "shell/ResultsView.h"
 #include "shell/ScriptModel.h"
 #include "shell/ScriptRun.h"
+#include "pointers/MappingChoice.h"
+#include "pointers/PointerCount.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QMetaObject>
 #include <QFileInfo>
 #include <QDir>
 #include <QFormLayout>
@@ -60,6 +65,7 @@ ScriptWindow::ScriptWindow(MessageBoxes& messages, FileChooser& files, QWidget* 
 }
 
 ScriptWindow::~ScriptWindow() {
+    stopPointerCount();
     // The run's thread ends before the model it fills goes.
     delete run_;
 }
@@ -87,6 +93,18 @@ void ScriptWindow::createControls() {
         if (!path_.isEmpty()) restart();
     });
 
+    CountPointers = new QComboBox(this);
+    CountPointers->setObjectName(QStringLiteral("CountPointers"));
+    CountPointers->setAccessibleName(QStringLiteral("Count pointers as"));
+    CountPointers->addItem(QStringLiteral("not counted"));
+    for (const MappingKind kind : {MappingKind::Linear, MappingKind::Gb, MappingKind::Nes, MappingKind::SnesLorom,
+                                   MappingKind::SnesHirom, MappingKind::Gba}) {
+        CountPointers->addItem(QString::fromUtf8(mappingName(kind)), static_cast<int>(kind));
+    }
+    connect(CountPointers, &QComboBox::activated, this, [this] {
+        if (!running()) startPointerCount();
+    });
+
     auto* header = new QFormLayout;
     const auto row = [&](const QString& caption, QWidget* value) {
         auto* c = new QLabel(caption, this);
@@ -96,6 +114,7 @@ void ScriptWindow::createControls() {
     row(QStringLiteral("File:"), FileName);
     row(QStringLiteral("&Filter:"), Filter);
     row(QStringLiteral("&Minimum length:"), MinLength);
+    row(QStringLiteral("Count p&ointers as:"), CountPointers);
 
     Progress = new QProgressBar(this);
     Progress->setObjectName(QStringLiteral("Progress"));
@@ -162,6 +181,11 @@ bool ScriptWindow::running() const { return run_->running(); }
 
 void ScriptWindow::showFile(const QString& path, const CodeTable& table) {
     if (path == path_ && table == table_ && (running() || !stopped_)) return;
+    if (path != path_) {
+        // A ROM's extension says how its console maps it; other files start uncounted.
+        const std::optional<MappingKind> kind = mappingForExtension(toFilesystemPath(path));
+        CountPointers->setCurrentIndex(kind ? CountPointers->findData(static_cast<int>(*kind)) : 0);
+    }
     path_ = path;
     table_ = table;
     FileName->setText(path);
@@ -169,6 +193,7 @@ void ScriptWindow::showFile(const QString& path, const CodeTable& table) {
 }
 
 void ScriptWindow::restart() {
+    stopPointerCount();
     model_->clear();
     stopped_ = false;
     Progress->setRange(0, 1);
@@ -181,6 +206,7 @@ void ScriptWindow::restart() {
 
 void ScriptWindow::closeEvent(QCloseEvent* event) {
     StopButton_Click();
+    stopPointerCount();
     QWidget::closeEvent(event);
 }
 
@@ -195,6 +221,55 @@ void ScriptWindow::finished(const std::string& problem, bool stopped) {
     if (!stopped_) Progress->setValue(Progress->maximum());
     showCount();
     if (!problem.empty()) messages_.show(QString::fromStdString(problem), kStyleNotice);
+    if (!stopped_) startPointerCount();
+}
+
+void ScriptWindow::startPointerCount() {
+    stopPointerCount();
+    model_->setPointerCounts({});
+    const QVariant kind = CountPointers->currentData();
+    if (!kind.isValid() || model_->found() == 0) {
+        showCount();
+        return;
+    }
+    counting_ = true;
+    stopCount_ = false;
+    const std::uint64_t generation = ++countGeneration_;
+    const PointerFormat format{static_cast<MappingKind>(kind.toInt())};
+    counter_ = std::thread([this, generation, format, path = toFilesystemPath(path_), offsets = model_->offsets()] {
+        PointerCounts counted =
+            countPointers(path, format, offsets, [this](std::uint64_t) { return !stopCount_.load(); });
+        const QString problem = counted.error ? QString::fromStdString(counted.error->message()) : QString();
+        if (counted.stopped) return;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, counts = std::move(counted.counts), problem]() mutable {
+                takePointerCounts(generation, std::move(counts), problem);
+            },
+            Qt::QueuedConnection);
+    });
+    showCount();
+}
+
+void ScriptWindow::stopPointerCount() {
+    ++countGeneration_;  // what a count under way sends back is dropped
+    stopCount_ = true;
+    if (counter_.joinable()) counter_.join();
+    counting_ = false;
+}
+
+void ScriptWindow::waitUntilCounted() {
+    if (counter_.joinable()) counter_.join();
+    QCoreApplication::sendPostedEvents(this);
+}
+
+void ScriptWindow::takePointerCounts(std::uint64_t generation, std::vector<std::uint32_t> counts, QString problem) {
+    if (generation != countGeneration_) return;
+    if (counter_.joinable()) counter_.join();
+    counting_ = false;
+    if (problem.isEmpty()) model_->setPointerCounts(std::move(counts));
+    showCount();
+    if (!problem.isEmpty()) messages_.show(problem, kStyleNotice);
 }
 
 void ScriptWindow::showCount() {
@@ -208,6 +283,10 @@ void ScriptWindow::showCount() {
         text += QStringLiteral(", still looking");
     } else if (stopped_) {
         text += QStringLiteral(", stopped before the end of the file");
+    } else if (counting_) {
+        text += QStringLiteral(", counting pointers");
+    } else if (model_->hasPointerCounts()) {
+        text += QStringLiteral(", pointers counted as ") + CountPointers->currentText();
     }
     Count->setText(text);
 }

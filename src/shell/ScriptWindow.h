@@ -5,8 +5,12 @@
 #include <QString>
 #include <QWidget>
 
+#include <atomic>
 #include <cstdint>
+#include <thread>
+#include <vector>
 
+class QComboBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -37,6 +41,8 @@ public:
     const ScriptModel& strings() const { return *model_; }
     ScriptRun& run() { return *run_; }
     bool running() const;
+    // Waits for the pointer count under way, if any, and takes its result.
+    void waitUntilCounted();
 
 public slots:
     void SaveScript_Click();
@@ -52,6 +58,8 @@ public:
     QLabel* FileName = nullptr;
     QLineEdit* Filter = nullptr;
     QSpinBox* MinLength = nullptr;
+    // "not counted", or the mapping under which the pointers to each string are counted.
+    QComboBox* CountPointers = nullptr;
     QProgressBar* Progress = nullptr;
     QPushButton* StopButton = nullptr;
     QLabel* Count = nullptr;
@@ -71,6 +79,11 @@ private:
     void restart();
     void finished(const std::string& problem, bool stopped);
     void showCount();
+    // Counts the pointers to every string found, in the background, under
+    // the mapping CountPointers names; nothing when it says "not counted".
+    void startPointerCount();
+    void stopPointerCount();
+    void takePointerCounts(std::uint64_t generation, std::vector<std::uint32_t> counts, QString problem);
 
     MessageBoxes& messages_;
     FileChooser& files_;
@@ -79,6 +92,10 @@ private:
     QString path_;
     CodeTable table_;
     bool stopped_ = false;
+    std::thread counter_;
+    std::atomic<bool> stopCount_ = false;
+    std::uint64_t countGeneration_ = 0;
+    bool counting_ = false;
 };
 
 }  // namespace kinfold

@@ -148,6 +148,43 @@ TEST(PointersWindow, FromTheScriptWindowLooksForTheChosenString) {
     EXPECT_EQ(lines(p), QStringList{"512 (200 hex)  00 60"});
 }
 
+// The script window counts the pointers to every string under the ROM's
+// mapping, and again under another one chosen.
+TEST(PointersWindow, TheScriptWindowCountsThePointersToEachString) {
+    QByteArray bytes = gameBoyBytes();
+    plant(bytes, 0x6000, {'G' + kShift, 'o' + kShift, 'o' + kShift, 'd' + kShift, 'b' + kShift, 'y' + kShift, 'e' + kShift});
+    plant(bytes, 0x0200, {0x00, 0x60});
+    plant(bytes, 0x7000, {'W' + kShift, 'o' + kShift, 'r' + kShift, 'l' + kShift, 'd' + kShift});
+    GameBoyRom h(bytes);
+    click(h.preview().Script);
+    ScriptWindow* s = h.preview().scriptWindow();
+    ASSERT_NE(s, nullptr);
+    s->run().wait();
+    QCoreApplication::sendPostedEvents();
+    s->waitUntilCounted();
+    EXPECT_EQ(s->CountPointers->currentText(), "gb");
+    const auto lineAt = [s](const char* offset) {
+        for (std::size_t k = 0; k < s->strings().shown(); ++k) {
+            if (s->strings().line(k).startsWith(offset)) return s->strings().line(k);
+        }
+        return QString();
+    };
+    EXPECT_EQ(lineAt("21044 "), "21044 (5234 hex)  [6 pointers]  Hello");
+    EXPECT_EQ(lineAt("24576 "), "24576 (6000 hex)  [1 pointer]  Goodbye");
+    EXPECT_EQ(lineAt("28672 "), "28672 (7000 hex)  [no pointer]  World");
+    EXPECT_TRUE(s->Count->text().endsWith(", pointers counted as gb")) << s->Count->text().toStdString();
+    // gba pointers hold 08 in their last byte: only the one at 9000 leads to Hello.
+    s->CountPointers->setFocus();
+    QTest::keyClick(s->CountPointers, Qt::Key_End);
+    s->waitUntilCounted();
+    EXPECT_EQ(lineAt("21044 "), "21044 (5234 hex)  [1 pointer]  Hello");
+    EXPECT_EQ(lineAt("24576 "), "24576 (6000 hex)  [no pointer]  Goodbye");
+    QTest::keyClick(s->CountPointers, Qt::Key_Home);
+    s->waitUntilCounted();
+    EXPECT_EQ(lineAt("21044 "), "21044 (5234 hex)  Hello");
+    EXPECT_TRUE(h.messages.texts().isEmpty());
+}
+
 TEST(PointersWindow, AnotherMappingOrWidthSearchesAgain) {
     GameBoyRom h;
     PointersWindow* p = h.findPointers();
