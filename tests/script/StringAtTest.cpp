@@ -2,6 +2,7 @@
 
 #include "script/RandomTable.h"
 #include "script/ScriptDump.h"
+#include "script/StringFinder.h"
 #include "search/FileReader.h"
 #include "search/SearchTestSupport.h"
 #include "table/TableDecoding.h"
@@ -62,6 +63,33 @@ INSTANTIATE_TEST_SUITE_P(Cases, StringAtAgainstDump,
                                            BlockCase{"WholeFile", 4096, false},
                                            BlockCase{"SinglesOddBlocks", 23, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The file's string at an offset is the one the finder gives over the bytes
+// from there to the end of the file, where the finder gives one; elsewhere
+// it is empty: no entry there, or an end token alone.
+TEST(StringAt, AgreesWithTheFinderOverTheBytesInMemory) {
+    TempFolder folder;
+    std::mt19937 random(7);
+    for (int round = 0; round < 30 * testScale(); ++round) {
+        const CodeTable table = randomTable(random, round % 2 == 0);
+        const TableDecoder decoder(table);
+        std::vector<std::uint8_t> file(1 + random() % 600);
+        for (auto& b : file) b = static_cast<std::uint8_t>(random() % 13);
+        FileReader reader;
+        ASSERT_TRUE(reader.open(folder.write("rom.bin", file)));
+        for (int i = 0; i < 20; ++i) {
+            const std::size_t offset = random() % file.size();
+            const std::optional<ScriptString> inMemory = stringAt(decoder, std::span(file).subspan(offset), offset);
+            const StringAtRead read = stringAt(reader, decoder, offset, 1 + random() % 64);
+            ASSERT_EQ(read.reason, "");
+            if (inMemory) {
+                ASSERT_EQ(read.string, *inMemory) << "round " << round << "\n" << tableFileText(table);
+            } else {
+                EXPECT_TRUE(read.string.length == 0 || read.string.ended) << "round " << round;
+            }
+        }
+    }
+}
 
 struct EdgeCase {
     const char* name;
