@@ -6,8 +6,12 @@
 #include "cli/JsonLine.h"
 #include "cli/Progress.h"
 #include "cli/TableArgument.h"
+#include "pointers/PointerTable.h"
 #include "script/ScriptLine.h"
+#include "script/StringAt.h"
 #include "search/FileReader.h"
+#include "search/ResultLine.h"
+#include "search/ScanError.h"
 
 #include <CLI/CLI.hpp>
 
@@ -16,6 +20,7 @@
 #include <optional>
 #include <string_view>
 #include <thread>
+#include <variant>
 
 namespace kinfold::cli {
 namespace {
@@ -44,13 +49,54 @@ const CLI::Validator kOffset(
     },
     "");
 
+// A pointer table to read in each file, and how its pointers are read.
+struct TableReading {
+    PointerTablePlace place;
+    PointerFormatChoice format;
+};
+
+const char* const kBanksOnly =
+    "--bank is for the mappings with 16-bit pointers into banks: gb, nes, snes-lorom and snes-hirom.";
+
+// "OFFSET,COUNT", each in decimal or 0x hex.
+std::variant<TableReading, std::string> readTableWords(const DumpCommand& command) {
+    TableReading reading;
+    const std::string_view words = command.pointerTable;
+    const std::size_t comma = words.find(',');
+    const std::optional<std::uint64_t> offset = offsetOf(words.substr(0, comma));
+    const std::optional<std::uint64_t> count =
+        comma == std::string_view::npos ? std::nullopt : offsetOf(words.substr(comma + 1));
+    if (!offset || !count) {
+        return "--pointer-table \"" + command.pointerTable +
+               "\" is not OFFSET,COUNT: give the table's offset and its number of pointers, each in decimal or in "
+               "hex after 0x.";
+    }
+    if (*count == 0) {
+        return std::string("--pointer-table: a table of 0 pointers leads to no string; give a COUNT of 1 or more.");
+    }
+    reading.place.offset = *offset;
+    reading.place.count = *count;
+    if (!command.bank.empty()) {
+        reading.place.bank = offsetOf(command.bank);
+        if (!reading.place.bank) {
+            return "--bank \"" + command.bank + "\" is not a number: give it in decimal, or in hex after 0x.";
+        }
+    }
+    auto format = readPointerFormat(command.pointerFormat);
+    if (auto* refused = std::get_if<std::string>(&format)) return std::move(*refused);
+    reading.format = std::get<PointerFormatChoice>(format);
+    if (reading.place.bank && reading.format.map && !isBanked(reading.format.format)) return std::string(kBanksOnly);
+    return reading;
+}
+
 class DumpWorker : public FileWorker {
 public:
     DumpWorker(const std::vector<FoundFile>& files, const TableDecoder& table, const DumpCommand& command,
-               Progress& progress)
-        : files_(files), table_(table), command_(command), progress_(progress) {}
+               const std::optional<TableReading>& reading, Progress& progress)
+        : files_(files), table_(table), command_(command), reading_(reading), progress_(progress) {}
 
     PoolOutcome search(std::size_t i, OrderedOutput& output) override {
+        if (reading_) return readTable(i, output);
         const FoundFile& file = files_[i];
         PoolOutcome outcome;
         std::string text;
@@ -93,9 +139,93 @@ public:
     }
 
 private:
+    // The string each pointer of the file's pointer table leads to.
+    PoolOutcome readTable(std::size_t i, OrderedOutput& output) {
+        const FoundFile& file = files_[i];
+        const std::string path = pathText(file.path);
+        PoolOutcome outcome;
+        std::string text;
+        std::optional<std::string> message = file.problem;
+        FileReader reader;
+        if (!message && !reader.open(file.path)) {
+            message = ScanError{path, reader.reason(), ScanError::Stage::Open, 0}.message();
+        }
+        if (!message) {
+            auto mapping = mappingOfFile(reading_->format, file.path, path, reader, "read");
+            if (auto* refused = std::get_if<std::string>(&mapping)) {
+                message = std::move(*refused);
+            } else if (reading_->place.bank && !std::get<PointerMapping>(mapping).banked()) {
+                message = "\"" + path + "\" is read as " +
+                          std::string(mappingName(std::get<PointerMapping>(mapping).kind())) + ": " + kBanksOnly;
+            } else {
+                std::string problem = readPointerTable(
+                    reader, path, std::get<PointerMapping>(mapping), reading_->place, [&](const TablePointer& pointer) {
+                        std::optional<ScriptString> string;
+                        if (pointer.target && *pointer.target < reader.size()) {
+                            StringAtRead read = stringAt(reader, table_, *pointer.target);
+                            if (!read.reason.empty()) {
+                                message = ScanError{path, read.reason, ScanError::Stage::Read, *pointer.target}.message();
+                                return false;
+                            }
+                            string = std::move(read.string);
+                            outcome.matched = true;
+                        }
+                        appendTableLine(path, pointer, string, reader.size(), text);
+                        if (text.size() >= kWriteAt) output.write(i, text);
+                        return true;
+                    });
+                if (!problem.empty()) message = std::move(problem);
+            }
+        }
+        outcome.failed = message.has_value();
+        progress_.addBytes(file.size);
+        progress_.addFile();
+        output.finish(i, text, message);
+        return outcome;
+    }
+
+    // One pointer's line: its string, or why it has none.
+    void appendTableLine(const std::string& path, const TablePointer& pointer, const std::optional<ScriptString>& string,
+                         std::uint64_t size, std::string& text) const {
+        std::string outside;
+        if (!pointer.target) {
+            outside = "outside the file: the value " + resultLine(pointer.value) + " is no address in the cartridge";
+        } else if (!string) {
+            outside = "outside the file, which ends at " + resultLine(size);
+        }
+        if (command_.json) {
+            nlohmann::ordered_json line{{"path", path}};
+            line["offset"] = pointer.target ? nlohmann::ordered_json(*pointer.target) : nlohmann::ordered_json();
+            line["pointer"] = pointer.offset;
+            if (string) {
+                line["length"] = string->length;
+                line["text"] = string->text;
+                line["ended"] = string->ended;
+            } else {
+                line["outside"] = outside;
+            }
+            appendJsonLine(line, text);
+            return;
+        }
+        text += path;
+        text += ':';
+        const std::string target = pointer.target ? resultLine(*pointer.target) : "-";
+        if (string && string->length > 0) {
+            // The script's line, with the pointer after the string's offset.
+            std::string line = scriptLine(*string);
+            line.insert(target.size(), " <- " + resultLine(pointer.offset));
+            text += line;
+        } else {
+            text += target + " <- " + resultLine(pointer.offset) + "  (" +
+                    (string ? std::string("no table entry matches here") : outside) + ")";
+        }
+        text += '\n';
+    }
+
     const std::vector<FoundFile>& files_;
     const TableDecoder& table_;
     const DumpCommand& command_;
+    const std::optional<TableReading>& reading_;
     Progress& progress_;
 };
 
@@ -139,6 +269,21 @@ CLI::App* addDumpCommand(CLI::App& app, DumpCommand& command) {
         ->type_name("N")
         ->check(CLI::Range(1, 1024));
     dump->add_flag("-q,--quiet", command.quiet, "no progress line");
+    CLI::Option* table =
+        dump->add_option("--pointer-table", command.pointerTable,
+                         "instead of every string: the string each of COUNT pointers from OFFSET on leads to, "
+                         "whatever its length, in table order (decimal or 0x hex)")
+            ->type_name("OFFSET,COUNT");
+    addPointerFormatOptions(*dump, command.pointerFormat);
+    dump->add_option("--bank", command.bank,
+                     "the bank 16-bit pointers lead into (gb, nes, 16-bit snes; default the table's own)")
+        ->type_name("N");
+    for (const char* name : {"--map", "--width", "--byte-order", "--base", "--bank"}) {
+        dump->get_option(name)->needs(table);
+    }
+    for (const char* name : {"--start", "--end", "--min-length"}) {
+        table->excludes(dump->get_option(name));
+    }
     dump->add_option("PATH", command.paths, "files and folders to dump (folders recursively)")
         ->type_name("PATH")
         ->required();
@@ -156,13 +301,22 @@ int runDump(const DumpCommand& command, std::ostream& out, std::ostream& err, bo
         err << "kinfold: " << *refused << '\n';
         return kTrouble;
     }
+    std::optional<TableReading> reading;
+    if (!command.pointerTable.empty()) {
+        auto read = readTableWords(command);
+        if (const auto* refused = std::get_if<std::string>(&read)) {
+            err << "kinfold: " << *refused << '\n';
+            return kTrouble;
+        }
+        reading = std::get<TableReading>(read);
+    }
     const TableDecoder decoder(std::get<CodeTable>(table));
 
     return runOverFiles(command.paths, NameFilter(command.includes, command.excludes), errIsTerminal && !command.quiet,
                         out, err, [&](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
                                       Progress& progress) {
                             return runFilePool(files.size(), command.threads, sink, progress, [&] {
-                                return std::make_unique<DumpWorker>(files, decoder, command, progress);
+                                return std::make_unique<DumpWorker>(files, decoder, command, reading, progress);
                             });
                         });
 }

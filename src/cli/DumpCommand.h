@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/PointerFormatArguments.h"
 #include "script/ScriptDump.h"
 
 #include <ostream>
@@ -22,6 +23,11 @@ struct DumpCommand {
     std::vector<std::string> paths;
     unsigned threads = 1;
     bool quiet = false;
+    // --pointer-table OFFSET,COUNT, --bank N and the pointers' format, as given:
+    // the strings a table of pointers leads to instead of those of a range.
+    std::string pointerTable;
+    std::string bank;
+    PointerFormatWords pointerFormat;
 };
 
 // Adds the `dump` subcommand to the program's arguments; command is filled
@@ -29,7 +35,11 @@ struct DumpCommand {
 CLI::App* addDumpCommand(CLI::App& app, DumpCommand& command);
 
 // Runs a dump: every kept string of every file, as text lines or JSON Lines
-// to out, messages and progress to err. The exit status: 0 when some string
+// to out, messages and progress to err. With a pointer table: the string
+// each pointer leads to, whatever its length, in table order, one line each:
+//   PATH:OFFSET (HEX hex) <- POINTER (HEX hex)  TEXT
+// with the pointer's own offset, and a pointer that leads outside the file
+// said so in place of the text. The exit status: 0 when some string
 // was printed, 1 when none, 2 on trouble.
 int runDump(const DumpCommand& command, std::ostream& out, std::ostream& err, bool errIsTerminal);
 

@@ -1,6 +1,6 @@
 #include "cli/PointerPool.h"
 
-#include "pointers/MappingChoice.h"
+#include "cli/PointerFormatArguments.h"
 #include "pointers/PointerFileScan.h"
 #include "search/FileReader.h"
 #include "search/ResultLine.h"
@@ -16,9 +16,6 @@
 
 namespace kinfold::cli {
 namespace {
-
-// The first bytes a mapping looks at: an iNES header.
-constexpr std::size_t kFirstBytes = 16;
 
 class PointerWorker : public FileWorker {
 public:
@@ -77,21 +74,12 @@ private:
     // The file's mapping, chosen by its extension for --map auto; nullopt, with problem set, when there is none.
     std::optional<PointerMapping> mappingFor(const FoundFile& file, const FileReader& reader,
                                              std::optional<std::string>& problem) const {
-        PointerFormat format = command_.format;
-        const std::optional<MappingKind> kind = command_.map ? command_.map : chooseMapping(file.path, reader);
-        if (!kind) {
-            problem = "Can't tell the mapping of \"" + path_ + "\" from its extension: give --map with one of " +
-                      mappingNames() + ".";
+        auto mapping = mappingOfFile({command_.map, command_.format}, file.path, path_, reader, "searched");
+        if (auto* refused = std::get_if<std::string>(&mapping)) {
+            problem = std::move(*refused);
             return std::nullopt;
         }
-        format.kind = *kind;
-        if (const std::optional<std::string> refused = formatProblem(format)) {
-            problem = "\"" + path_ + "\" is searched as " + std::string(mappingName(*kind)) + ": " + *refused;
-            return std::nullopt;
-        }
-        std::array<std::uint8_t, kFirstBytes> first{};
-        const std::size_t got = reader.readAt(0, first).got;
-        return PointerMapping(format, reader.size(), std::span(first).first(got));
+        return std::get<PointerMapping>(mapping);
     }
 
     // The search for the targets that lie in the file, kept for the next file

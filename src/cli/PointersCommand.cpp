@@ -1,5 +1,6 @@
 #include "cli/PointersCommand.h"
 
+#include "cli/PointerFormatArguments.h"
 #include "search/FileReader.h"
 
 #include <CLI/CLI.hpp>
@@ -104,24 +105,8 @@ std::variant<PointersCommand, int> readPointersCommand(int argc, const char* con
     app.add_option("--to-file", toFiles, "a file of offsets pointed at, one a line (repeatable)")
         ->type_name("FILE")
         ->allow_extra_args(false);
-    std::string map = "auto";
-    app.add_option("--map", map,
-                   "how the console maps the file: " + mappingNames() +
-                       ", or auto to choose by the file's extension (.gb .gbc .nes .sfc .smc .gba)")
-        ->type_name("NAME")
-        ->default_str("auto");
-    app.add_option("--width", command.format.width,
-                   "bits per pointer: linear 16, 24 or 32 (default 32); snes-lorom and snes-hirom 16 or 24 "
-                   "(default 16)")
-        ->type_name("N");
-    std::string byteOrder = "little";
-    app.add_option("--byte-order", byteOrder, "byte order of linear pointers")
-        ->check(CLI::IsMember({"little", "big"}))
-        ->default_str("little");
-    std::string base = "0";
-    app.add_option("--base", base, "what a linear pointer to offset 0 holds: decimal or 0x hex")
-        ->type_name("B")
-        ->default_str("0");
+    PointerFormatWords formatWords;
+    addPointerFormatOptions(app, formatWords);
     app.add_flag("--align", command.search.aligned, "only pointers at multiples of their size");
     app.add_flag("--bank-of-pointer", command.search.bankOfPointer,
                  "only pointers in their target's bank or in the fixed bank (gb, nes, 16-bit snes)");
@@ -170,30 +155,14 @@ std::variant<PointersCommand, int> readPointersCommand(int argc, const char* con
     std::sort(command.targets.begin(), command.targets.end());
     command.targets.erase(std::unique(command.targets.begin(), command.targets.end()), command.targets.end());
 
-    const std::optional<std::uint64_t> baseValue = readOffset(base);
-    if (!baseValue) {
-        return refuse("--base \"" + base + "\" is not a number: give it in decimal, or in hex after 0x.");
-    }
-    command.format.base = *baseValue;
-    command.format.byteOrder = byteOrder == "big" ? ByteOrder::Big : ByteOrder::Little;
-    if (map == "auto") {
-        // Every mapping chosen by extension is a console's, with pointers of its own.
-        if (command.format.byteOrder == ByteOrder::Big || command.format.base != 0) {
-            return refuse("--byte-order and --base are for the linear mapping: give --map linear.");
-        }
-        if (command.format.width != 0 && command.format.width != 16 && command.format.width != 24 &&
-            command.format.width != 32) {
-            return refuse("Pointers are 16, 24 or 32 bits wide, not " + std::to_string(command.format.width) + ".");
-        }
-        return command;
-    }
-    command.map = mappingNamed(map);
-    if (!command.map) {
-        return refuse("There is no mapping \"" + map + "\": give one of " + mappingNames() + ", or auto.");
-    }
-    command.format.kind = *command.map;
-    if (const auto problem = formatProblem(command.format)) {
+    auto format = readPointerFormat(formatWords);
+    if (const auto* problem = std::get_if<std::string>(&format)) {
         return refuse(*problem);
+    }
+    command.map = std::get<PointerFormatChoice>(format).map;
+    command.format = std::get<PointerFormatChoice>(format).format;
+    if (!command.map) {
+        return command;
     }
     if (command.search.bankOfPointer && !isBanked(command.format)) {
         return refuse("--bank-of-pointer is for the mappings with 16-bit pointers into banks: gb, nes, "

@@ -197,6 +197,16 @@ PointerValues PointerMapping::valuesOf(std::uint64_t offset) const {
     return values;
 }
 
+std::uint32_t PointerMapping::valueAt(std::span<const std::uint8_t> bytes) const {
+    const int size = pointerBytes();
+    std::uint32_t value = 0;
+    for (int i = 0; i < size; ++i) {
+        const std::uint32_t byte = bytes[static_cast<std::size_t>(byteOrder_ == ByteOrder::Big ? i : size - 1 - i)];
+        value = value << 8 | byte;
+    }
+    return value;
+}
+
 std::optional<std::uint64_t> PointerMapping::offsetOf(std::uint32_t value, std::uint64_t bank) const {
     std::optional<std::uint64_t> x;
     switch (kind_) {

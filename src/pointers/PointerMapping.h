@@ -74,6 +74,8 @@ public:
     std::uint64_t headerSize() const { return header_; }
 
     PointerValues valuesOf(std::uint64_t offset) const;
+    // The value a pointer holds: the first pointerBytes() of bytes, in the mapping's byte order.
+    std::uint32_t valueAt(std::span<const std::uint8_t> bytes) const;
 
     // The file offset a pointer's value leads to, nullopt when the value
     // lies outside the cartridge's window. A 24-bit snes-lorom value in

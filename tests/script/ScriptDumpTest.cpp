@@ -2,6 +2,7 @@
 
 #include "script/StringFinder.h"
 #include "search/ScanError.h"
+#include "script/RandomTable.h"
 #include "search/SearchTestSupport.h"
 #include "table/TableDecoding.h"
 #include "table/TableFile.h"
@@ -17,6 +18,7 @@ namespace {
 
 using testing_support::TempFolder;
 using testing_support::testScale;
+using testing_support::randomTable;
 
 // The dump rule written plainly: every position, every length from the
 // longest down, straight from the table's entries.
@@ -66,31 +68,6 @@ std::vector<ScriptString> referenceDump(const CodeTable& table, const std::vecto
         p = q;
     }
     return strings;
-}
-
-// A table of every kind over a small alphabet of bytes, so that entries
-// meet, run long and share their starts.
-CodeTable randomTable(std::mt19937& random, bool singleCharacters) {
-    CodeTable table;
-    std::uniform_int_distribution<int> byte(0, 11);
-    std::uniform_int_distribution<int> kind(0, 9);
-    std::uniform_int_distribution<int> length(1, 8);
-    const std::vector<std::string> texts = singleCharacters
-                                               ? std::vector<std::string>{"a", "\u00E9", "\u3042", " "}
-                                               : std::vector<std::string>{"a", "\u00E9", "th", "", "\u3042\u3044", "x\ny", " "};
-    for (int i = 0; i < 14; ++i) {
-        EntryBytes bytes(static_cast<std::size_t>(i < 8 ? 1 : length(random)));
-        for (auto& b : bytes) b = static_cast<std::uint8_t>(byte(random));
-        const int k = kind(random);
-        TableEntry entry{EntryKind::Normal, texts[static_cast<std::size_t>(random() % texts.size())], 0};
-        if (k == 7) entry.kind = EntryKind::End;
-        if (k == 8) entry.kind = EntryKind::LineBreak;
-        if (k == 9) {
-            entry = {EntryKind::Control, "[c]", static_cast<int>(random() % 9)};
-        }
-        table.set(bytes, entry);
-    }
-    return table;
 }
 
 struct RandomCase {
