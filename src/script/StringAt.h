@@ -24,8 +24,7 @@ struct StringAtRead {
 // this is that string. Where the dump finds none it is still an answer: an
 // end token at offset makes an empty string that ended, and a byte no entry
 // matches an empty one of length 0. Reads blocks of blockSize bytes, only as
-// far as the string goes (the stringAt of StringFinder.h wants every byte to
-// the end of the range in memory); offset lies within the file.
+// far as the string goes; offset lies within the file.
 StringAtRead stringAt(const FileReader& reader, const TableDecoder& table, std::uint64_t offset,
                       std::size_t blockSize = 4096);
 

@@ -224,15 +224,4 @@ void StringFinder::appendText(std::span<const std::uint8_t> bytes, std::size_t f
     }
 }
 
-std::optional<ScriptString> stringAt(const TableDecoder& table, std::span<const std::uint8_t> bytes,
-                                     std::uint64_t offset) {
-    // The finder's own rule, kept to the first string: a string of no characters counts here.
-    StringFinder finder(table, 0);
-    std::optional<ScriptString> first;
-    finder.feed(bytes, offset, true, [&](ScriptString&& string) {
-        if (!first && string.offset == offset) first = std::move(string);
-    });
-    return first;
-}
-
 }  // namespace kinfold

@@ -63,10 +63,4 @@ private:
     std::string carried_;       // its text from the blocks before
 };
 
-// The string that starts at bytes[0] by the same rule, however few its
-// characters (where a pointer leads, say); nullopt when none starts there.
-// bytes lie at offset in the file and end where the range does.
-std::optional<ScriptString> stringAt(const TableDecoder& table, std::span<const std::uint8_t> bytes,
-                                     std::uint64_t offset);
-
 }  // namespace kinfold

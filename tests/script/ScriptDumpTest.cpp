@@ -1,6 +1,8 @@
 #include "script/ScriptDump.h"
 
+#include "script/StringAt.h"
 #include "script/StringFinder.h"
+#include "search/FileReader.h"
 #include "search/ScanError.h"
 #include "script/RandomTable.h"
 #include "search/SearchTestSupport.h"
@@ -161,11 +163,16 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(StringAt, TheStringWherePointerLeads) {
     const TableFileRead read = parseTableFile("01=H\n02=I\n/00\n*FE\n$F0=[c],2\n");
     const TableDecoder table(*read.table);
+    TempFolder folder;
     const std::vector<std::uint8_t> bytes{0xF0, 0x05, 0x06, 0xFE, 0x01, 0x00, 0x02, 0x02};
-    EXPECT_EQ(stringAt(table, bytes, 100), (ScriptString{100, 6, "[c]<$05><$06>\nH", true}));
-    EXPECT_EQ(stringAt(table, std::span(bytes).subspan(6), 106), (ScriptString{106, 2, "II", false}));
-    EXPECT_EQ(stringAt(table, std::span(bytes).subspan(5), 105), std::nullopt);  // an end token starts nothing
-    EXPECT_EQ(stringAt(table, std::span(bytes).first(2), 100), std::nullopt);  // its parameters cut off
+    FileReader whole;
+    ASSERT_TRUE(whole.open(folder.write("rom.bin", bytes)));
+    EXPECT_EQ(stringAt(whole, table, 0).string, (ScriptString{0, 6, "[c]<$05><$06>\nH", true}));
+    EXPECT_EQ(stringAt(whole, table, 6).string, (ScriptString{6, 2, "II", false}));
+    EXPECT_EQ(stringAt(whole, table, 5).string, (ScriptString{5, 1, "", true}));  // an end token alone
+    FileReader cut;
+    ASSERT_TRUE(cut.open(folder.write("cut.bin", std::span(bytes).first(2))));
+    EXPECT_EQ(stringAt(cut, table, 0).string, (ScriptString{0, 0, "", false}));  // its parameters cut off
 }
 
 TEST(DumpFile, RefusesAStartPastTheEndAndStops) {
