@@ -174,7 +174,8 @@ void ResultPreview::createControls() {
         QStringLiteral("Choose a byte with a click or the arrow keys, then type the character it stands for."));
     HexView->installEventFilter(this);
     connect(HexView, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-        if (!drawing_) choose(unitAt(HexView->textCursor().position()));
+        // Text being selected for copying chooses nothing.
+        if (!drawing_ && !HexView->textCursor().hasSelection()) choose(unitAt(HexView->textCursor().position()));
     });
     BytesCaption = new QLabel(QStringLiteral("&Bytes:"), this);
     BytesCaption->setObjectName(QStringLiteral("BytesCaption"));
