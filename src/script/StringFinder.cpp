@@ -165,14 +165,23 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             if (starts[i] < entered) {
                 appendText(bytes, starts[i], ends[i], string.text);
             } else if (single) {
-                // Four bytes copied for each character, without a branch, then the slack cut off.
-                string.text.resize(4 * (ends[i] - starts[i]));
-                char* out = string.text.data();
+                // Four bytes copied for each character, without a branch, into room that has
+                // them to spare; then only the text's own bytes into the string, which keeps a
+                // short text without an allocation.
+                const std::size_t length = ends[i] - starts[i];
+                char room[4 * 64];
+                std::string longRoom;
+                char* first = room;
+                if (length > 64) {
+                    longRoom.resize(4 * length);
+                    first = longRoom.data();
+                }
+                char* out = first;
                 for (std::size_t k = starts[i]; k < ends[i]; ++k) {
                     std::memcpy(out, table_.plainUtf8(data[k]), 4);
                     out += table_.plainUtf8Length(data[k]);
                 }
-                string.text.resize(static_cast<std::size_t>(out - string.text.data()));
+                string.text.assign(first, out);
             } else {
                 // Plain bytes all: each its own entry.
                 for (std::size_t k = starts[i]; k < ends[i]; ++k) string.text += table_.plainText(data[k]);
@@ -213,6 +222,17 @@ void StringFinder::appendText(std::span<const std::uint8_t> bytes, std::size_t f
         appendDecoded(*entry, bytes.subspan(from + entry->length, entry->parameters), out);
         from += entry->span();
     }
+}
+
+std::optional<ScriptString> stringAt(const TableDecoder& table, std::span<const std::uint8_t> bytes,
+                                     std::uint64_t offset) {
+    // The finder's own rule, kept to the first string: a string of no characters counts here.
+    StringFinder finder(table, 0);
+    std::optional<ScriptString> first;
+    finder.feed(bytes, offset, true, [&](ScriptString&& string) {
+        if (!first && string.offset == offset) first = std::move(string);
+    });
+    return first;
 }
 
 }  // namespace kinfold

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -61,5 +62,11 @@ private:
     std::size_t textFrom_ = 0;  // where the string's text not yet in carried_ starts in this block
     std::string carried_;       // its text from the blocks before
 };
+
+// The string that starts at bytes[0] by the same rule, however few its
+// characters (where a pointer leads, say); nullopt when none starts there.
+// bytes lie at offset in the file and end where the range does.
+std::optional<ScriptString> stringAt(const TableDecoder& table, std::span<const std::uint8_t> bytes,
+                                     std::uint64_t offset);
 
 }  // namespace kinfold

@@ -16,6 +16,7 @@
 #include "shell/MessageBoxes.h"
 #include "shell/PointersWindow.h"
 #include "shell/ResultPreview.h"
+#include "shell/ScriptWindow.h"
 #include "shell/ResultsView.h"
 
 #include <QButtonGroup>
@@ -643,7 +644,10 @@ void Form1::endProgram() {
     if (aboutForm_ != nullptr) {
         aboutForm_->hide();  // hidden directly: its own closing handler does not run
     }
-    if (preview_ != nullptr) preview_->hide();
+    if (preview_ != nullptr) {
+        if (preview_->scriptWindow() != nullptr) preview_->scriptWindow()->hide();
+        preview_->hide();
+    }
     if (pointers_ != nullptr) pointers_->close();  // stops its search
     hide();
     // exit() ends the event loop at once; quit() would ask every window to

@@ -4,6 +4,7 @@
 #include "shell/FileChooser.h"
 #include "shell/FileWriting.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ScriptWindow.h"
 #include "table/HitShift.h"
 #include "table/InferredTable.h"
 #include "table/TableDecoding.h"
@@ -23,6 +24,7 @@
 #include <QScrollBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTextBlock>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -74,18 +76,14 @@ QList<QTextEdit::ExtraSelection> hitSelectionsOf(QPlainTextEdit* view, const std
     return selectionsOf(view, marks, view->palette().highlight(), view->palette().highlightedText());
 }
 
-// Shows the text with the selections; a redraw of the same bytes keeps the
-// view where the user had it.
-void showText(QPlainTextEdit* view, const QString& text, const QList<QTextEdit::ExtraSelection>& selections,
-              bool keepView) {
+// Shows the text where the user had the view: a redraw of the same bytes
+// (a check box ticked, an entry changed) stays where it was.
+void showText(QPlainTextEdit* view, const QString& text) {
     const int vertical = view->verticalScrollBar()->value();
     const int horizontal = view->horizontalScrollBar()->value();
     view->setPlainText(text);
-    view->setExtraSelections(selections);
-    if (keepView) {
-        view->verticalScrollBar()->setValue(vertical);
-        view->horizontalScrollBar()->setValue(horizontal);
-    }
+    view->verticalScrollBar()->setValue(vertical);
+    view->horizontalScrollBar()->setValue(horizontal);
 }
 
 // Puts the position in the middle of the view.
@@ -203,6 +201,7 @@ void ResultPreview::createControls() {
     editing->addWidget(EndToken);
     editing->addWidget(LineBreak);
     editing->addWidget(RemoveEntry);
+    Script = button("Script", QStringLiteral("S&cript..."));
     CloseButton = button("CloseButton", QStringLiteral("Close"));
     Earlier = button("Earlier", QStringLiteral("&Earlier"));
     Later = button("Later", QStringLiteral("&Later"));
@@ -210,7 +209,8 @@ void ResultPreview::createControls() {
     connect(Later, &QPushButton::clicked, this, [this] { moveView(true); });
     connect(OpenTable, &QPushButton::clicked, this, &ResultPreview::OpenTable_Click);
     connect(SaveTable, &QPushButton::clicked, this, &ResultPreview::SaveTable_Click);
-    connect(FindPointers, &QPushButton::clicked, this, [this] { emit findPointers(result_.path, result_.offset); });
+    connect(FindPointers, &QPushButton::clicked, this, [this] { emit findPointers(result_.path, target_); });
+    connect(Script, &QPushButton::clicked, this, &ResultPreview::Script_Click);
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -218,6 +218,7 @@ void ResultPreview::createControls() {
     buttons->addWidget(OpenTable);
     buttons->addWidget(SaveTable);
     buttons->addWidget(FindPointers);
+    buttons->addWidget(Script);
     buttons->addStretch(1);
     buttons->addWidget(Earlier);
     buttons->addWidget(Later);
@@ -260,6 +261,7 @@ void ResultPreview::showResult(const SearchedResult& result) {
 
     const int unitBytes = result_.options.unitBytes();
     viewOffset_ = result_.offset;
+    target_ = result_.offset;
     readView();
     const FileWindow& w = read_.window;
     shift_ = read_.ok() && result_.pattern.count() > 0 ? hitShift(result_.pattern,
@@ -284,6 +286,25 @@ void ResultPreview::showResult(const SearchedResult& result) {
 void ResultPreview::showOffset(const QString& path, std::uint64_t offset) {
     showResult({path, static_cast<std::uint64_t>(std::max<qint64>(0, QFileInfo(path).size())), SearchPattern(),
                 MatchOptions{}, offset});
+}
+
+void ResultPreview::showOffset(std::uint64_t offset) {
+    if (!shown_ || offset >= result_.fileSize) return;
+    target_ = offset;
+    // Whole units from the hit on, so that the units read stay in line with the hit's.
+    const auto unitBytes = static_cast<std::uint64_t>(result_.options.unitBytes());
+    viewOffset_ = offset >= result_.offset ? offset - (offset - result_.offset) % unitBytes
+                                           : offset + (result_.offset - offset) % unitBytes;
+    if (viewOffset_ >= result_.fileSize) viewOffset_ -= unitBytes;
+    readView();
+    chosen_.reset();
+    refresh();
+    const FileWindow& w = read_.window;
+    if (!read_.ok() || w.bytes.empty()) return;
+    const std::uint64_t firstRow = w.start / kBytesPerRow;
+    QTextCursor at(HexView->document()->findBlockByNumber(static_cast<int>(offset / kBytesPerRow - firstRow)));
+    HexView->setTextCursor(at);
+    HexView->centerCursor();
 }
 
 void ResultPreview::readView() {
@@ -385,7 +406,7 @@ void ResultPreview::drawHexView() {
     BytesCaption->setText(QStringLiteral("&Bytes%1:").arg(range));
     const QSignalBlocker quiet(HexView);
     drawing_ = true;
-    showText(HexView, text, {}, true);
+    showText(HexView, text);
     hitMarks_ = hitSelectionsOf(HexView, marks);
     drawing_ = false;
 }
@@ -407,7 +428,8 @@ void ResultPreview::drawTextView() {
     const QString after = QString::fromStdString(decodeLines(decoder_, bytes.subspan(matchTo), step));
     std::vector<Mark> marks;
     if (!match.isEmpty()) marks.push_back({static_cast<int>(before.size()), static_cast<int>(match.size())});
-    showText(TextView, before + match + after, hitSelectionsOf(TextView, marks), true);
+    showText(TextView, before + match + after);
+    TextView->setExtraSelections(hitSelectionsOf(TextView, marks));
 }
 
 int ResultPreview::message(const QString& text) { return messages_.showOver(this, text, kStyleNotice); }
@@ -425,6 +447,24 @@ void ResultPreview::SaveTable_Click() {
     if (failure) {
         message(QStringLiteral("Can't save the table %1: %2.").arg(quoted(path), *failure));
     }
+}
+
+void ResultPreview::Script_Click() {
+    if (!shown_) return;
+    if (script_ == nullptr) {
+        script_ = new ScriptWindow(messages_, files_, this);
+        connect(script_, &ScriptWindow::findPointers, this, &ResultPreview::findPointers);
+        connect(script_, &ScriptWindow::stringChosen, this, [this](std::uint64_t offset) {
+            showOffset(offset);
+            show();
+            raise();
+            activateWindow();
+        });
+    }
+    script_->showFile(result_.path, table_);
+    script_->show();
+    script_->raise();
+    script_->activateWindow();
 }
 
 void ResultPreview::OpenTable_Click() {

@@ -26,6 +26,7 @@ namespace kinfold {
 
 class FileChooser;
 class MessageBoxes;
+class ScriptWindow;
 
 // A line of a search's results with what that search knew: the file, its
 // size and the pattern as they were when it ran.
@@ -53,6 +54,11 @@ public:
     void showResult(const SearchedResult& result);
     // Shows the bytes at any offset of a file, with no hit to mark.
     void showOffset(const QString& path, std::uint64_t offset);
+    // Shows the bytes around another offset of the same file, with the same
+    // table, the row holding it in the middle of the hex view.
+    void showOffset(std::uint64_t offset);
+    // The script window, once "Script..." opened it.
+    ScriptWindow* scriptWindow() const { return script_; }
     const SearchedResult& result() const { return result_; }
     // The table in force: the inferred one, a table the user opened over it.
     const CodeTable& table() const { return table_; }
@@ -71,6 +77,7 @@ public slots:
     void EndToken_Click();
     void LineBreak_Click();
     void RemoveEntry_Click();
+    void Script_Click();
 
 public:
     QLabel* Problem = nullptr;
@@ -97,6 +104,7 @@ public:
     QPushButton* OpenTable = nullptr;
     QPushButton* SaveTable = nullptr;
     QPushButton* FindPointers = nullptr;
+    QPushButton* Script = nullptr;
     QPushButton* CloseButton = nullptr;
     // Move the bytes shown by 1024 towards the start or the end of the file.
     QPushButton* Earlier = nullptr;
@@ -141,6 +149,7 @@ private:
     SearchedResult result_;
     bool shown_ = false;
     std::uint64_t viewOffset_ = 0;  // the hit, or where Earlier and Later moved the view
+    std::uint64_t target_ = 0;      // what "Find Pointers" looks for: the hit, or the string chosen in the script window
     FileWindowRead read_;
     std::optional<std::int64_t> shift_;
     CodeTable userTable_;
@@ -157,6 +166,7 @@ private:
     QList<QTextEdit::ExtraSelection> hitMarks_;
     bool drawing_ = false;
     bool centerPending_ = false;
+    ScriptWindow* script_ = nullptr;
 };
 
 }  // namespace kinfold

@@ -1,5 +1,6 @@
 #include "script/ScriptDump.h"
 
+#include "script/StringFinder.h"
 #include "search/ScanError.h"
 #include "search/SearchTestSupport.h"
 #include "table/TableDecoding.h"
@@ -179,6 +180,16 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"StartInsideAPair", {0x01, 0x02, 0x01, 0x02, 0x03}, {1, {}, 4}, {{1, 4, "IHi!Yo", false}}},
         RuleCase{"ShortStringsSkippedWhole", {0x03, 0x00, 0x01, 0x03, 0x03, 0x00}, {0, {}, 4}, {{2, 4, "HYoYo", true}}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(StringAt, TheStringWherePointerLeads) {
+    const TableFileRead read = parseTableFile("01=H\n02=I\n/00\n*FE\n$F0=[c],2\n");
+    const TableDecoder table(*read.table);
+    const std::vector<std::uint8_t> bytes{0xF0, 0x05, 0x06, 0xFE, 0x01, 0x00, 0x02, 0x02};
+    EXPECT_EQ(stringAt(table, bytes, 100), (ScriptString{100, 6, "[c]<$05><$06>\nH", true}));
+    EXPECT_EQ(stringAt(table, std::span(bytes).subspan(6), 106), (ScriptString{106, 2, "II", false}));
+    EXPECT_EQ(stringAt(table, std::span(bytes).subspan(5), 105), std::nullopt);  // an end token starts nothing
+    EXPECT_EQ(stringAt(table, std::span(bytes).first(2), 100), std::nullopt);  // its parameters cut off
+}
 
 TEST(DumpFile, RefusesAStartPastTheEndAndStops) {
     TempFolder folder;

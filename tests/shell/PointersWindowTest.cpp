@@ -4,8 +4,13 @@
 
 #include "shell/PointersWindow.h"
 #include "shell/ResultPreview.h"
+#include "shell/ResultsView.h"
+#include "shell/ScriptModel.h"
+#include "shell/ScriptRun.h"
+#include "shell/ScriptWindow.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -53,12 +58,16 @@ struct GameBoyRom : Harness {
         click(w().AddStr);
         search(w(), rom);
     }
-    // Opens the preview on the hit with Enter, then clicks "Find Pointers".
-    PointersWindow* findPointers() {
+    // Opens the preview on the hit with Enter.
+    ResultPreview& preview() {
         w().Results->setCurrentIndex(w().Results->model()->index(0, 0));
         w().Results->setFocus();
         QTest::keyClick(w().Results, Qt::Key_Return);
-        click(w().resultPreview()->FindPointers);
+        return *w().resultPreview();
+    }
+    // Opens the preview, then clicks "Find Pointers".
+    PointersWindow* findPointers() {
+        click(preview().FindPointers);
         PointersWindow* p = w().pointersWindow();
         if (p != nullptr) p->waitUntilSearched();
         return p;
@@ -101,6 +110,42 @@ TEST(PointersWindow, ListsTheGameBoyPointersToTheHit) {
     h.messages.answers = {kAnswerNo};  // don't save the values
     EXPECT_TRUE(h.w().close());
     EXPECT_FALSE(p->isVisible());
+}
+
+// "Find Pointers" in the script window, and then in the preview, looks for the
+// string the script window's list is on, not the hit.
+TEST(PointersWindow, FromTheScriptWindowLooksForTheChosenString) {
+    QByteArray bytes = gameBoyBytes();
+    plant(bytes, 0x6000, {'G' + kShift, 'o' + kShift, 'o' + kShift, 'd' + kShift, 'b' + kShift, 'y' + kShift, 'e' + kShift});
+    plant(bytes, 0x0200, {0x00, 0x60});
+    GameBoyRom h(bytes);
+    ResultPreview& preview = h.preview();
+    click(preview.Script);
+    ScriptWindow* s = preview.scriptWindow();
+    ASSERT_NE(s, nullptr);
+    s->run().wait();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(s->FindPointers->isEnabled());
+    std::size_t goodbye = s->strings().shown();
+    for (std::size_t k = 0; k < s->strings().shown(); ++k) {
+        if (s->strings().line(k) == "24576 (6000 hex)  Goodbye") goodbye = k;
+    }
+    ASSERT_LT(goodbye, s->strings().shown());
+    s->Strings->setCurrentIndex(s->Strings->model()->index(static_cast<int>(goodbye), 0));
+    ASSERT_TRUE(s->FindPointers->isEnabled());
+    click(s->FindPointers);
+    PointersWindow* p = h.w().pointersWindow();
+    ASSERT_NE(p, nullptr);
+    p->waitUntilSearched();
+    EXPECT_EQ(p->Target->text(), "24576 (6000 hex)");
+    EXPECT_EQ(lines(p), QStringList{"512 (200 hex)  00 60"});
+    // The string opened in the preview is what its own "Find Pointers" looks for.
+    s->Strings->setFocus();
+    QTest::keyClick(s->Strings, Qt::Key_Return);
+    click(preview.FindPointers);
+    p->waitUntilSearched();
+    EXPECT_EQ(p->Target->text(), "24576 (6000 hex)");
+    EXPECT_EQ(lines(p), QStringList{"512 (200 hex)  00 60"});
 }
 
 TEST(PointersWindow, AnotherMappingOrWidthSearchesAgain) {

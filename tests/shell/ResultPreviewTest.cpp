@@ -244,6 +244,24 @@ TEST(ResultPreview, OpenTableMergesOrNamesTheBadLine) {
     EXPECT_EQ(p->TableSize->text(), "53 entries, with good.tbl");
 }
 
+TEST(ResultPreview, OpenTableTakesEveryKindAndSavesItBack) {
+    Searched h;
+    ResultPreview* p = h.open();
+    // A pair of fillers, an end token with its text after "o", a control that takes the second "l".
+    h.files.paths = {h.folder.write("game.tbl", "@game\n# kinds\nEEEE=~\n/4F=!\n$4C=<c>,1\n")};
+    click(p->OpenTable);
+    EXPECT_TRUE(h.messages.texts().isEmpty());
+    // The end token ends a line of the running text.
+    EXPECT_EQ(p->TextView->toPlainText().mid(128 - 2, 15), "~~He<c><$4C>!\n~");
+    const QString saved = h.folder.path("saved.tbl");
+    h.saveTable(saved);
+    const QByteArray bytes = TestFolder::read(saved);
+    EXPECT_TRUE(bytes.startsWith("21=A\n")) << bytes.toStdString();
+    // The opened entries in place of the inferred ones for the same bytes, in the order of the bytes.
+    EXPECT_TRUE(bytes.contains("\n4B=k\n$4C=<c>,1\n4D=m\n4E=n\n/4F=!\n50=p\n")) << bytes.toStdString();
+    EXPECT_TRUE(bytes.endsWith("\n5A=z\nEEEE=~\n")) << bytes.toStdString();
+}
+
 TEST(ResultPreview, FileGoneOrChangedSaysSo) {
     struct Case {
         const char* name;
