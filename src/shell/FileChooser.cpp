@@ -21,8 +21,8 @@ QStringList qtNameFilters(std::string_view filter) {
 
 QString QtFileChooser::choose(Use use, std::string_view filter) { return chooseNamed(use, filter, QString()); }
 
-QString QtFileChooser::chooseNamed(Use use, std::string_view filter, const QString& proposedName) {
-    QFileDialog dialog(parent_, kProgramTitle);
+QString QtFileChooser::chooseOver(QWidget* owner, Use use, std::string_view filter, const QString& proposedName) {
+    QFileDialog dialog(owner, kProgramTitle);
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setNameFilters(qtNameFilters(filter));
     if (use == Use::Save) {

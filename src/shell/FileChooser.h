@@ -24,6 +24,12 @@ public:
         static_cast<void>(proposedName);
         return choose(use, filter);
     }
+    // The same over one of the program's other windows, which stays in front
+    // of the main window while the dialog shows.
+    virtual QString chooseOver(QWidget* owner, Use use, std::string_view filter, const QString& proposedName) {
+        static_cast<void>(owner);
+        return chooseNamed(use, filter, proposedName);
+    }
 };
 
 // Qt takes a name filter's patterns from the parentheses at its end and splits
@@ -37,7 +43,10 @@ public:
     explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) {}
     void setParentWidget(QWidget* parent) { parent_ = parent; }
     QString choose(Use use, std::string_view filter) override;
-    QString chooseNamed(Use use, std::string_view filter, const QString& proposedName) override;
+    QString chooseNamed(Use use, std::string_view filter, const QString& proposedName) override {
+        return chooseOver(parent_, use, filter, proposedName);
+    }
+    QString chooseOver(QWidget* owner, Use use, std::string_view filter, const QString& proposedName) override;
 
 private:
     QWidget* parent_;

@@ -5,11 +5,10 @@
 
 namespace kinfold {
 
-int QtMessageBoxes::show(const QString& text, int style) {
+int QtMessageBoxes::showOver(QWidget* owner, const QString& text, int style) {
     // A box over a disabled window (the About window is showing) would be
     // disabled with it and could never be answered.
-    QWidget* owner = parent_ != nullptr && parent_->isEnabled() ? parent_ : nullptr;
-    QMessageBox box(owner);
+    QMessageBox box(owner != nullptr && owner->isEnabled() ? owner : nullptr);
     box.setWindowTitle(kProgramTitle);
     box.setText(text);
     switch (style) {

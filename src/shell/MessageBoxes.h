@@ -29,6 +29,12 @@ public:
     virtual ~MessageBoxes() = default;
     // Shows a modal box titled "Kinfold Search" and returns the answer.
     virtual int show(const QString& text, int style) = 0;
+    // The same over one of the program's other windows, which stays in front
+    // of the main window while the box shows.
+    virtual int showOver(QWidget* owner, const QString& text, int style) {
+        static_cast<void>(owner);
+        return show(text, style);
+    }
 };
 
 // The real boxes: the first button is the default; closing a Yes/No/Cancel
@@ -37,7 +43,8 @@ class QtMessageBoxes : public MessageBoxes {
 public:
     explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
     void setParentWidget(QWidget* parent) { parent_ = parent; }
-    int show(const QString& text, int style) override;
+    int show(const QString& text, int style) override { return showOver(parent_, text, style); }
+    int showOver(QWidget* owner, const QString& text, int style) override;
 
 private:
     QWidget* parent_;

@@ -17,9 +17,11 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QIODevice>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextBlock>
@@ -54,27 +56,42 @@ struct Mark {
     int length;
 };
 
-// Shows the text with the marks highlighted as a selection is, and the first
-// mark in the middle of the view.
-void showMarked(QPlainTextEdit* view, const QString& text, const std::vector<Mark>& marks) {
-    view->setPlainText(text);
+// The marks as the view draws a selection, or with colours of their own.
+QList<QTextEdit::ExtraSelection> selectionsOf(QPlainTextEdit* view, const std::vector<Mark>& marks,
+                                              const QBrush& background, const QBrush& foreground) {
     QList<QTextEdit::ExtraSelection> selections;
     for (const Mark& m : marks) {
         QTextEdit::ExtraSelection selection;
         selection.cursor = QTextCursor(view->document());
         selection.cursor.setPosition(m.position);
         selection.cursor.setPosition(m.position + m.length, QTextCursor::KeepAnchor);
-        selection.format.setBackground(view->palette().highlight());
-        selection.format.setForeground(view->palette().highlightedText());
+        selection.format.setBackground(background);
+        selection.format.setForeground(foreground);
         selections << selection;
     }
-    view->setExtraSelections(selections);
-    if (!marks.empty()) {
-        QTextCursor at(view->document());
-        at.setPosition(marks.front().position);
-        view->setTextCursor(at);
-        view->centerCursor();
-    }
+    return selections;
+}
+
+QList<QTextEdit::ExtraSelection> hitSelectionsOf(QPlainTextEdit* view, const std::vector<Mark>& marks) {
+    return selectionsOf(view, marks, view->palette().highlight(), view->palette().highlightedText());
+}
+
+// Shows the text where the user had the view: a redraw of the same bytes
+// (a check box ticked, an entry changed) stays where it was.
+void showText(QPlainTextEdit* view, const QString& text) {
+    const int vertical = view->verticalScrollBar()->value();
+    const int horizontal = view->horizontalScrollBar()->value();
+    view->setPlainText(text);
+    view->verticalScrollBar()->setValue(vertical);
+    view->horizontalScrollBar()->setValue(horizontal);
+}
+
+// Puts the position in the middle of the view.
+void centerAt(QPlainTextEdit* view, int position) {
+    QTextCursor at(view->document());
+    at.setPosition(position);
+    view->setTextCursor(at);
+    view->centerCursor();
 }
 
 QPlainTextEdit* makeView(QWidget* parent, const char* name, const QString& accessibleName,
@@ -151,8 +168,17 @@ void ResultPreview::createControls() {
 
     HexView = makeView(this, "HexView", QStringLiteral("Bytes"), QPlainTextEdit::NoWrap);
     TextView = makeView(this, "TextView", QStringLiteral("Decoded text"), QPlainTextEdit::WidgetWidth);
-    auto* bytesCaption = new QLabel(QStringLiteral("&Bytes:"), this);
-    bytesCaption->setBuddy(HexView);
+    HexView->setAccessibleDescription(
+        QStringLiteral("Choose a byte with a click or the arrow keys, then type the character it stands for."));
+    HexView->installEventFilter(this);
+    connect(HexView, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        // Text being selected for copying chooses nothing.
+        if (!drawing_ && !HexView->textCursor().hasSelection()) choose(unitAt(HexView->textCursor().position()));
+    });
+    BytesCaption = new QLabel(QStringLiteral("&Bytes:"), this);
+    BytesCaption->setObjectName(QStringLiteral("BytesCaption"));
+    BytesCaption->setBuddy(HexView);
+    ChosenByte = label("ChosenByte");
     auto* textCaption = new QLabel(QStringLiteral("&Decoded text:"), this);
     textCaption->setBuddy(TextView);
 
@@ -164,6 +190,17 @@ void ResultPreview::createControls() {
     OpenTable = button("OpenTable", QStringLiteral("&Open Table..."));
     SaveTable = button("SaveTable", QStringLiteral("Save &Table..."));
     FindPointers = button("FindPointers", QStringLiteral("Find &Pointers"));
+    EndToken = button("EndToken", QStringLiteral("End Toke&n"));
+    LineBreak = button("LineBreak", QStringLiteral("Line B&reak"));
+    RemoveEntry = button("RemoveEntry", QStringLiteral("Remo&ve Entry"));
+    connect(EndToken, &QPushButton::clicked, this, &ResultPreview::EndToken_Click);
+    connect(LineBreak, &QPushButton::clicked, this, &ResultPreview::LineBreak_Click);
+    connect(RemoveEntry, &QPushButton::clicked, this, &ResultPreview::RemoveEntry_Click);
+    auto* editing = new QHBoxLayout;
+    editing->addWidget(ChosenByte, 1);
+    editing->addWidget(EndToken);
+    editing->addWidget(LineBreak);
+    editing->addWidget(RemoveEntry);
     Script = button("Script", QStringLiteral("S&cript..."));
     CloseButton = button("CloseButton", QStringLiteral("Close"));
     Earlier = button("Earlier", QStringLiteral("&Earlier"));
@@ -192,8 +229,9 @@ void ResultPreview::createControls() {
     layout->addWidget(Problem);
     layout->addLayout(header);
     layout->addLayout(blocks);
-    layout->addWidget(bytesCaption);
+    layout->addWidget(BytesCaption);
     layout->addWidget(HexView, 3);
+    layout->addLayout(editing);
     layout->addWidget(textCaption);
     layout->addWidget(TextView, 2);
     layout->addLayout(buttons);
@@ -214,6 +252,7 @@ void ResultPreview::showResult(const SearchedResult& result) {
     const bool sameSearch = shown_ && result.path == result_.path && result.fileSize == result_.fileSize &&
                             patternText(result.pattern) == patternText(result_.pattern) &&
                             result.options == result_.options;
+    switchFileTable(result.path);
     result_ = result;
     shown_ = true;
     if (!sameSearch) {
@@ -239,7 +278,9 @@ void ResultPreview::showResult(const SearchedResult& result) {
     ShiftCaption->setText(unitBytes == 1 ? QStringLiteral("Shift (byte = value + shift):")
                                          : QStringLiteral("Shift (unit = value + shift):"));
     Shift->setText(shift_ ? signedText(*shift_) : QStringLiteral("unknown"));
+    chosen_.reset();
     refresh();
+    centerOnHit();
 }
 
 void ResultPreview::showOffset(const QString& path, std::uint64_t offset) {
@@ -256,6 +297,7 @@ void ResultPreview::showOffset(std::uint64_t offset) {
                                            : offset + (result_.offset - offset) % unitBytes;
     if (viewOffset_ >= result_.fileSize) viewOffset_ -= unitBytes;
     readView();
+    chosen_.reset();
     refresh();
     const FileWindow& w = read_.window;
     if (!read_.ok() || w.bytes.empty()) return;
@@ -281,7 +323,9 @@ void ResultPreview::moveView(bool later) {
         viewOffset_ -= std::min(step, viewOffset_ / unitBytes * unitBytes);
     }
     readView();
+    chosen_.reset();
     refresh();
+    centerOnHit();
 }
 
 void ResultPreview::refresh() {
@@ -295,13 +339,16 @@ void ResultPreview::refresh() {
     table_ = shift_ ? codeTableOf(inferTable(result_.pattern, *shift_, blocks, result_.options)) : CodeTable();
     // What the user knows of the game outranks what one hit implies.
     table_.merge(userTable_);
+    for (const EntryBytes& bytes : removedEntries_) table_.erase(bytes);
     decoder_ = TableDecoder(table_);
     QString size = table_.size() == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(table_.size());
     if (!userTableName_.isEmpty()) size += QStringLiteral(", with ") + userTableName_;
+    if (tableEdited_) size += QStringLiteral(", edited");
     TableSize->setText(size);
     SaveTable->setEnabled(!table_.empty());
     drawHexView();
     drawTextView();
+    drawChosen();
 }
 
 void ResultPreview::drawHexView() {
@@ -317,6 +364,8 @@ void ResultPreview::drawHexView() {
 
     QString text;
     std::vector<Mark> marks;
+    hexPositions_.assign(w.bytes.size(), -1);
+    cellPositions_.assign(decoded.size(), -1);
     for (std::uint64_t row = w.start / kBytesPerRow * kBytesPerRow; row < end; row += kBytesPerRow) {
         if (!text.isEmpty()) text += QLatin1Char('\n');
         text += hexDigits(row, digits) + QStringLiteral("  ");
@@ -328,11 +377,13 @@ void ResultPreview::drawHexView() {
                 continue;
             }
             if (matched(at)) marks.push_back({static_cast<int>(text.size()), 2});
+            hexPositions_[static_cast<std::size_t>(at - w.start)] = static_cast<int>(text.size());
             text += hexDigits(w.bytes[static_cast<std::size_t>(at - w.start)], 2) + QLatin1Char(' ');
         }
         // The units that start in this row, each in the column of its first byte.
         std::vector<QString> cells(static_cast<std::size_t>(columns), QStringLiteral(" "));
         std::vector<bool> cellMatched(cells.size(), false);
+        std::vector<std::size_t> cellUnits(cells.size(), decoded.size());
         const std::uint64_t from = std::max(row, w.start);
         const auto unitLength = static_cast<std::uint64_t>(unitBytes);
         for (std::uint64_t unit = w.start + (from - w.start + unitLength - 1) / unitLength * unitLength;
@@ -340,14 +391,24 @@ void ResultPreview::drawHexView() {
             const auto column = static_cast<std::size_t>((unit - row) / unitLength);
             cells[column] = QString::fromStdString(decoded[static_cast<std::size_t>((unit - w.start) / unitLength)]);
             cellMatched[column] = matched(unit);
+            cellUnits[column] = static_cast<std::size_t>((unit - w.start) / unitLength);
         }
         text += QLatin1Char(' ');
         for (std::size_t c = 0; c < cells.size(); ++c) {
             if (cellMatched[c]) marks.push_back({static_cast<int>(text.size()), static_cast<int>(cells[c].size())});
+            if (cellUnits[c] < cellPositions_.size()) cellPositions_[cellUnits[c]] = static_cast<int>(text.size());
             text += cells[c];
         }
     }
-    showMarked(HexView, text, marks);
+    const QString range = w.bytes.empty() ? QString()
+                                          : QStringLiteral(" %1-%2").arg(hexDigits(w.start, digits),
+                                                                         hexDigits(end - 1, digits));
+    BytesCaption->setText(QStringLiteral("&Bytes%1:").arg(range));
+    const QSignalBlocker quiet(HexView);
+    drawing_ = true;
+    showText(HexView, text);
+    hitMarks_ = hitSelectionsOf(HexView, marks);
+    drawing_ = false;
 }
 
 void ResultPreview::drawTextView() {
@@ -361,22 +422,23 @@ void ResultPreview::drawTextView() {
     const std::size_t matchFrom = split(result_.offset);
     const std::size_t matchTo = split(result_.offset + matchLength);
     const auto step = static_cast<std::size_t>(result_.options.unitBytes());
-    const QString before = QString::fromStdString(decodeText(decoder_, bytes.first(matchFrom), step));
+    const QString before = QString::fromStdString(decodeLines(decoder_, bytes.first(matchFrom), step));
     const QString match =
-        QString::fromStdString(decodeText(decoder_, bytes.subspan(matchFrom, matchTo - matchFrom), step));
-    const QString after = QString::fromStdString(decodeText(decoder_, bytes.subspan(matchTo), step));
+        QString::fromStdString(decodeLines(decoder_, bytes.subspan(matchFrom, matchTo - matchFrom), step));
+    const QString after = QString::fromStdString(decodeLines(decoder_, bytes.subspan(matchTo), step));
     std::vector<Mark> marks;
     if (!match.isEmpty()) marks.push_back({static_cast<int>(before.size()), static_cast<int>(match.size())});
-    showMarked(TextView, before + match + after, marks);
+    showText(TextView, before + match + after);
+    TextView->setExtraSelections(hitSelectionsOf(TextView, marks));
 }
 
-int ResultPreview::message(const QString& text) { return messages_.show(text, kStyleNotice); }
+int ResultPreview::message(const QString& text) { return messages_.showOver(this, text, kStyleNotice); }
 
 void ResultPreview::SaveTable_Click() {
     if (table_.empty()) return;
     const QFileInfo rom(result_.path);
     const QString proposed = rom.dir().filePath(rom.completeBaseName() + QStringLiteral(".tbl"));
-    const QString path = files_.chooseNamed(FileChooser::Use::Save, kTableFileFilter, proposed);
+    const QString path = files_.chooseOver(this, FileChooser::Use::Save, kTableFileFilter, proposed);
     if (path.isEmpty()) return;
     const std::string bytes = tableFileText(table_);
     const std::optional<QString> failure = writeFileAtomically(path, [&bytes](QIODevice& out) {
@@ -406,7 +468,7 @@ void ResultPreview::Script_Click() {
 }
 
 void ResultPreview::OpenTable_Click() {
-    const QString path = files_.choose(FileChooser::Use::Open, kTableFileFilter);
+    const QString path = files_.chooseOver(this, FileChooser::Use::Open, kTableFileFilter, QString());
     if (path.isEmpty()) return;
     const TableFileRead read = readTableFile(toFilesystemPath(path));
     if (!read.table) {
@@ -419,7 +481,168 @@ void ResultPreview::OpenTable_Click() {
     }
     userTable_ = *read.table;
     userTableName_ = QFileInfo(path).fileName();
+    userTableFile_ = result_.path;
+    removedEntries_.clear();
+    tableEdited_ = false;
     refresh();
+}
+
+void ResultPreview::EndToken_Click() { editChosen(TableEntry{EntryKind::End, {}, 0}); }
+
+void ResultPreview::LineBreak_Click() { editChosen(TableEntry{EntryKind::LineBreak, {}, 0}); }
+
+void ResultPreview::RemoveEntry_Click() { editChosen(std::nullopt); }
+
+void ResultPreview::switchFileTable(const QString& path) {
+    if (path == userTableFile_) return;
+    if (!userTable_.empty() || !removedEntries_.empty()) {
+        otherFileTables_[userTableFile_] = {userTable_, userTableName_, removedEntries_, tableEdited_};
+    }
+    FileTable kept;
+    if (const auto found = otherFileTables_.find(path); found != otherFileTables_.end()) {
+        kept = std::move(found->second);
+        otherFileTables_.erase(found);
+    }
+    userTable_ = std::move(kept.table);
+    userTableName_ = kept.name;
+    removedEntries_ = std::move(kept.removed);
+    tableEdited_ = kept.edited;
+    userTableFile_ = path;
+}
+
+void ResultPreview::centerOnHit() {
+    // A window not shown yet has no size to center in.
+    centerPending_ = !isVisible();
+    if (centerPending_) return;
+    const QSignalBlocker quiet(HexView);
+    drawing_ = true;
+    centerAt(HexView, hitMarks_.isEmpty() ? 0 : hitMarks_.front().cursor.selectionStart());
+    const QList<QTextEdit::ExtraSelection> textMarks = TextView->extraSelections();
+    centerAt(TextView, textMarks.isEmpty() ? 0 : textMarks.front().cursor.selectionStart());
+    drawing_ = false;
+    drawChosen();
+}
+
+void ResultPreview::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (centerPending_) centerOnHit();
+}
+
+std::optional<std::uint64_t> ResultPreview::unitAt(int position) const {
+    const FileWindow& w = read_.window;
+    const auto unitBytes = static_cast<std::size_t>(result_.options.unitBytes());
+    const auto unitOf = [&](std::size_t i) -> std::optional<std::uint64_t> {
+        const std::size_t first = i / unitBytes * unitBytes;
+        if (first + unitBytes > w.bytes.size()) return std::nullopt;
+        return w.start + first;
+    };
+    for (std::size_t i = 0; i < hexPositions_.size(); ++i) {
+        if (hexPositions_[i] >= 0 && position >= hexPositions_[i] && position < hexPositions_[i] + 3) return unitOf(i);
+    }
+    // A click on the right half of a row's last character puts the cursor after it.
+    for (const int at : {position, position - 1}) {
+        const auto found = std::find(cellPositions_.begin(), cellPositions_.end(), at);
+        if (found != cellPositions_.end()) {
+            return unitOf(static_cast<std::size_t>(found - cellPositions_.begin()) * unitBytes);
+        }
+    }
+    return std::nullopt;
+}
+
+void ResultPreview::choose(std::optional<std::uint64_t> offset) {
+    chosen_ = offset;
+    drawChosen();
+}
+
+void ResultPreview::drawChosen() {
+    const FileWindow& w = read_.window;
+    const auto unitBytes = static_cast<std::size_t>(result_.options.unitBytes());
+    if (chosen_ && (*chosen_ < w.start || *chosen_ - w.start + unitBytes > w.bytes.size())) chosen_.reset();
+    for (QPushButton* b : {EndToken, LineBreak, RemoveEntry}) b->setEnabled(chosen_.has_value());
+    QList<QTextEdit::ExtraSelection> selections = hitMarks_;
+    if (!chosen_) {
+        ChosenByte->setText(w.bytes.empty() ? QString()
+                                            : QStringLiteral("Click a byte or use the arrow keys, then type its "
+                                                             "character."));
+        HexView->setExtraSelections(selections);
+        return;
+    }
+    const auto index = static_cast<std::size_t>(*chosen_ - w.start);
+    const EntryBytes bytes(w.bytes.begin() + static_cast<std::ptrdiff_t>(index),
+                           w.bytes.begin() + static_cast<std::ptrdiff_t>(index + unitBytes));
+    const TableEntry* entry = table_.find(bytes);
+    const QString line = QString::fromStdString(entry != nullptr ? tableFileLine(bytes, *entry)
+                                                                 : bytesHex(bytes) + ", no entry");
+    ChosenByte->setText(QStringLiteral("Byte %1: %2").arg(hexDigits(*chosen_, 8), line));
+    // The chosen unit stands out from the hit: its colours turned round.
+    std::vector<Mark> marks;
+    for (std::size_t i = index; i < index + unitBytes; ++i) marks.push_back({hexPositions_[i], 2});
+    if (cellPositions_[index / unitBytes] >= 0) marks.push_back({cellPositions_[index / unitBytes], 1});
+    selections += selectionsOf(HexView, marks, HexView->palette().text(), HexView->palette().base());
+    HexView->setExtraSelections(selections);
+    const QSignalBlocker quiet(HexView);
+    drawing_ = true;
+    QTextCursor at(HexView->document());
+    at.setPosition(hexPositions_[index]);
+    HexView->setTextCursor(at);
+    HexView->ensureCursorVisible();
+    drawing_ = false;
+}
+
+void ResultPreview::editChosen(std::optional<TableEntry> entry) {
+    if (!chosen_) return;
+    const FileWindow& w = read_.window;
+    const auto index = static_cast<std::ptrdiff_t>(*chosen_ - w.start);
+    const EntryBytes bytes(w.bytes.begin() + index, w.bytes.begin() + index + result_.options.unitBytes());
+    if (entry) {
+        userTable_.set(bytes, std::move(*entry));
+        removedEntries_.erase(bytes);
+    } else {
+        userTable_.erase(bytes);
+        removedEntries_.insert(bytes);
+    }
+    userTableFile_ = result_.path;
+    tableEdited_ = true;
+    refresh();
+}
+
+bool ResultPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != HexView || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const FileWindow& w = read_.window;
+    const auto unitBytes = static_cast<std::int64_t>(result_.options.unitBytes());
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    std::int64_t move = 0;
+    switch (key->key()) {
+    case Qt::Key_Left: move = -unitBytes; break;
+    case Qt::Key_Right: move = unitBytes; break;
+    case Qt::Key_Up: move = -kBytesPerRow; break;
+    case Qt::Key_Down: move = kBytesPerRow; break;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        if (!chosen_ || modifiers != Qt::NoModifier) return false;
+        RemoveEntry_Click();
+        return true;
+    default: break;
+    }
+    if (move != 0 && modifiers == Qt::NoModifier) {
+        if (w.bytes.size() < static_cast<std::size_t>(unitBytes)) return true;
+        const auto last = static_cast<std::int64_t>(w.start + (w.bytes.size() / static_cast<std::size_t>(unitBytes) - 1) *
+                                                                  static_cast<std::size_t>(unitBytes));
+        const bool hitShown = result_.offset >= w.start && result_.offset <= static_cast<std::uint64_t>(last);
+        const std::int64_t from = chosen_ ? static_cast<std::int64_t>(*chosen_)
+                                          : static_cast<std::int64_t>(hitShown ? result_.offset : w.start) - move;
+        const std::int64_t to = from + move;
+        if (to >= static_cast<std::int64_t>(w.start) && to <= last) choose(static_cast<std::uint64_t>(to));
+        return true;
+    }
+    const QString text = key->text();
+    if (chosen_ && !text.isEmpty() && text.at(0).isPrint() &&
+        (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0) {
+        editChosen(TableEntry{EntryKind::Normal, text.toStdString(), 0});
+        return true;
+    }
+    return false;
 }
 
 }  // namespace kinfold

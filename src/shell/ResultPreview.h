@@ -8,10 +8,14 @@
 #include "table/InferredTable.h"
 
 #include <QString>
+#include <QTextEdit>
 #include <QWidget>
 
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <set>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -35,7 +39,9 @@ struct SearchedResult {
 };
 
 // The result preview: the bytes around a hit, decoded through the table the
-// hit implies, and that table written to or widened from table files.
+// hit implies, and that table written to or widened from table files. A byte
+// chosen in the hex view takes the character typed on it, or becomes an end
+// token or a line break; what the user gives a file's table stays with that file.
 class ResultPreview : public QWidget {
     Q_OBJECT
 public:
@@ -57,6 +63,8 @@ public:
     // The table in force: the inferred one, a table the user opened over it.
     const CodeTable& table() const { return table_; }
     std::optional<std::int64_t> shift() const { return shift_; }
+    // The file offset of the byte (the unit) chosen in the hex view, if any.
+    std::optional<std::uint64_t> chosenByte() const { return chosen_; }
 
 signals:
     // "Find Pointers": the pointers to the offset shown are wanted.
@@ -65,6 +73,10 @@ signals:
 public slots:
     void SaveTable_Click();
     void OpenTable_Click();
+    // The chosen unit as an end token ("/HH"), a line break ("*HH"), or with no entry.
+    void EndToken_Click();
+    void LineBreak_Click();
+    void RemoveEntry_Click();
     void Script_Click();
 
 public:
@@ -80,7 +92,14 @@ public:
     QCheckBox* SpaceBlock = nullptr;
     QCheckBox* KanaBlock = nullptr;
     QLabel* TableSize = nullptr;
+    // "Bytes 00000020-000003FF:", the first and the last offset shown.
+    QLabel* BytesCaption = nullptr;
     QPlainTextEdit* HexView = nullptr;
+    // "Byte 0000012C (28): H", or how to choose one.
+    QLabel* ChosenByte = nullptr;
+    QPushButton* EndToken = nullptr;
+    QPushButton* LineBreak = nullptr;
+    QPushButton* RemoveEntry = nullptr;
     QPlainTextEdit* TextView = nullptr;
     QPushButton* OpenTable = nullptr;
     QPushButton* SaveTable = nullptr;
@@ -91,7 +110,19 @@ public:
     QPushButton* Earlier = nullptr;
     QPushButton* Later = nullptr;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    // What the user gave the table of one file: a table opened, entries set, entries taken away.
+    struct FileTable {
+        CodeTable table;
+        QString name;
+        std::set<EntryBytes, EntryBytesOrder> removed;
+        bool edited = false;
+    };
+
     void createControls();
     void setBlocks(const TableBlocks& blocks);
     // Reads the bytes around viewOffset_.
@@ -102,6 +133,16 @@ private:
     void drawHexView();
     void drawTextView();
     int message(const QString& text);
+    // Puts the views' hits in the middle of them once they have their size.
+    void centerOnHit();
+    // The unit whose hex digits or character lie at a position of the hex view.
+    std::optional<std::uint64_t> unitAt(int position) const;
+    void choose(std::optional<std::uint64_t> offset);
+    void drawChosen();
+    // Sets the chosen unit's entry (none: takes it away), then decodes again.
+    void editChosen(std::optional<TableEntry> entry);
+    // Keeps the user's table of the file shown and takes up the one of path.
+    void switchFileTable(const QString& path);
 
     MessageBoxes& messages_;
     FileChooser& files_;
@@ -115,6 +156,16 @@ private:
     QString userTableName_;
     CodeTable table_;
     TableDecoder decoder_{table_};
+    std::set<EntryBytes, EntryBytesOrder> removedEntries_;  // inferred entries the user took away
+    bool tableEdited_ = false;
+    QString userTableFile_;  // the file userTable_ was opened or edited for
+    std::map<QString, FileTable> otherFileTables_;
+    std::optional<std::uint64_t> chosen_;
+    std::vector<int> hexPositions_;   // where each byte of the window stands in the hex view
+    std::vector<int> cellPositions_;  // where each unit's character stands there
+    QList<QTextEdit::ExtraSelection> hitMarks_;
+    bool drawing_ = false;
+    bool centerPending_ = false;
     ScriptWindow* script_ = nullptr;
 };
 

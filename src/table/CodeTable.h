@@ -18,6 +18,8 @@ class CodeTable {
 public:
     // Sets the entry for bytes (1 to kMaxEntryBytes of them), replacing any they had.
     void set(EntryBytes bytes, TableEntry entry) { entries_[std::move(bytes)] = std::move(entry); }
+    // Takes away the entry for exactly these bytes, if there is one.
+    void erase(const EntryBytes& bytes) { entries_.erase(bytes); }
     // The entry for exactly these bytes, or nullptr.
     const TableEntry* find(const EntryBytes& bytes) const;
     // Takes every entry of other, its entries winning where both have the same bytes.

@@ -22,9 +22,8 @@ std::vector<std::string> cellCharacters(const DecodeEntry& entry) {
     return characters;
 }
 
-}  // namespace
-
-std::string decodeText(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes) {
+std::string decode(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes,
+                   bool breakAfterEnds) {
     stepBytes = std::max<std::size_t>(stepBytes, 1);
     std::string out;
     out.reserve(bytes.size());
@@ -34,6 +33,7 @@ std::string decodeText(const TableDecoder& table, std::span<const std::uint8_t> 
         const DecodeEntry* entry = table.match(rest);
         if (entry != nullptr && entry->span() <= rest.size()) {
             appendDecoded(*entry, rest.subspan(entry->length), out);
+            if (breakAfterEnds && entry->kind == EntryKind::End) out += '\n';
             at += entry->span();
         } else {
             out += kUndecodedUnit;
@@ -41,6 +41,16 @@ std::string decodeText(const TableDecoder& table, std::span<const std::uint8_t> 
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::string decodeText(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes) {
+    return decode(table, bytes, stepBytes, false);
+}
+
+std::string decodeLines(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes) {
+    return decode(table, bytes, stepBytes, true);
 }
 
 std::vector<std::string> decodeColumns(const TableDecoder& table, std::span<const std::uint8_t> bytes,

@@ -24,6 +24,10 @@ inline constexpr std::string_view kLineBreakCell = "\u21B5";
 // parameters the bytes don't hold, and for a last step the bytes don't fill.
 std::string decodeText(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes = 1);
 
+// The same with a line break after each end token, so that the strings the
+// bytes hold read as lines.
+std::string decodeLines(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes = 1);
+
 // The same bytes in columns of columnBytes bytes, one character wide each
 // (bytes.size() / columnBytes of them): an entry's characters in the
 // columns that start within it when they fit there, one each, and blanks

@@ -7,7 +7,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +51,105 @@ struct Searched : Harness {
         click(w().resultPreview()->SaveTable);
     }
 };
+
+// Clicks the hex digits of the byte at offset in the preview's hex view.
+void clickByte(ResultPreview* p, std::uint64_t offset) {
+    QTextDocument* document = p->HexView->document();
+    const std::uint64_t firstRow = document->firstBlock().text().left(8).toULongLong(nullptr, 16);
+    const QTextBlock row = document->findBlockByNumber(static_cast<int>((offset - firstRow) / 16));
+    const int column = static_cast<int>(offset % 16);
+    QTextCursor at(document);
+    at.setPosition(row.position() + 8 + 2 + column * 3 + (column >= 8 ? 1 : 0) + 1);
+    QTest::mouseClick(p->HexView->viewport(), Qt::LeftButton, {}, p->HexView->cursorRect(at).center());
+}
+
+QString rowCells(ResultPreview* p, int row) { return p->HexView->toPlainText().split('\n')[row].right(16); }
+
+struct EditCase {
+    const char* name;
+    std::uint64_t offset;  // the byte clicked
+    std::function<void(ResultPreview*)> edit;
+    QString chosenByte;  // what the preview says of the chosen byte afterwards
+    QString aroundHit;   // the running text from two characters before the hit
+    QString hitRow;      // the characters of the hit's row in the hex view
+    const char* saved;   // the table file Save Table writes
+};
+
+class EditingAByte : public ::testing::TestWithParam<EditCase> {};
+
+TEST_P(EditingAByte, ChangesBothViewsAndTheSavedTable) {
+    const EditCase& c = GetParam();
+    Searched h;
+    ResultPreview* p = h.open();
+    click(p->UpperBlock);
+    click(p->LowerBlock);
+    clickByte(p, c.offset);
+    EXPECT_EQ(p->chosenByte(), c.offset);
+    c.edit(p);
+    EXPECT_EQ(p->ChosenByte->text(), c.chosenByte);
+    EXPECT_EQ(p->TextView->toPlainText().mid(256 - 2, 9), c.aroundHit);
+    EXPECT_EQ(rowCells(p, 16), c.hitRow);
+    EXPECT_TRUE(p->TableSize->text().endsWith(", edited")) << p->TableSize->text().toStdString();
+    const QString table = h.folder.path("game.tbl");
+    h.saveTable(table);
+    EXPECT_EQ(TestFolder::read(table), c.saved);
+}
+
+const QString kDots = QString(12, QChar(0xB7));
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EditingAByte,
+    ::testing::Values(
+        EditCase{"TypedSpace", 0x12B, [](ResultPreview* p) { QTest::keyClick(p->HexView, Qt::Key_Space, {}); },
+                 "Byte 0000012B: EE= ", "  Hello  ", QString(12, ' ') + "Hell", "28=H\n45=e\n4C=l\n4F=o\nEE= \n"},
+        EditCase{"TypedKanaOverTheHit", 0x12E,
+                 [](ResultPreview* p) { type(p->HexView, QString::fromUtf8("\u30A2")); },
+                 QString::fromUtf8("Byte 0000012E: 4C=\u30A2"), kDots.left(2) + QString::fromUtf8("He\u30A2\u30A2o") + kDots.left(2),
+                 kDots + QString::fromUtf8("He\u30A2\u30A2"), "28=H\n45=e\n4C=\u30A2\n4F=o\n"},
+        EditCase{"EndToken", 0x12B, [](ResultPreview* p) { click(p->EndToken); }, "Byte 0000012B: /EE",
+                 "\n\nHello\n\n", kDots + "Hell", "28=H\n45=e\n4C=l\n4F=o\n/EE\n"},
+        EditCase{"LineBreak", 0x12B, [](ResultPreview* p) { click(p->LineBreak); }, "Byte 0000012B: *EE",
+                 "\n\nHello\n\n", QString(12, QChar(0x21B5)) + "Hell", "28=H\n45=e\n4C=l\n4F=o\n*EE\n"},
+        EditCase{"RightArrowThenDelete", 0x12B,
+                 [](ResultPreview* p) {
+                     QTest::keyClick(p->HexView, Qt::Key_Right);
+                     QTest::keyClick(p->HexView, Qt::Key_Delete);
+                 },
+                 "Byte 0000012C: 28, no entry", kDots.left(3) + "ello" + kDots.left(2), kDots + QChar(0xB7) + "ell",
+                 "45=e\n4C=l\n4F=o\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ResultPreview, ATableEditedForOneFileStaysWithIt) {
+    Searched h;
+    ResultPreview* p = h.open();
+    clickByte(p, 0x12B);
+    QTest::keyClick(p->HexView, Qt::Key_Space, {});
+    ASSERT_EQ(p->TextView->toPlainText().mid(256 - 2, 9), "  Hello  ");
+    const QString other = h.folder.write("other.bin", filledBytes(64));
+    p->showOffset(other, 0);
+    EXPECT_EQ(p->TextView->toPlainText(), QString(64, QChar(0xB7)));
+    EXPECT_EQ(p->TableSize->text(), "0 entries");
+    p = h.open();
+    EXPECT_EQ(p->TextView->toPlainText().mid(256 - 2, 9), "  Hello  ");
+    EXPECT_TRUE(p->TableSize->text().endsWith(", edited"));
+}
+
+TEST(ResultPreview, TickingABoxKeepsTheViewAtTheHit) {
+    Searched h;
+    ResultPreview* p = h.open();
+    EXPECT_EQ(p->BytesCaption->text(), "&Bytes 0000002C-000003FF:");
+    QScrollBar* bar = p->HexView->verticalScrollBar();
+    const int first = bar->value();
+    const int shown = p->HexView->viewport()->height() / p->HexView->fontMetrics().lineSpacing();
+    // The hit's row, 16, in the middle of the view rather than at its top.
+    EXPECT_GT(first, 0);
+    EXPECT_GT(16, first);
+    EXPECT_LT(16, first + shown);
+    click(p->DigitBlock);
+    EXPECT_EQ(bar->value(), first);
+    click(p->Earlier);
+    EXPECT_EQ(p->BytesCaption->text(), "&Bytes 00000000-000002FF:");
+}
 
 TEST(ResultPreview, ShowsThePlantedWordAndTheShift) {
     Searched h;
@@ -99,6 +200,7 @@ TEST(ResultPreview, SaveTableWritesTheCheckedBlocks) {
     EXPECT_EQ(h.files.uses[0].use, FileChooser::Use::Save);
     EXPECT_EQ(h.files.uses[0].proposedName, h.folder.path("rom.tbl"));
     EXPECT_EQ(h.files.uses[0].filter, "Table Files (*.tbl)|*.tbl|All files (*.*)|*.*");
+    EXPECT_EQ(h.files.uses[0].owner, p);  // the dialog comes up over the preview
     click(p->SpaceBlock);  // the space lies at 0x00
     h.saveTable(table);
     EXPECT_EQ(TestFolder::read(table), "00= \n28=H\n45=e\n4C=l\n4F=o\n");
@@ -123,6 +225,7 @@ TEST(ResultPreview, FailedSaveLeavesNothingAndSaysWhy) {
         ASSERT_EQ(h.messages.shown.size(), 1u) << c.name;
         EXPECT_TRUE(h.messages.shown[0].text.startsWith("Can't save the table \"" + c.path + "\": ")) << c.name;
         EXPECT_TRUE(h.messages.shown[0].text.contains(c.reason, Qt::CaseInsensitive)) << h.messages.shown[0].text.toStdString();
+        EXPECT_EQ(h.messages.shown[0].owner, h.w().resultPreview()) << c.name;
     }
     EXPECT_FALSE(QFile::exists(h.folder.path("none")));
 }
@@ -148,7 +251,8 @@ TEST(ResultPreview, OpenTableTakesEveryKindAndSavesItBack) {
     h.files.paths = {h.folder.write("game.tbl", "@game\n# kinds\nEEEE=~\n/4F=!\n$4C=<c>,1\n")};
     click(p->OpenTable);
     EXPECT_TRUE(h.messages.texts().isEmpty());
-    EXPECT_EQ(p->TextView->toPlainText().mid(128 - 2, 15), "~~He<c><$4C>!~~");
+    // The end token ends a line of the running text.
+    EXPECT_EQ(p->TextView->toPlainText().mid(128 - 2, 15), "~~He<c><$4C>!\n~");
     const QString saved = h.folder.path("saved.tbl");
     h.saveTable(saved);
     const QByteArray bytes = TestFolder::read(saved);

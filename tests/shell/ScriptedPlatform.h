@@ -24,7 +24,13 @@ public:
     struct Shown {
         QString text;
         int style;
+        QWidget* owner = nullptr;  // the window it shows over, when not the main one
     };
+    int showOver(QWidget* owner, const QString& text, int style) override {
+        const int answer = show(text, style);
+        shown.back().owner = owner;
+        return answer;
+    }
     int show(const QString& text, int style) override {
         shown.push_back({text, style});
         if (onShow) onShow(text, style);
@@ -53,7 +59,14 @@ public:
         FileChooser::Use use;
         std::string filter;
         QString proposedName;
+        QWidget* owner = nullptr;  // the window it shows over, when not the main one
     };
+    QString chooseOver(QWidget* owner, FileChooser::Use use, std::string_view filter,
+                       const QString& proposedName) override {
+        const QString path = chooseNamed(use, filter, proposedName);
+        uses.back().owner = owner;
+        return path;
+    }
     QString choose(FileChooser::Use use, std::string_view filter) override { return chooseNamed(use, filter, {}); }
     QString chooseNamed(FileChooser::Use use, std::string_view filter, const QString& proposedName) override {
         uses.push_back({use, std::string(filter), proposedName});

@@ -47,6 +47,12 @@ INSTANTIATE_TEST_SUITE_P(
                       DecodeCase{"ShortLastStep", {0x00, 0x00, 0x00}, 2, "\u00B7\u00B7"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(TableDecoding, LinesBreakAfterEachEndToken) {
+    const std::vector<std::uint8_t> bytes{0x41, 0xFF, 0x42, 0xFF, 0xFE, 0xFF};
+    EXPECT_EQ(decodeLines(decoderOf(kSample), bytes), "A<end>\nth<end>\n\n<end>\n");
+    EXPECT_EQ(decodeText(decoderOf(kSample), bytes), "A<end>th<end>\n<end>");
+}
+
 TEST(TableDecoding, ColumnsOneCharacterWide) {
     const TableDecoder table = decoderOf("4100=A\n4200=th\n43004300=\u00E9!\n/FF00\n");
     const std::vector<std::uint8_t> bytes{0x41, 0x00, 0x42, 0x00, 0x43, 0x00, 0x43, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x41};
