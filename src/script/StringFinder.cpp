@@ -8,6 +8,23 @@ namespace kinfold {
 
 std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last,
                                const ScriptSink& found) {
+    // A slice at a time, so that the strings waiting to be handed on stay few.
+    constexpr std::size_t kSlice = std::size_t{64} << 10;
+    static_assert(kSlice >= kLookahead);
+    ScriptStrings strings;
+    std::size_t p = 0;
+    while (true) {
+        const std::size_t n = std::min(kSlice, bytes.size() - p);
+        const bool lastSlice = p + n == bytes.size();
+        p += feed(bytes.subspan(p, n), offset + p, last && lastSlice, strings);
+        for (std::size_t k = 0; k < strings.size(); ++k) found(strings.string(k));
+        strings.clear();
+        if (lastSlice) return p;
+    }
+}
+
+std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last,
+                               ScriptStrings& found) {
     const std::size_t n = bytes.size();
     // Positions before limit see every byte an entry there can take.
     const std::size_t limit = last ? n : (n >= kLookahead ? n - kLookahead + 1 : 0);
@@ -104,7 +121,7 @@ void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t p, bool
 }
 
 std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p,
-                                    std::size_t end, const ScriptSink& found) {
+                                    std::size_t end, ScriptStrings& found) {
     const std::uint8_t* data = bytes.data();
     const std::size_t entered = p;  // a string open here may hold entries of any kind
     const bool single = table_.plainTextsAreSingle();
@@ -159,34 +176,27 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             if (in) characters += count(from, stretch.stop);
         }
         for (std::size_t i = 0; i < noted; ++i) {
-            ScriptString string;
-            string.offset = offset + starts[i];
-            string.length = ends[i] - starts[i];
+            const std::uint64_t at = offset + starts[i];
+            const std::size_t length = ends[i] - starts[i];
             if (starts[i] < entered) {
-                appendText(bytes, starts[i], ends[i], string.text);
+                scratch_.clear();
+                appendText(bytes, starts[i], ends[i], scratch_);
+                found.add(at, length, scratch_, false);
             } else if (single) {
-                // Four bytes copied for each character, without a branch, into room that has
-                // them to spare; then only the text's own bytes into the string, which keeps a
-                // short text without an allocation.
-                const std::size_t length = ends[i] - starts[i];
-                char room[4 * 64];
-                std::string longRoom;
-                char* first = room;
-                if (length > 64) {
-                    longRoom.resize(4 * length);
-                    first = longRoom.data();
-                }
+                // Four bytes copied for each character, without a branch, into room that has them to spare.
+                char* const first = found.room(4 * length);
                 char* out = first;
                 for (std::size_t k = starts[i]; k < ends[i]; ++k) {
                     std::memcpy(out, table_.plainUtf8(data[k]), 4);
                     out += table_.plainUtf8Length(data[k]);
                 }
-                string.text.assign(first, out);
+                found.added(at, length, static_cast<std::size_t>(out - first), false);
             } else {
                 // Plain bytes all: each its own entry.
-                for (std::size_t k = starts[i]; k < ends[i]; ++k) string.text += table_.plainText(data[k]);
+                scratch_.clear();
+                for (std::size_t k = starts[i]; k < ends[i]; ++k) scratch_ += table_.plainText(data[k]);
+                found.add(at, length, scratch_, false);
             }
-            found(std::move(string));
         }
         p += stretch.stop;
         if (stretch.stop < width) break;  // a special position: the general way takes it
@@ -202,17 +212,12 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
 }
 
 void StringFinder::finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,
-                          const ScriptSink& found) {
+                          ScriptStrings& found) {
     inString_ = false;
     if (characters_ < minLength_) return;
-    ScriptString string;
-    string.offset = stringOffset_;
-    string.length = offset + end - stringOffset_;
-    string.ended = ended;
-    string.text = std::move(carried_);
+    appendText(bytes, textFrom_, end, carried_);
+    found.add(stringOffset_, offset + end - stringOffset_, carried_, ended);
     carried_.clear();
-    appendText(bytes, textFrom_, end, string.text);
-    found(std::move(string));
 }
 
 void StringFinder::appendText(std::span<const std::uint8_t> bytes, std::size_t from, std::size_t to,

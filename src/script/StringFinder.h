@@ -2,6 +2,7 @@
 
 #include "script/PositionClasses.h"
 #include "script/ScriptString.h"
+#include "script/ScriptStrings.h"
 #include "table/TableDecoder.h"
 
 #include <cstddef>
@@ -32,7 +33,9 @@ public:
     // the bytes of the last call where it stopped; last says they reach the
     // end of the range. Gives the count of bytes it went through: all of them
     // when last, otherwise up to kLookahead - 1 fewer, which the next call
-    // must start with.
+    // must start with. The strings are added to found.
+    std::size_t feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last, ScriptStrings& found);
+    // The same, each string handed to found on its own.
     std::size_t feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last, const ScriptSink& found);
 
 private:
@@ -41,7 +44,7 @@ private:
     // of plain bytes alone cost no branch a byte. It may start a string and
     // leave it open; the string open when it is called began in this block.
     std::size_t feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p, std::size_t end,
-                          const ScriptSink& found);
+                          ScriptStrings& found);
     // feedPlain's way through a stretch when every plain byte's text is one
     // code point: note(from, to) for each kept string that ends in it, and
     // the string left open at its stop.
@@ -49,7 +52,7 @@ private:
     void findRunsOfSingles(const Stretch& stretch, std::size_t p, bool& in, std::size_t& start,
                            std::uint64_t& characters, Note note) const;
     void finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,
-                const ScriptSink& found);
+                ScriptStrings& found);
     // Appends the text of the entries from bytes[from] to bytes[to], which are whole entries.
     void appendText(std::span<const std::uint8_t> bytes, std::size_t from, std::size_t to, std::string& out) const;
 
@@ -61,6 +64,7 @@ private:
     std::uint64_t characters_ = 0;
     std::size_t textFrom_ = 0;  // where the string's text not yet in carried_ starts in this block
     std::string carried_;       // its text from the blocks before
+    std::string scratch_;       // a text being made
 };
 
 // The string that starts at bytes[0] by the same rule, however few its
