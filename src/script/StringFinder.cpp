@@ -129,8 +129,6 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
     std::size_t start = in ? static_cast<std::size_t>(stringOffset_ - offset) : 0;
     std::uint64_t characters = in ? characters_ : 0;
     std::uint32_t before[65];  // the characters of the stretch's plain bytes before each position
-    std::size_t starts[32];
-    std::size_t ends[32];
     while (p < end) {
         const std::size_t width = std::min<std::size_t>(64, end - p);
         const Stretch stretch = classes_.classify(data + p, width);
@@ -143,12 +141,8 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
         const auto count = [&](std::size_t from, std::size_t to) -> std::uint64_t {
             return single ? to - from : before[to] - before[from];
         };
-        std::size_t noted = 0;
-        const auto note = [&](std::size_t from, std::size_t to) {
-            starts[noted] = from;
-            ends[noted] = to;
-            ++noted;
-        };
+        // Each kept string's text is written as soon as its end is known.
+        const auto note = [&](std::size_t from, std::size_t to) { add(bytes, offset, from, to, entered, found); };
         if (single) {
             findRunsOfSingles(stretch, p, in, start, characters, note);
         } else {
@@ -175,29 +169,6 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             }
             if (in) characters += count(from, stretch.stop);
         }
-        for (std::size_t i = 0; i < noted; ++i) {
-            const std::uint64_t at = offset + starts[i];
-            const std::size_t length = ends[i] - starts[i];
-            if (starts[i] < entered) {
-                scratch_.clear();
-                appendText(bytes, starts[i], ends[i], scratch_);
-                found.add(at, length, scratch_, false);
-            } else if (single) {
-                // Four bytes copied for each character, without a branch, into room that has them to spare.
-                char* const first = found.room(4 * length);
-                char* out = first;
-                for (std::size_t k = starts[i]; k < ends[i]; ++k) {
-                    std::memcpy(out, table_.plainUtf8(data[k]), 4);
-                    out += table_.plainUtf8Length(data[k]);
-                }
-                found.added(at, length, static_cast<std::size_t>(out - first), false);
-            } else {
-                // Plain bytes all: each its own entry.
-                scratch_.clear();
-                for (std::size_t k = starts[i]; k < ends[i]; ++k) scratch_ += table_.plainText(data[k]);
-                found.add(at, length, scratch_, false);
-            }
-        }
         p += stretch.stop;
         if (stretch.stop < width) break;  // a special position: the general way takes it
     }
@@ -209,6 +180,45 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
         carried_.clear();
     }
     return p;
+}
+
+void StringFinder::add(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t from, std::size_t to,
+                       std::size_t entered, ScriptStrings& found) {
+    const std::size_t length = to - from;
+    if (from < entered) {
+        scratch_.clear();
+        appendText(bytes, from, to, scratch_);
+        found.add(offset + from, length, scratch_, false);
+        return;
+    }
+    const TableDecoder& table = table_;
+    const std::uint8_t* const data = bytes.data() + from;
+    if (!table.plainTextsAreSingle()) {
+        // Plain bytes all: each its own entry.
+        scratch_.clear();
+        for (std::size_t k = 0; k < length; ++k) scratch_ += table.plainText(data[k]);
+        found.add(offset + from, length, scratch_, false);
+        return;
+    }
+    // Four bytes copied for each character into room that has them to spare.
+    char* const first = found.room(4 * length + 4);
+    char* out = first;
+    if (to + 8 <= bytes.size()) {
+        // Eight characters at a time, those past the end written over: no branch a character.
+        for (std::size_t k = 0; k < length; k += 8) {
+            for (std::size_t j = 0; j < 8; ++j) {
+                const std::uint8_t byte = data[k + j];
+                std::memcpy(out, table.plainUtf8(byte), 4);
+                out += table.plainUtf8Length(byte) & (std::size_t{0} - static_cast<std::size_t>(k + j < length));
+            }
+        }
+    } else {
+        for (std::size_t k = 0; k < length; ++k) {
+            std::memcpy(out, table.plainUtf8(data[k]), 4);
+            out += table.plainUtf8Length(data[k]);
+        }
+    }
+    found.added(offset + from, length, static_cast<std::size_t>(out - first), false);
 }
 
 void StringFinder::finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,

@@ -51,6 +51,10 @@ private:
     template <typename Note>
     void findRunsOfSingles(const Stretch& stretch, std::size_t p, bool& in, std::size_t& start,
                            std::uint64_t& characters, Note note) const;
+    // Adds the string of the plain bytes from bytes[from] to bytes[to]; one
+    // that starts before entered may hold entries of any kind.
+    void add(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t from, std::size_t to,
+             std::size_t entered, ScriptStrings& found);
     void finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,
                 ScriptStrings& found);
     // Appends the text of the entries from bytes[from] to bytes[to], which are whole entries.
