@@ -191,6 +191,26 @@ TEST(StringAt, TheStringWherePointerLeads) {
     EXPECT_EQ(stringAt(table, std::span(bytes).first(2), 100), std::nullopt);  // its parameters cut off
 }
 
+TEST(StringAt, AStringLongerThanTheFinderTakesAtOnce) {
+    const TableFileRead read = parseTableFile("00=a\n01=\u3042\n0203=th\n/04\n$05=[c],1\n");
+    std::mt19937 random(3);
+    // Entries of every kind but the end for 100,000 bytes, then the end.
+    std::vector<std::uint8_t> bytes(5, 0x00);
+    while (bytes.size() < 100000) {
+        const std::vector<std::vector<std::uint8_t>> entries{{0x00}, {0x01}, {0x02, 0x03}, {0x05, 0x04}};
+        const auto& entry = entries[random() % entries.size()];
+        bytes.insert(bytes.end(), entry.begin(), entry.end());
+    }
+    const std::size_t endAt = bytes.size();
+    bytes.insert(bytes.end(), {0x04, 0x00, 0x00, 0x00, 0x00, 0x00});
+    const std::vector<ScriptString> reference = referenceDump(*read.table, bytes, 3, bytes.size(), 0);
+    ASSERT_FALSE(reference.empty());
+    ScriptString expected = reference.front();
+    ASSERT_EQ(expected.length, endAt + 1 - 3);
+    expected.offset = 1003;
+    EXPECT_EQ(stringAt(TableDecoder(*read.table), std::span(bytes).subspan(3), 1003), expected);
+}
+
 TEST(DumpFile, RefusesAStartPastTheEndAndStops) {
     TempFolder folder;
     const auto path = folder.write("rom.bin", std::vector<std::uint8_t>(100, 0x41));
