@@ -106,6 +106,16 @@ Stretch PositionClasses::finish(const std::uint8_t* data, std::size_t width, std
     // Where a longer entry may start, and the next byte may be its second, the two bytes tell.
     const std::uint64_t secondAfterLast = (table_.byteClass(data[width]) & TableDecoder::kSecondByte) != 0 ? 1 : 0;
     longer &= (second >> 1) | (secondAfterLast << (width - 1));
+    // Random bytes give a stretch a few such places: the first four are
+    // checked without a branch on them, any others one by one.
+    const std::uint64_t last = std::uint64_t{1} << (width - 1);
+    for (int round = 0; round < 4; ++round) {
+        // The last position stands in when none is left: its mark is dropped.
+        const auto at = static_cast<std::size_t>(std::countr_zero(longer | last));
+        const std::uint64_t mark = longer & (std::uint64_t{0} - longer);
+        special |= mark & (std::uint64_t{0} - static_cast<std::uint64_t>(table_.longerStartsWith(data[at], data[at + 1])));
+        longer &= longer - 1;
+    }
     while (longer != 0) {
         const int i = std::countr_zero(longer);
         longer &= longer - 1;

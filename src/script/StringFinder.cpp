@@ -6,6 +6,17 @@
 
 namespace kinfold {
 
+StringFinder::StringFinder(const TableDecoder& table, std::uint64_t minLength, Isa isa)
+    : table_(table), classes_(table, isa), minLength_(minLength) {
+    oneByteTexts_ = table.plainTextsAreSingle();
+    for (int byte = 0; byte < 256 && oneByteTexts_; ++byte) {
+        const auto b = static_cast<std::uint8_t>(byte);
+        if ((table.byteClass(b) & TableDecoder::kPlainByte) == 0) continue;
+        oneByteTexts_ = table.plainUtf8Length(b) == 1;
+        oneByteText_[b] = *table.plainUtf8(b);
+    }
+}
+
 std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last,
                                const ScriptSink& found) {
     // A slice at a time, so that the strings waiting to be handed on stay few.
@@ -70,13 +81,15 @@ std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_
 
 namespace {
 
-// The positions below n, a bit each.
-std::uint64_t below(std::size_t n) { return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1; }
+// The positions below n (at most 64), a bit each, without a branch.
+std::uint64_t below(std::size_t n) {
+    return ((std::uint64_t{1} << (n & 63)) - 1) | (std::uint64_t{0} - static_cast<std::uint64_t>(n >= 64));
+}
 
-// Where the run of plain bytes that holds the bit before position e starts.
+// Where the run of plain bytes that holds the bit before position e starts
+// (countl_zero gives 64 when there is no gap before it).
 std::size_t runStart(std::uint64_t plain, std::size_t e) {
-    const std::uint64_t gaps = ~plain & below(e);
-    return gaps == 0 ? 0 : static_cast<std::size_t>(64 - std::countl_zero(gaps));
+    return static_cast<std::size_t>(64 - std::countl_zero(~plain & below(e)));
 }
 
 }  // namespace
@@ -88,6 +101,7 @@ void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t p, bool
     // shifts and ands find for all the runs of the stretch at once.
     std::uint64_t plain = stretch.plain;
     const std::size_t stop = stretch.stop;
+    // The branches here follow random bytes: what needs no branch takes none.
     if (in) {
         const std::uint64_t ending = ~plain & below(stop);
         if (ending == 0) {
@@ -112,12 +126,12 @@ void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t p, bool
             note(p + runStart(plain, e), p + e);
         }
     }
-    if (stop > 0 && ((plain >> (stop - 1)) & 1) != 0) {
-        const std::size_t s = runStart(plain, stop);
-        in = true;
-        start = p + s;
-        characters = stop - s;
-    }
+    // in is false here: a string is left open when the stretch ends in a plain byte.
+    const bool open = (stop > 0) & (((plain >> ((stop - 1) & 63)) & 1) != 0);
+    const std::size_t s = runStart(plain, stop);
+    in = open;
+    start = open ? p + s : start;
+    characters = open ? stop - s : characters;
 }
 
 std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p,
@@ -198,6 +212,15 @@ void StringFinder::add(std::span<const std::uint8_t> bytes, std::uint64_t offset
         scratch_.clear();
         for (std::size_t k = 0; k < length; ++k) scratch_ += table.plainText(data[k]);
         found.add(offset + from, length, scratch_, false);
+        return;
+    }
+    if (oneByteTexts_ && to + 8 <= bytes.size()) {
+        // A byte of text a byte, eight at a time, those past the end written over.
+        char* const out = found.room(length + 8);
+        for (std::size_t k = 0; k < length; k += 8) {
+            for (std::size_t j = 0; j < 8; ++j) out[k + j] = oneByteText_[data[k + j]];
+        }
+        found.added(offset + from, length, length, false);
         return;
     }
     // Four bytes copied for each character into room that has them to spare.

@@ -5,6 +5,7 @@
 #include "script/ScriptStrings.h"
 #include "table/TableDecoder.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -26,8 +27,7 @@ public:
     // The bytes an entry can take with its parameters: what a block keeps back for the next.
     static constexpr std::size_t kLookahead = kMaxEntryBytes + kMaxControlParameters;
 
-    StringFinder(const TableDecoder& table, std::uint64_t minLength, Isa isa = bestIsa())
-        : table_(table), classes_(table, isa), minLength_(minLength) {}
+    StringFinder(const TableDecoder& table, std::uint64_t minLength, Isa isa = bestIsa());
 
     // Finds the strings in bytes, which lie at offset in the file and follow
     // the bytes of the last call where it stopped; last says they reach the
@@ -63,6 +63,9 @@ private:
     const TableDecoder& table_;
     const PositionClasses classes_;
     const std::uint64_t minLength_;
+    // When every plain byte's text is one byte of UTF-8: that byte for each.
+    bool oneByteTexts_ = true;
+    std::array<char, 256> oneByteText_{};
     bool inString_ = false;
     std::uint64_t stringOffset_ = 0;
     std::uint64_t characters_ = 0;

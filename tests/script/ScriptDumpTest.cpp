@@ -70,12 +70,13 @@ std::vector<ScriptString> referenceDump(const CodeTable& table, const std::vecto
 
 // A table of every kind over a small alphabet of bytes, so that entries
 // meet, run long and share their starts.
-CodeTable randomTable(std::mt19937& random, bool singleCharacters) {
+CodeTable randomTable(std::mt19937& random, bool singleCharacters, bool oneByte) {
     CodeTable table;
     std::uniform_int_distribution<int> byte(0, 11);
     std::uniform_int_distribution<int> kind(0, 9);
     std::uniform_int_distribution<int> length(1, 8);
-    const std::vector<std::string> texts = singleCharacters
+    const std::vector<std::string> texts = oneByte ? std::vector<std::string>{"a", " ", "Z"}
+                                           : singleCharacters
                                                ? std::vector<std::string>{"a", "\u00E9", "\u3042", " "}
                                                : std::vector<std::string>{"a", "\u00E9", "th", "", "\u3042\u3044", "x\ny", " "};
     for (int i = 0; i < 14; ++i) {
@@ -99,6 +100,7 @@ struct RandomCase {
     std::uint64_t minLength;
     Isa isa;
     bool singleCharacters = false;  // every text of one code point, which the finder counts by bytes
+    bool oneByte = false;           // and of one byte, which it copies through a table of bytes
 };
 
 class DumpAgainstReference : public ::testing::TestWithParam<RandomCase> {};
@@ -109,7 +111,7 @@ TEST_P(DumpAgainstReference, RandomTablesAndRanges) {
     if (!isaAvailable(c.isa)) GTEST_SKIP() << "this machine has no " << isaName(c.isa);
     std::mt19937 random(static_cast<unsigned>(c.blockSize * 31 + c.minLength));
     for (int round = 0; round < 40 * testScale(); ++round) {
-        const CodeTable table = randomTable(random, c.singleCharacters);
+        const CodeTable table = randomTable(random, c.singleCharacters, c.oneByte);
         const TableDecoder decoder(table);
         std::vector<std::uint8_t> file(random() % 3000);
         // Every other round from few byte values, for long strings.
@@ -143,7 +145,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, DumpAgainstReference,
                                            RandomCase{"SinglesMinimumOne", 64, 1, Isa::Scalar, true},
                                            RandomCase{"SinglesMinimumFive", 200, 5, Isa::Scalar, true},
                                            RandomCase{"SinglesLongMinimum", 1 << 12, 70, Isa::Scalar, true},
-                                           RandomCase{"Avx2SinglesMinimumThree", 333, 3, Isa::Avx2, true}),
+                                           RandomCase{"Avx2SinglesMinimumThree", 333, 3, Isa::Avx2, true},
+                                           RandomCase{"OneByteTextsMinimumOne", 97, 1, Isa::Scalar, true, true},
+                                           RandomCase{"Avx2OneByteTextsMinimumFour", 1000, 4, Isa::Avx2, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct RuleCase {
