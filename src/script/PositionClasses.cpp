@@ -1,5 +1,6 @@
 #include "script/PositionClasses.h"
 
+#include <algorithm>
 #include <bit>
 
 #if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(__clang__))
@@ -125,8 +126,10 @@ Stretch PositionClasses::finish(const std::uint8_t* data, std::size_t width, std
         }
     }
     Stretch stretch;
-    stretch.stop = special == 0 ? width : static_cast<std::size_t>(std::countr_zero(special));
-    stretch.plain = stretch.stop == 64 ? plain : plain & ((std::uint64_t{1} << stretch.stop) - 1);
+    // Without a branch: countr_zero gives 64 when no position is special.
+    stretch.stop = std::min(static_cast<std::size_t>(std::countr_zero(special)), width);
+    stretch.plain = plain & (((std::uint64_t{1} << (stretch.stop & 63)) - 1) |
+                             (std::uint64_t{0} - static_cast<std::uint64_t>(stretch.stop >= 64)));
     return stretch;
 }
 
