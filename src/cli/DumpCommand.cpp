@@ -106,20 +106,23 @@ public:
             const std::string path = pathText(file.path);
             const DumpOutcome dumped = dumpFile(
                 file.path, table_, command_.settings,
-                [&](ScriptString&& string) {
+                [&](const ScriptStrings& strings) {
                     outcome.matched = true;
-                    if (command_.json) {
-                        appendJsonLine(nlohmann::ordered_json{{"path", path},
-                                                              {"offset", string.offset},
-                                                              {"length", string.length},
-                                                              {"text", string.text},
-                                                              {"ended", string.ended}},
-                                       text);
-                    } else {
-                        text += path;
-                        text += ':';
-                        text += scriptLine(string);
-                        text += '\n';
+                    for (std::size_t k = 0; k < strings.size(); ++k) {
+                        const ScriptStrings::Record& string = strings[k];
+                        if (command_.json) {
+                            appendJsonLine(nlohmann::ordered_json{{"path", path},
+                                                                  {"offset", string.offset},
+                                                                  {"length", string.length},
+                                                                  {"text", std::string(strings.text(k))},
+                                                                  {"ended", string.ended}},
+                                           text);
+                        } else {
+                            text += path;
+                            text += ':';
+                            appendScriptLine(string.offset, strings.text(k), text);
+                            text += '\n';
+                        }
                     }
                 },
                 [&](std::uint64_t bytesDone) {

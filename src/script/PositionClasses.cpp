@@ -1,5 +1,6 @@
 #include "script/PositionClasses.h"
 
+#include <algorithm>
 #include <bit>
 
 #if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(__clang__))
@@ -106,6 +107,16 @@ Stretch PositionClasses::finish(const std::uint8_t* data, std::size_t width, std
     // Where a longer entry may start, and the next byte may be its second, the two bytes tell.
     const std::uint64_t secondAfterLast = (table_.byteClass(data[width]) & TableDecoder::kSecondByte) != 0 ? 1 : 0;
     longer &= (second >> 1) | (secondAfterLast << (width - 1));
+    // Random bytes give a stretch a few such places: the first four are
+    // checked without a branch on them, any others one by one.
+    const std::uint64_t last = std::uint64_t{1} << (width - 1);
+    for (int round = 0; round < 4; ++round) {
+        // The last position stands in when none is left: its mark is dropped.
+        const auto at = static_cast<std::size_t>(std::countr_zero(longer | last));
+        const std::uint64_t mark = longer & (std::uint64_t{0} - longer);
+        special |= mark & (std::uint64_t{0} - static_cast<std::uint64_t>(table_.longerStartsWith(data[at], data[at + 1])));
+        longer &= longer - 1;
+    }
     while (longer != 0) {
         const int i = std::countr_zero(longer);
         longer &= longer - 1;
@@ -115,8 +126,10 @@ Stretch PositionClasses::finish(const std::uint8_t* data, std::size_t width, std
         }
     }
     Stretch stretch;
-    stretch.stop = special == 0 ? width : static_cast<std::size_t>(std::countr_zero(special));
-    stretch.plain = stretch.stop == 64 ? plain : plain & ((std::uint64_t{1} << stretch.stop) - 1);
+    // Without a branch: countr_zero gives 64 when no position is special.
+    stretch.stop = std::min(static_cast<std::size_t>(std::countr_zero(special)), width);
+    stretch.plain = plain & (((std::uint64_t{1} << (stretch.stop & 63)) - 1) |
+                             (std::uint64_t{0} - static_cast<std::uint64_t>(stretch.stop >= 64)));
     return stretch;
 }
 

@@ -11,7 +11,8 @@
 namespace kinfold {
 
 DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
-                     const ScriptSink& found, const DumpProgress& progress, std::size_t blockSize, Isa isa) {
+                     const ScriptStringsSink& found, const DumpProgress& progress, std::size_t blockSize,
+                     Isa isa) {
     DumpOutcome outcome;
     outcome.done = settings.start;
     FileReader reader;
@@ -34,6 +35,7 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
     StringFinder finder(table, std::max<std::uint64_t>(settings.minLength, 1), isa);
     blockSize = std::max(blockSize, StringFinder::kLookahead);
     std::vector<std::uint8_t> buffer(blockSize + StringFinder::kLookahead);
+    ScriptStrings strings;
     std::size_t kept = 0;  // bytes at the front of buffer the finder has yet to go through
     std::uint64_t at = settings.start;  // the offset of buffer[kept]
     while (true) {
@@ -46,7 +48,9 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
         at += want;
         const bool last = at == end;
         const std::span<const std::uint8_t> bytes(buffer.data(), kept + want);
-        const std::size_t went = finder.feed(bytes, at - bytes.size(), last, found);
+        strings.clear();
+        const std::size_t went = finder.feed(bytes, at - bytes.size(), last, strings);
+        if (!strings.empty()) found(strings);
         kept = bytes.size() - went;
         std::memmove(buffer.data(), buffer.data() + went, kept);
         outcome.done = at - kept;
@@ -56,6 +60,16 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
             return outcome;
         }
     }
+}
+
+DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
+                     const ScriptSink& found, const DumpProgress& progress, std::size_t blockSize, Isa isa) {
+    return dumpFile(
+        path, table, settings,
+        [&](const ScriptStrings& strings) {
+            for (std::size_t k = 0; k < strings.size(); ++k) found(strings.string(k));
+        },
+        progress, blockSize, isa);
 }
 
 }  // namespace kinfold

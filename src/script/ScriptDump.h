@@ -1,6 +1,7 @@
 #pragma once
 
 #include "script/ScriptString.h"
+#include "script/ScriptStrings.h"
 #include "search/Matcher.h"
 #include "table/TableDecoder.h"
 
@@ -32,8 +33,13 @@ struct DumpOutcome {
 using DumpProgress = std::function<bool(std::uint64_t bytesDone)>;
 
 // Every string of the range of a file by the dump rule, read in blocks of
-// blockSize bytes (strings cross their edges), handed to found in offset order.
+// blockSize bytes (strings cross their edges), handed to found in offset
+// order, those of each block at once before its progress call.
 // isa: the instruction set that sorts the bytes, for tests of each.
+DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
+                     const ScriptStringsSink& found, const DumpProgress& progress = {},
+                     std::size_t blockSize = std::size_t{256} << 10, Isa isa = bestIsa());
+// The same, each string handed to found on its own.
 DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
                      const ScriptSink& found, const DumpProgress& progress = {},
                      std::size_t blockSize = std::size_t{256} << 10, Isa isa = bestIsa());

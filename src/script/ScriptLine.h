@@ -2,12 +2,16 @@
 
 #include "script/ScriptString.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kinfold {
 
 // A string as a line of a saved script: "OFFSET (HEX hex)  TEXT", each line
 // break of the text written as the two characters "\n"; no line end.
 std::string scriptLine(const ScriptString& string);
+// The same line, of the string at offset whose text is text, appended to out.
+void appendScriptLine(std::uint64_t offset, std::string_view text, std::string& out);
 
 }  // namespace kinfold

@@ -6,8 +6,36 @@
 
 namespace kinfold {
 
+StringFinder::StringFinder(const TableDecoder& table, std::uint64_t minLength, Isa isa)
+    : table_(table), classes_(table, isa), minLength_(minLength) {
+    oneByteTexts_ = table.plainTextsAreSingle();
+    for (int byte = 0; byte < 256 && oneByteTexts_; ++byte) {
+        const auto b = static_cast<std::uint8_t>(byte);
+        if ((table.byteClass(b) & TableDecoder::kPlainByte) == 0) continue;
+        oneByteTexts_ = table.plainUtf8Length(b) == 1;
+        oneByteText_[b] = *table.plainUtf8(b);
+    }
+}
+
 std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last,
                                const ScriptSink& found) {
+    // A slice at a time, so that the strings waiting to be handed on stay few.
+    constexpr std::size_t kSlice = std::size_t{64} << 10;
+    static_assert(kSlice >= kLookahead);
+    ScriptStrings strings;
+    std::size_t p = 0;
+    while (true) {
+        const std::size_t n = std::min(kSlice, bytes.size() - p);
+        const bool lastSlice = p + n == bytes.size();
+        p += feed(bytes.subspan(p, n), offset + p, last && lastSlice, strings);
+        for (std::size_t k = 0; k < strings.size(); ++k) found(strings.string(k));
+        strings.clear();
+        if (lastSlice) return p;
+    }
+}
+
+std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last,
+                               ScriptStrings& found) {
     const std::size_t n = bytes.size();
     // Positions before limit see every byte an entry there can take.
     const std::size_t limit = last ? n : (n >= kLookahead ? n - kLookahead + 1 : 0);
@@ -53,13 +81,15 @@ std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_
 
 namespace {
 
-// The positions below n, a bit each.
-std::uint64_t below(std::size_t n) { return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1; }
+// The positions below n (at most 64), a bit each, without a branch.
+std::uint64_t below(std::size_t n) {
+    return ((std::uint64_t{1} << (n & 63)) - 1) | (std::uint64_t{0} - static_cast<std::uint64_t>(n >= 64));
+}
 
-// Where the run of plain bytes that holds the bit before position e starts.
+// Where the run of plain bytes that holds the bit before position e starts
+// (countl_zero gives 64 when there is no gap before it).
 std::size_t runStart(std::uint64_t plain, std::size_t e) {
-    const std::uint64_t gaps = ~plain & below(e);
-    return gaps == 0 ? 0 : static_cast<std::size_t>(64 - std::countl_zero(gaps));
+    return static_cast<std::size_t>(64 - std::countl_zero(~plain & below(e)));
 }
 
 }  // namespace
@@ -71,6 +101,7 @@ void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t p, bool
     // shifts and ands find for all the runs of the stretch at once.
     std::uint64_t plain = stretch.plain;
     const std::size_t stop = stretch.stop;
+    // The branches here follow random bytes: what needs no branch takes none.
     if (in) {
         const std::uint64_t ending = ~plain & below(stop);
         if (ending == 0) {
@@ -95,16 +126,16 @@ void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t p, bool
             note(p + runStart(plain, e), p + e);
         }
     }
-    if (stop > 0 && ((plain >> (stop - 1)) & 1) != 0) {
-        const std::size_t s = runStart(plain, stop);
-        in = true;
-        start = p + s;
-        characters = stop - s;
-    }
+    // in is false here: a string is left open when the stretch ends in a plain byte.
+    const bool open = (stop > 0) & (((plain >> ((stop - 1) & 63)) & 1) != 0);
+    const std::size_t s = runStart(plain, stop);
+    in = open;
+    start = open ? p + s : start;
+    characters = open ? stop - s : characters;
 }
 
 std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p,
-                                    std::size_t end, const ScriptSink& found) {
+                                    std::size_t end, ScriptStrings& found) {
     const std::uint8_t* data = bytes.data();
     const std::size_t entered = p;  // a string open here may hold entries of any kind
     const bool single = table_.plainTextsAreSingle();
@@ -112,8 +143,6 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
     std::size_t start = in ? static_cast<std::size_t>(stringOffset_ - offset) : 0;
     std::uint64_t characters = in ? characters_ : 0;
     std::uint32_t before[65];  // the characters of the stretch's plain bytes before each position
-    std::size_t starts[32];
-    std::size_t ends[32];
     while (p < end) {
         const std::size_t width = std::min<std::size_t>(64, end - p);
         const Stretch stretch = classes_.classify(data + p, width);
@@ -126,12 +155,8 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
         const auto count = [&](std::size_t from, std::size_t to) -> std::uint64_t {
             return single ? to - from : before[to] - before[from];
         };
-        std::size_t noted = 0;
-        const auto note = [&](std::size_t from, std::size_t to) {
-            starts[noted] = from;
-            ends[noted] = to;
-            ++noted;
-        };
+        // Each kept string's text is written as soon as its end is known.
+        const auto note = [&](std::size_t from, std::size_t to) { add(bytes, offset, from, to, entered, found); };
         if (single) {
             findRunsOfSingles(stretch, p, in, start, characters, note);
         } else {
@@ -158,36 +183,6 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             }
             if (in) characters += count(from, stretch.stop);
         }
-        for (std::size_t i = 0; i < noted; ++i) {
-            ScriptString string;
-            string.offset = offset + starts[i];
-            string.length = ends[i] - starts[i];
-            if (starts[i] < entered) {
-                appendText(bytes, starts[i], ends[i], string.text);
-            } else if (single) {
-                // Four bytes copied for each character, without a branch, into room that has
-                // them to spare; then only the text's own bytes into the string, which keeps a
-                // short text without an allocation.
-                const std::size_t length = ends[i] - starts[i];
-                char room[4 * 64];
-                std::string longRoom;
-                char* first = room;
-                if (length > 64) {
-                    longRoom.resize(4 * length);
-                    first = longRoom.data();
-                }
-                char* out = first;
-                for (std::size_t k = starts[i]; k < ends[i]; ++k) {
-                    std::memcpy(out, table_.plainUtf8(data[k]), 4);
-                    out += table_.plainUtf8Length(data[k]);
-                }
-                string.text.assign(first, out);
-            } else {
-                // Plain bytes all: each its own entry.
-                for (std::size_t k = starts[i]; k < ends[i]; ++k) string.text += table_.plainText(data[k]);
-            }
-            found(std::move(string));
-        }
         p += stretch.stop;
         if (stretch.stop < width) break;  // a special position: the general way takes it
     }
@@ -201,18 +196,61 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
     return p;
 }
 
+void StringFinder::add(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t from, std::size_t to,
+                       std::size_t entered, ScriptStrings& found) {
+    const std::size_t length = to - from;
+    if (from < entered) {
+        scratch_.clear();
+        appendText(bytes, from, to, scratch_);
+        found.add(offset + from, length, scratch_, false);
+        return;
+    }
+    const TableDecoder& table = table_;
+    const std::uint8_t* const data = bytes.data() + from;
+    if (!table.plainTextsAreSingle()) {
+        // Plain bytes all: each its own entry.
+        scratch_.clear();
+        for (std::size_t k = 0; k < length; ++k) scratch_ += table.plainText(data[k]);
+        found.add(offset + from, length, scratch_, false);
+        return;
+    }
+    if (oneByteTexts_ && to + 8 <= bytes.size()) {
+        // A byte of text a byte, eight at a time, those past the end written over.
+        char* const out = found.room(length + 8);
+        for (std::size_t k = 0; k < length; k += 8) {
+            for (std::size_t j = 0; j < 8; ++j) out[k + j] = oneByteText_[data[k + j]];
+        }
+        found.added(offset + from, length, length, false);
+        return;
+    }
+    // Four bytes copied for each character into room that has them to spare.
+    char* const first = found.room(4 * length + 4);
+    char* out = first;
+    if (to + 8 <= bytes.size()) {
+        // Eight characters at a time, those past the end written over: no branch a character.
+        for (std::size_t k = 0; k < length; k += 8) {
+            for (std::size_t j = 0; j < 8; ++j) {
+                const std::uint8_t byte = data[k + j];
+                std::memcpy(out, table.plainUtf8(byte), 4);
+                out += table.plainUtf8Length(byte) & (std::size_t{0} - static_cast<std::size_t>(k + j < length));
+            }
+        }
+    } else {
+        for (std::size_t k = 0; k < length; ++k) {
+            std::memcpy(out, table.plainUtf8(data[k]), 4);
+            out += table.plainUtf8Length(data[k]);
+        }
+    }
+    found.added(offset + from, length, static_cast<std::size_t>(out - first), false);
+}
+
 void StringFinder::finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,
-                          const ScriptSink& found) {
+                          ScriptStrings& found) {
     inString_ = false;
     if (characters_ < minLength_) return;
-    ScriptString string;
-    string.offset = stringOffset_;
-    string.length = offset + end - stringOffset_;
-    string.ended = ended;
-    string.text = std::move(carried_);
+    appendText(bytes, textFrom_, end, carried_);
+    found.add(stringOffset_, offset + end - stringOffset_, carried_, ended);
     carried_.clear();
-    appendText(bytes, textFrom_, end, string.text);
-    found(std::move(string));
 }
 
 void StringFinder::appendText(std::span<const std::uint8_t> bytes, std::size_t from, std::size_t to,

@@ -2,8 +2,10 @@
 
 #include "script/PositionClasses.h"
 #include "script/ScriptString.h"
+#include "script/ScriptStrings.h"
 #include "table/TableDecoder.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -25,14 +27,15 @@ public:
     // The bytes an entry can take with its parameters: what a block keeps back for the next.
     static constexpr std::size_t kLookahead = kMaxEntryBytes + kMaxControlParameters;
 
-    StringFinder(const TableDecoder& table, std::uint64_t minLength, Isa isa = bestIsa())
-        : table_(table), classes_(table, isa), minLength_(minLength) {}
+    StringFinder(const TableDecoder& table, std::uint64_t minLength, Isa isa = bestIsa());
 
     // Finds the strings in bytes, which lie at offset in the file and follow
     // the bytes of the last call where it stopped; last says they reach the
     // end of the range. Gives the count of bytes it went through: all of them
     // when last, otherwise up to kLookahead - 1 fewer, which the next call
-    // must start with.
+    // must start with. The strings are added to found.
+    std::size_t feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last, ScriptStrings& found);
+    // The same, each string handed to found on its own.
     std::size_t feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last, const ScriptSink& found);
 
 private:
@@ -41,26 +44,34 @@ private:
     // of plain bytes alone cost no branch a byte. It may start a string and
     // leave it open; the string open when it is called began in this block.
     std::size_t feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p, std::size_t end,
-                          const ScriptSink& found);
+                          ScriptStrings& found);
     // feedPlain's way through a stretch when every plain byte's text is one
     // code point: note(from, to) for each kept string that ends in it, and
     // the string left open at its stop.
     template <typename Note>
     void findRunsOfSingles(const Stretch& stretch, std::size_t p, bool& in, std::size_t& start,
                            std::uint64_t& characters, Note note) const;
+    // Adds the string of the plain bytes from bytes[from] to bytes[to]; one
+    // that starts before entered may hold entries of any kind.
+    void add(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t from, std::size_t to,
+             std::size_t entered, ScriptStrings& found);
     void finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,
-                const ScriptSink& found);
+                ScriptStrings& found);
     // Appends the text of the entries from bytes[from] to bytes[to], which are whole entries.
     void appendText(std::span<const std::uint8_t> bytes, std::size_t from, std::size_t to, std::string& out) const;
 
     const TableDecoder& table_;
     const PositionClasses classes_;
     const std::uint64_t minLength_;
+    // When every plain byte's text is one byte of UTF-8: that byte for each.
+    bool oneByteTexts_ = true;
+    std::array<char, 256> oneByteText_{};
     bool inString_ = false;
     std::uint64_t stringOffset_ = 0;
     std::uint64_t characters_ = 0;
     std::size_t textFrom_ = 0;  // where the string's text not yet in carried_ starts in this block
     std::string carried_;       // its text from the blocks before
+    std::string scratch_;       // a text being made
 };
 
 }  // namespace kinfold

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "script/ScriptString.h"
+#include "script/ScriptStrings.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +35,15 @@ struct ScriptBatch {
         offsets.push_back(string.offset);
         texts += string.text;
         ends.push_back(texts.size());
+    }
+    // Adds the strings of a block, their texts at once.
+    void add(const ScriptStrings& strings) {
+        const std::size_t before = texts.size();
+        for (std::size_t k = 0; k < strings.size(); ++k) {
+            offsets.push_back(strings[k].offset);
+            ends.push_back(before + strings[k].textEnd);
+        }
+        texts += strings.texts();
     }
     std::string_view text(std::size_t k) const {
         const std::size_t from = k == 0 ? 0 : ends[k - 1];

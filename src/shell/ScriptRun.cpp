@@ -71,7 +71,7 @@ void ScriptRun::start(const QString& path, const CodeTable& table, std::uint64_t
             last = std::chrono::steady_clock::now();
         };
         const DumpOutcome outcome = dumpFile(
-            file, decoder, settings, [&](ScriptString&& s) { batch.add(s); },
+            file, decoder, settings, [&](const ScriptStrings& strings) { batch.add(strings); },
             [&](std::uint64_t done) {
                 if (afterBlock) afterBlock();
                 if (batch.size() >= kBatchRoom || std::chrono::steady_clock::now() - last >= kBatchEvery) send(done);

@@ -9,13 +9,14 @@
 namespace kinfold::testing_support {
 
 // A table of every kind over a small alphabet of bytes, so that entries
-// meet, run long and share their starts.
-inline CodeTable randomTable(std::mt19937& random, bool singleCharacters) {
+// meet, run long and share their starts; oneByte: every text one byte.
+inline CodeTable randomTable(std::mt19937& random, bool singleCharacters, bool oneByte = false) {
     CodeTable table;
     std::uniform_int_distribution<int> byte(0, 11);
     std::uniform_int_distribution<int> kind(0, 9);
     std::uniform_int_distribution<int> length(1, 8);
-    const std::vector<std::string> texts = singleCharacters
+    const std::vector<std::string> texts = oneByte ? std::vector<std::string>{"a", " ", "Z"}
+                                           : singleCharacters
                                                ? std::vector<std::string>{"a", "\u00E9", "\u3042", " "}
                                                : std::vector<std::string>{"a", "\u00E9", "th", "", "\u3042\u3044", "x\ny", " "};
     for (int i = 0; i < 14; ++i) {

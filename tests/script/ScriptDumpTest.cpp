@@ -78,6 +78,7 @@ struct RandomCase {
     std::uint64_t minLength;
     Isa isa;
     bool singleCharacters = false;  // every text of one code point, which the finder counts by bytes
+    bool oneByte = false;           // and of one byte, which it copies through a table of bytes
 };
 
 class DumpAgainstReference : public ::testing::TestWithParam<RandomCase> {};
@@ -88,7 +89,7 @@ TEST_P(DumpAgainstReference, RandomTablesAndRanges) {
     if (!isaAvailable(c.isa)) GTEST_SKIP() << "this machine has no " << isaName(c.isa);
     std::mt19937 random(static_cast<unsigned>(c.blockSize * 31 + c.minLength));
     for (int round = 0; round < 40 * testScale(); ++round) {
-        const CodeTable table = randomTable(random, c.singleCharacters);
+        const CodeTable table = randomTable(random, c.singleCharacters, c.oneByte);
         const TableDecoder decoder(table);
         std::vector<std::uint8_t> file(random() % 3000);
         // Every other round from few byte values, for long strings.
@@ -122,7 +123,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, DumpAgainstReference,
                                            RandomCase{"SinglesMinimumOne", 64, 1, Isa::Scalar, true},
                                            RandomCase{"SinglesMinimumFive", 200, 5, Isa::Scalar, true},
                                            RandomCase{"SinglesLongMinimum", 1 << 12, 70, Isa::Scalar, true},
-                                           RandomCase{"Avx2SinglesMinimumThree", 333, 3, Isa::Avx2, true}),
+                                           RandomCase{"Avx2SinglesMinimumThree", 333, 3, Isa::Avx2, true},
+                                           RandomCase{"OneByteTextsMinimumOne", 97, 1, Isa::Scalar, true, true},
+                                           RandomCase{"Avx2OneByteTextsMinimumFour", 1000, 4, Isa::Avx2, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct RuleCase {
@@ -173,6 +176,27 @@ TEST(StringAt, TheStringWherePointerLeads) {
     FileReader cut;
     ASSERT_TRUE(cut.open(folder.write("cut.bin", std::span(bytes).first(2))));
     EXPECT_EQ(stringAt(cut, table, 0).string, (ScriptString{0, 0, "", false}));  // its parameters cut off
+}
+
+TEST(StringAt, AStringLongerThanTheFinderTakesAtOnce) {
+    const TableFileRead read = parseTableFile("00=a\n01=\u3042\n0203=th\n/04\n$05=[c],1\n");
+    std::mt19937 random(3);
+    // Entries of every kind but the end for 100,000 bytes, then the end.
+    std::vector<std::uint8_t> bytes(5, 0x00);
+    while (bytes.size() < 100000) {
+        const std::vector<std::vector<std::uint8_t>> entries{{0x00}, {0x01}, {0x02, 0x03}, {0x05, 0x04}};
+        const auto& entry = entries[random() % entries.size()];
+        bytes.insert(bytes.end(), entry.begin(), entry.end());
+    }
+    const std::size_t endAt = bytes.size();
+    bytes.insert(bytes.end(), {0x04, 0x00, 0x00, 0x00, 0x00, 0x00});
+    const std::vector<ScriptString> reference = referenceDump(*read.table, bytes, 3, bytes.size(), 0);
+    ASSERT_FALSE(reference.empty());
+    ASSERT_EQ(reference.front().length, endAt + 1 - 3);
+    TempFolder folder;
+    FileReader reader;
+    ASSERT_TRUE(reader.open(folder.write("rom.bin", bytes)));
+    EXPECT_EQ(stringAt(reader, TableDecoder(*read.table), 3).string, reference.front());
 }
 
 TEST(DumpFile, RefusesAStartPastTheEndAndStops) {
