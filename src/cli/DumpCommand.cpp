@@ -134,10 +134,7 @@ public:
             if (!dumped.problem.empty()) message = dumped.problem;
         }
         outcome.failed = message.has_value();
-        // Whatever was not dumped still counts as done.
-        progress_.addBytes(file.size > counted ? file.size - counted : 0);
-        progress_.addFile();
-        output.finish(i, text, message);
+        endFile(i, file.size, counted, text, message, progress_, output);
         return outcome;
     }
 

@@ -18,6 +18,13 @@ constexpr std::size_t kAheadPerWorker = 64;
 
 }  // namespace
 
+void endFile(std::size_t i, std::uint64_t size, std::uint64_t searched, std::string& text,
+             const std::optional<std::string>& message, Progress& progress, OrderedOutput& output) {
+    progress.addBytes(size > searched ? size - searched : 0);
+    progress.addFile();
+    output.finish(i, text, message);
+}
+
 PoolOutcome runFilePool(std::size_t files, unsigned threads, const OrderedOutput::Sink& out, Progress& progress,
                         const std::function<std::unique_ptr<FileWorker>()>& makeWorker) {
     threads = std::max(1u, threads);

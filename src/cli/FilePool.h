@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace kinfold::cli {
 
@@ -23,6 +25,11 @@ public:
     // ends it with output.finish(); returns what the file came to.
     virtual PoolOutcome search(std::size_t i, OrderedOutput& output) = 0;
 };
+
+// Ends file i: the bytes of it not searched (searched of size) still count
+// as done for the progress, and its text and message go to the output.
+void endFile(std::size_t i, std::uint64_t size, std::uint64_t searched, std::string& text,
+             const std::optional<std::string>& message, Progress& progress, OrderedOutput& output);
 
 // Searches `files` files with a pool of `threads` workers, each made by
 // makeWorker on its own thread (the calling thread is one of them), and

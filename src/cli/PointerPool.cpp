@@ -63,10 +63,8 @@ public:
         if (problem) {
             messages += messages.empty() ? *problem : "\n" + *problem;
         }
-        // Whatever was not searched still counts as done.
-        progress_.addBytes(file.size > done ? file.size - done : 0);
-        progress_.addFile();
-        output.finish(i, text, messages.empty() ? std::nullopt : std::optional<std::string>(messages));
+        endFile(i, file.size, done, text, messages.empty() ? std::nullopt : std::optional<std::string>(messages),
+                progress_, output);
         return outcome;
     }
 

@@ -68,10 +68,7 @@ public:
             outcome.matched = count > 0;
         }
         outcome.failed = message.has_value();
-        // Whatever was not scanned still counts as done.
-        progress_.addBytes(file.size > scanned ? file.size - scanned : 0);
-        progress_.addFile();
-        output.finish(i, text, message);
+        endFile(i, file.size, scanned, text, message, progress_, output);
         return outcome;
     }
 

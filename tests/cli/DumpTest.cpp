@@ -1,4 +1,5 @@
 // `kinfold dump` as a user runs it.
+#include "RunKinfold.h"
 #include "cli/Kinfold.h"
 #include "search/SearchTestSupport.h"
 
@@ -17,11 +18,7 @@ namespace {
 using testing_support::TempFolder;
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using testing_support::Outcome;
 
 void writeFile(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
@@ -52,14 +49,8 @@ protected:
     fs::path root() const { return folder_.path(); }
     std::string rom(const char* name) const { return (root() / "roms" / name).string(); }
 
-    Outcome dump(std::vector<std::string> args) const {
-        args.insert(args.begin(), {"kinfold", "dump", "--tbl", (root() / "game.tbl").string()});
-        std::vector<const char*> argv;
-        for (const std::string& a : args) argv.push_back(a.c_str());
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = runKinfold(static_cast<int>(argv.size()), argv.data(), out, err, false);
-        return {status, out.str(), err.str()};
+    Outcome dump(const std::vector<std::string>& args) const {
+        return testing_support::runKinfoldWith({"dump", "--tbl", (root() / "game.tbl").string()}, args);
     }
 
     TempFolder folder_;

@@ -1,6 +1,7 @@
 // The `kinfold` command as a user runs it: arguments in, standard output,
 // standard error and the exit status out.
 #include "cli/FileWalk.h"
+#include "RunKinfold.h"
 #include "cli/Kinfold.h"
 #include "search/SearchTestSupport.h"
 #include "table/TableFile.h"
@@ -24,21 +25,9 @@ using testing_support::TempFolder;
 using testing_support::testScale;
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using testing_support::Outcome;
 
-Outcome kinfold(std::vector<std::string> args) {
-    args.insert(args.begin(), {"kinfold", "scan"});
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = runKinfold(static_cast<int>(argv.size()), argv.data(), out, err, false);
-    return {status, out.str(), err.str()};
-}
+Outcome kinfold(const std::vector<std::string>& args) { return testing_support::runKinfoldWith({"scan"}, args); }
 
 void writeFile(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());

@@ -1,5 +1,6 @@
 // `kinfold pointers` as a user runs it: arguments in, standard output,
 // standard error and the exit status out.
+#include "RunKinfold.h"
 #include "cli/Kinfold.h"
 #include "search/SearchTestSupport.h"
 
@@ -18,21 +19,9 @@ namespace {
 using testing_support::TempFolder;
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using testing_support::Outcome;
 
-Outcome pointers(std::vector<std::string> args) {
-    args.insert(args.begin(), {"kinfold", "pointers"});
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = runKinfold(static_cast<int>(argv.size()), argv.data(), out, err, false);
-    return {status, out.str(), err.str()};
-}
+Outcome pointers(const std::vector<std::string>& args) { return testing_support::runKinfoldWith({"pointers"}, args); }
 
 // 0xFF everywhere, which no gb, nes or gba pointer holds, but for the bytes placed.
 std::vector<std::uint8_t> image(std::size_t size, std::initializer_list<std::pair<std::size_t, std::vector<std::uint8_t>>> placed) {
