@@ -173,7 +173,20 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             return single ? to - from : before[to] - before[from];
         };
         // Each kept string's text is written as soon as its end is known.
-        const auto note = [&](std::size_t from, std::size_t to) { add(bytes, offset, from, to, entered, found); };
+        const auto note = [&](std::size_t from, std::size_t to) {
+            if (oneByteTexts_ && from >= entered && to + 8 <= bytes.size()) {
+                // The common case in line: a byte of text a byte, eight at a time, those past the end written over.
+                const std::size_t length = to - from;
+                const std::uint8_t* const source = data + from;
+                char* const out = found.room(length + 8);
+                for (std::size_t k = 0; k < length; k += 8) {
+                    for (std::size_t j = 0; j < 8; ++j) out[k + j] = oneByteText_[source[k + j]];
+                }
+                found.added(offset + from, length, length, false);
+                return;
+            }
+            add(bytes, offset, from, to, entered, found);
+        };
         std::size_t at = 0;  // the first position of the stretch not yet gone through
         while (true) {
             // Up to the next special position, or the stretch's end (countr_zero gives 64 when none is left).
@@ -242,15 +255,6 @@ void StringFinder::add(std::span<const std::uint8_t> bytes, std::uint64_t offset
         scratch_.clear();
         for (std::size_t k = 0; k < length; ++k) scratch_ += table.plainText(data[k]);
         found.add(offset + from, length, scratch_, false);
-        return;
-    }
-    if (oneByteTexts_ && to + 8 <= bytes.size()) {
-        // A byte of text a byte, eight at a time, those past the end written over.
-        char* const out = found.room(length + 8);
-        for (std::size_t k = 0; k < length; k += 8) {
-            for (std::size_t j = 0; j < 8; ++j) out[k + j] = oneByteText_[data[k + j]];
-        }
-        found.added(offset + from, length, length, false);
         return;
     }
     // Four bytes copied for each character into room that has them to spare.

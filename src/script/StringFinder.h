@@ -54,7 +54,8 @@ private:
     // Takes the entry at bytes[p] the general way and gives where the search goes on.
     std::size_t step(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p, ScriptStrings& found);
     // Adds the string of the plain bytes from bytes[from] to bytes[to]; one
-    // that starts before entered may hold entries of any kind.
+    // that starts before entered may hold entries of any kind. (A string of
+    // one-byte texts, the common case, is written in line by feedPlain.)
     void add(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t from, std::size_t to,
              std::size_t entered, ScriptStrings& found);
     void finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,
