@@ -126,10 +126,8 @@ Stretch PositionClasses::finish(const std::uint8_t* data, std::size_t width, std
         }
     }
     Stretch stretch;
-    // Without a branch: countr_zero gives 64 when no position is special.
-    stretch.stop = std::min(static_cast<std::size_t>(std::countr_zero(special)), width);
-    stretch.plain = plain & (((std::uint64_t{1} << (stretch.stop & 63)) - 1) |
-                             (std::uint64_t{0} - static_cast<std::uint64_t>(stretch.stop >= 64)));
+    stretch.plain = plain;
+    stretch.special = special;
     return stretch;
 }
 

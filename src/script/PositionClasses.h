@@ -11,8 +11,8 @@ namespace kinfold {
 
 // What the positions of a stretch of up to 64 bytes are, a bit each.
 struct Stretch {
-    std::uint64_t plain = 0;  // a plain byte, up to stop
-    std::size_t stop = 0;     // the first special position, or the stretch's width
+    std::uint64_t plain = 0;    // a plain byte
+    std::uint64_t special = 0;  // a special position
 };
 
 // Sorts the positions of stretches of bytes through a table: plain bytes

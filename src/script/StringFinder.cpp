@@ -46,26 +46,7 @@ std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_
             p = feedPlain(bytes, offset, p, std::min(limit, n - 1), found);
             if (p >= limit) break;
         }
-        const DecodeEntry* entry = table_.match(bytes.subspan(p));
-        const bool fits = entry != nullptr && entry->span() <= n - p;
-        if (!inString_) {
-            if (!fits || entry->kind == EntryKind::End) {
-                ++p;
-                continue;
-            }
-            inString_ = true;
-            stringOffset_ = offset + p;
-            characters_ = 0;
-            textFrom_ = p;
-            carried_.clear();
-        } else if (!fits) {
-            finish(bytes, offset, p, false, found);
-            ++p;  // nothing that starts here fits either
-            continue;
-        }
-        characters_ += entry->characters;
-        p += entry->span();
-        if (entry->kind == EntryKind::End) finish(bytes, offset, p, true, found);
+        p = step(bytes, offset, p, found);
     }
     if (inString_) {
         if (last) {
@@ -76,6 +57,27 @@ std::size_t StringFinder::feed(std::span<const std::uint8_t> bytes, std::uint64_
             textFrom_ = 0;
         }
     }
+    return p;
+}
+
+std::size_t StringFinder::step(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p,
+                               ScriptStrings& found) {
+    const DecodeEntry* entry = table_.match(bytes.subspan(p));
+    const bool fits = entry != nullptr && entry->span() <= bytes.size() - p;
+    if (!inString_) {
+        if (!fits || entry->kind == EntryKind::End) return p + 1;
+        inString_ = true;
+        stringOffset_ = offset + p;
+        characters_ = 0;
+        textFrom_ = p;
+        carried_.clear();
+    } else if (!fits) {
+        finish(bytes, offset, p, false, found);
+        return p + 1;  // nothing that starts here fits either
+    }
+    characters_ += entry->characters;
+    p += entry->span();
+    if (entry->kind == EntryKind::End) finish(bytes, offset, p, true, found);
     return p;
 }
 
@@ -95,12 +97,10 @@ std::size_t runStart(std::uint64_t plain, std::size_t e) {
 }  // namespace
 
 template <typename Note>
-void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t p, bool& in, std::size_t& start,
-                                     std::uint64_t& characters, Note note) const {
+void StringFinder::findRunsOfSingles(std::uint64_t plain, std::size_t stop, std::size_t p, bool& in,
+                                     std::size_t& start, std::uint64_t& characters, Note note) const {
     // A character a byte: a run is kept when it is minLength_ bytes long, which
     // shifts and ands find for all the runs of the stretch at once.
-    std::uint64_t plain = stretch.plain;
-    const std::size_t stop = stretch.stop;
     // The branches here follow random bytes: what needs no branch takes none.
     if (in) {
         const std::uint64_t ending = ~plain & below(stop);
@@ -137,18 +137,35 @@ void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t p, bool
 std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p,
                                     std::size_t end, ScriptStrings& found) {
     const std::uint8_t* data = bytes.data();
-    const std::size_t entered = p;  // a string open here may hold entries of any kind
+    std::size_t entered = p;  // a string open before here may hold entries of any kind
     const bool single = table_.plainTextsAreSingle();
     bool in = inString_;
     std::size_t start = in ? static_cast<std::size_t>(stringOffset_ - offset) : 0;
     std::uint64_t characters = in ? characters_ : 0;
     std::uint32_t before[65];  // the characters of the stretch's plain bytes before each position
+    // The string open here, handed to the general way and taken back from it.
+    const auto handOn = [&] {
+        inString_ = in;
+        if (in) {
+            stringOffset_ = offset + start;
+            characters_ = characters;
+            textFrom_ = start;
+            carried_.clear();
+        }
+    };
+    const auto takeBack = [&] {
+        in = inString_;
+        if (in) {
+            start = static_cast<std::size_t>(stringOffset_ - offset);
+            characters = characters_;
+        }
+    };
     while (p < end) {
         const std::size_t width = std::min<std::size_t>(64, end - p);
         const Stretch stretch = classes_.classify(data + p, width);
         if (!single) {
             before[0] = 0;
-            for (std::size_t i = 0; i < stretch.stop; ++i) {
+            for (std::size_t i = 0; i < width; ++i) {
                 before[i + 1] = before[i] + table_.plainCharacters(data[p + i]);
             }
         }
@@ -156,43 +173,69 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             return single ? to - from : before[to] - before[from];
         };
         // Each kept string's text is written as soon as its end is known.
-        const auto note = [&](std::size_t from, std::size_t to) { add(bytes, offset, from, to, entered, found); };
-        if (single) {
-            findRunsOfSingles(stretch, p, in, start, characters, note);
-        } else {
-            // From run to run of plain bytes, two bit scans each.
-            std::size_t at = 0;    // the first position not yet gone through
-            std::size_t from = 0;  // where the characters of the open string not yet counted start
-            while (at < stretch.stop) {
-                if (!in) {
-                    const std::uint64_t starting = stretch.plain >> at;
-                    if (starting == 0) break;
-                    at += static_cast<std::size_t>(std::countr_zero(starting));
-                    in = true;
-                    start = p + at;
-                    characters = 0;
-                    from = at;
+        const auto note = [&](std::size_t from, std::size_t to) {
+            if (oneByteTexts_ && from >= entered && to + 8 <= bytes.size()) {
+                // The common case in line: a byte of text a byte, eight at a time, those past the end written over.
+                const std::size_t length = to - from;
+                const std::uint8_t* const source = data + from;
+                char* const out = found.room(length + 8);
+                for (std::size_t k = 0; k < length; k += 8) {
+                    for (std::size_t j = 0; j < 8; ++j) out[k + j] = oneByteText_[source[k + j]];
                 }
-                const std::uint64_t ending = ~stretch.plain >> at;
-                const std::size_t e = ending == 0 ? 64 : at + static_cast<std::size_t>(std::countr_zero(ending));
-                if (e >= stretch.stop) break;
-                characters += count(from, e);
-                if (characters >= minLength_) note(start, p + e);
-                in = false;
-                at = e;
+                found.added(offset + from, length, length, false);
+                return;
             }
-            if (in) characters += count(from, stretch.stop);
+            add(bytes, offset, from, to, entered, found);
+        };
+        std::size_t at = 0;  // the first position of the stretch not yet gone through
+        while (true) {
+            // Up to the next special position, or the stretch's end (countr_zero gives 64 when none is left).
+            const std::size_t stop =
+                std::min(static_cast<std::size_t>(std::countr_zero(stretch.special & ~below(at))), width);
+            if (single) {
+                findRunsOfSingles(stretch.plain >> at, stop - at, p + at, in, start, characters, note);
+            } else {
+                // From run to run of plain bytes, two bit scans each.
+                const std::uint64_t plain = stretch.plain & below(stop);
+                std::size_t from = at;  // where the characters of the open string not yet counted start
+                while (at < stop) {
+                    if (!in) {
+                        const std::uint64_t starting = plain >> at;
+                        if (starting == 0) break;
+                        at += static_cast<std::size_t>(std::countr_zero(starting));
+                        in = true;
+                        start = p + at;
+                        characters = 0;
+                        from = at;
+                    }
+                    const std::uint64_t ending = ~plain >> at;
+                    const std::size_t e = ending == 0 ? 64 : at + static_cast<std::size_t>(std::countr_zero(ending));
+                    if (e >= stop) break;
+                    characters += count(from, e);
+                    if (characters >= minLength_) note(start, p + e);
+                    in = false;
+                    at = e;
+                }
+                if (in) characters += count(from, stop);
+            }
+            if (stop == width) {
+                p += width;
+                break;
+            }
+            // A special position: the general way takes its entry, and the
+            // stretch goes on after it without being sorted again.
+            handOn();
+            const std::size_t next = step(bytes, offset, p + stop, found);
+            takeBack();
+            entered = next;  // a string open here may hold that entry
+            if (next >= p + width) {
+                p = next;
+                break;
+            }
+            at = next - p;
         }
-        p += stretch.stop;
-        if (stretch.stop < width) break;  // a special position: the general way takes it
     }
-    inString_ = in;
-    if (in) {
-        stringOffset_ = offset + start;
-        characters_ = characters;
-        textFrom_ = start;
-        carried_.clear();
-    }
+    handOn();
     return p;
 }
 
@@ -212,15 +255,6 @@ void StringFinder::add(std::span<const std::uint8_t> bytes, std::uint64_t offset
         scratch_.clear();
         for (std::size_t k = 0; k < length; ++k) scratch_ += table.plainText(data[k]);
         found.add(offset + from, length, scratch_, false);
-        return;
-    }
-    if (oneByteTexts_ && to + 8 <= bytes.size()) {
-        // A byte of text a byte, eight at a time, those past the end written over.
-        char* const out = found.room(length + 8);
-        for (std::size_t k = 0; k < length; k += 8) {
-            for (std::size_t j = 0; j < 8; ++j) out[k + j] = oneByteText_[data[k + j]];
-        }
-        found.added(offset + from, length, length, false);
         return;
     }
     // Four bytes copied for each character into room that has them to spare.

@@ -49,10 +49,13 @@ private:
     // code point: note(from, to) for each kept string that ends in it, and
     // the string left open at its stop.
     template <typename Note>
-    void findRunsOfSingles(const Stretch& stretch, std::size_t p, bool& in, std::size_t& start,
+    void findRunsOfSingles(std::uint64_t plain, std::size_t stop, std::size_t p, bool& in, std::size_t& start,
                            std::uint64_t& characters, Note note) const;
+    // Takes the entry at bytes[p] the general way and gives where the search goes on.
+    std::size_t step(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p, ScriptStrings& found);
     // Adds the string of the plain bytes from bytes[from] to bytes[to]; one
-    // that starts before entered may hold entries of any kind.
+    // that starts before entered may hold entries of any kind. (A string of
+    // one-byte texts, the common case, is written in line by feedPlain.)
     void add(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t from, std::size_t to,
              std::size_t entered, ScriptStrings& found);
     void finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,
