@@ -113,8 +113,13 @@ QString ScriptModel::line(std::size_t k) const {
 }
 
 void ScriptModel::setPointerCounts(std::vector<std::uint32_t> counts) {
+    if (counts.empty() && pointerCounts_.empty()) return;
+    // Every line's text changes. A change of layout has the list draw again
+    // what it shows; a change of data over every line would have it measure
+    // each of millions of lines first.
+    emit layoutAboutToBeChanged();
     pointerCounts_ = std::move(counts);
-    if (shown() > 0) emit dataChanged(index(0), index(clampedRows(shown()) - 1));
+    emit layoutChanged();
 }
 
 std::vector<std::uint64_t> ScriptModel::offsets() const {
