@@ -1,5 +1,6 @@
 // Opening the result preview on a hit near the end of a 4 GiB file, headless:
 // from the list's activation of the line to the preview window drawn.
+#include "QtBenchmarkMain.h"
 #include "shell/ApplicationFont.h"
 #include "shell/Clock.h"
 #include "shell/EventPump.h"
@@ -81,17 +82,7 @@ BENCHMARK(BM_PreviewOpen_first)->Name("BM_PreviewOpen/first")->Unit(benchmark::k
 BENCHMARK(BM_PreviewOpen_again)->Name("BM_PreviewOpen/again")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The headless platform warns on every raise(); the figures are what matters here.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type != QtDebugMsg && type != QtInfoMsg && type != QtWarningMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
-    QApplication app(argc, argv);
-    QApplication::setFont(applicationFont());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    searched.reset();
+    kinfold::bench::runQtBenchmarks(argc, argv, [] { searched.reset(); });
     QFile::remove(QDir::temp().filePath(QStringLiteral("kinfold-bench-preview-4g.bin")));
     return 0;
 }

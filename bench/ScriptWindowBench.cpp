@@ -3,6 +3,7 @@
 // events handled all the while.
 #include "DumpInput.h"
 #include "SilentPlatform.h"
+#include "QtBenchmarkMain.h"
 #include "shell/ApplicationFont.h"
 #include "shell/ResultsView.h"
 #include "shell/ScriptModel.h"
@@ -48,14 +49,6 @@ BENCHMARK(BM_ScriptWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type != QtDebugMsg && type != QtInfoMsg && type != QtWarningMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
-    QApplication app(argc, argv);
-    QApplication::setFont(applicationFont());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    kinfold::bench::runQtBenchmarks(argc, argv);
     return 0;
 }

@@ -2,6 +2,7 @@
 // (slices, progress text, event handling, the results list) over the engine.
 #include "search/CompiledPattern.h"
 #include "search/FileScanner.h"
+#include "QtBenchmarkMain.h"
 #include "shell/ApplicationFont.h"
 #include "shell/Clock.h"
 #include "shell/EventPump.h"
@@ -160,11 +161,6 @@ BENCHMARK(BM_WindowSearch_everyOffset)
     ->Iterations(1);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setFont(applicationFont());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    kinfold::bench::runQtBenchmarks(argc, argv);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "search/FileReader.h"
 #include "search/ResultLine.h"
 #include "search/ScanError.h"
+#include "shell/CaptionedRow.h"
 #include "shell/FileWriting.h"
 #include "shell/MessageBoxes.h"
 
@@ -94,11 +95,7 @@ void PointersWindow::createControls() {
     connect(Width, &QComboBox::currentIndexChanged, this, [this] { searchAgain(); });
 
     auto* header = new QFormLayout;
-    const auto row = [&](const QString& caption, QWidget* value) {
-        auto* c = new QLabel(caption, this);
-        c->setBuddy(value);
-        header->addRow(c, value);
-    };
+    const auto row = [&](const QString& caption, QWidget* value) { addCaptionedRow(header, this, caption, value); };
     row(QStringLiteral("File:"), FileName);
     row(QStringLiteral("Pointers to:"), Target);
     auto* format = new QHBoxLayout;

@@ -1,6 +1,7 @@
 #include "shell/ResultPreview.h"
 
 #include "search/ResultLine.h"
+#include "shell/CaptionedRow.h"
 #include "shell/FileChooser.h"
 #include "shell/FileWriting.h"
 #include "shell/MessageBoxes.h"
@@ -137,12 +138,7 @@ void ResultPreview::createControls() {
     Shift = label("Shift");
 
     auto* header = new QFormLayout;
-    const auto row = [&](const QString& caption, QLabel* value) {
-        auto* c = new QLabel(caption, this);
-        c->setBuddy(value);
-        header->addRow(c, value);
-        return c;
-    };
+    const auto row = [&](const QString& caption, QLabel* value) { return addCaptionedRow(header, this, caption, value); };
     row(QStringLiteral("File:"), FileName);
     row(QStringLiteral("Offset:"), Offset);
     row(QStringLiteral("Pattern:"), PatternText);

@@ -1,5 +1,6 @@
 #include "shell/ScriptWindow.h"
 
+#include "shell/CaptionedRow.h"
 #include "shell/FileChooser.h"
 #include "shell/FileWriting.h"
 #include "shell/MessageBoxes.h"
@@ -106,11 +107,7 @@ void ScriptWindow::createControls() {
     });
 
     auto* header = new QFormLayout;
-    const auto row = [&](const QString& caption, QWidget* value) {
-        auto* c = new QLabel(caption, this);
-        c->setBuddy(value);
-        header->addRow(c, value);
-    };
+    const auto row = [&](const QString& caption, QWidget* value) { addCaptionedRow(header, this, caption, value); };
     row(QStringLiteral("File:"), FileName);
     row(QStringLiteral("&Filter:"), Filter);
     row(QStringLiteral("&Minimum length:"), MinLength);
