@@ -15,6 +15,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <memory>
 #include <optional>
@@ -104,6 +105,9 @@ public:
         std::uint64_t counted = 0;
         if (!message) {
             const std::string path = pathText(file.path);
+            // The threads the files leave over share the pieces of each.
+            DumpWork work;
+            work.workers = static_cast<unsigned>(std::max<std::size_t>(1, command_.threads / files_.size()));
             const DumpOutcome dumped = dumpFile(
                 file.path, table_, command_.settings,
                 [&](const ScriptStrings& strings) {
@@ -130,7 +134,8 @@ public:
                     counted = command_.settings.start + bytesDone;
                     if (text.size() >= kWriteAt) output.write(i, text);
                     return true;
-                });
+                },
+                work);
             if (!dumped.problem.empty()) message = dumped.problem;
         }
         outcome.failed = message.has_value();

@@ -32,16 +32,26 @@ struct DumpOutcome {
 // false stops the dump there.
 using DumpProgress = std::function<bool(std::uint64_t bytesDone)>;
 
-// Every string of the range of a file by the dump rule, read in blocks of
-// blockSize bytes (strings cross their edges), handed to found in offset
-// order, those of each block at once before its progress call.
-// isa: the instruction set that sorts the bytes, for tests of each.
+// How a dump is carried out; none of it changes what is found.
+struct DumpWork {
+    std::size_t blockSize = std::size_t{256} << 10;  // bytes read at once
+    // Threads that take pieces of the range at once: a range split where
+    // every scan is between strings gives the same strings found apart.
+    unsigned workers = 1;
+    // A piece's size, about: the strings of the pieces found ahead of those
+    // handed on wait in memory, which small pieces keep small.
+    std::uint64_t pieceBytes = std::uint64_t{256} << 10;
+    Isa isa = bestIsa();                                // what sorts the bytes, for tests of each
+};
+
+// Every string of the range of a file by the dump rule, read in blocks
+// (strings cross their edges), handed to found in offset order: those of
+// each block, or of each piece when several workers share the range, at once
+// before its progress call.
 DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
-                     const ScriptStringsSink& found, const DumpProgress& progress = {},
-                     std::size_t blockSize = std::size_t{256} << 10, Isa isa = bestIsa());
+                     const ScriptStringsSink& found, const DumpProgress& progress = {}, const DumpWork& work = {});
 // The same, each string handed to found on its own.
 DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
-                     const ScriptSink& found, const DumpProgress& progress = {},
-                     std::size_t blockSize = std::size_t{256} << 10, Isa isa = bestIsa());
+                     const ScriptSink& found, const DumpProgress& progress = {}, const DumpWork& work = {});
 
 }  // namespace kinfold

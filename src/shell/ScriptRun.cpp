@@ -6,6 +6,7 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
@@ -52,7 +53,10 @@ void ScriptRun::start(const QString& path, const CodeTable& table, std::uint64_t
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(file, error);
     const std::uint64_t total = error ? 0 : static_cast<std::uint64_t>(size);
-    thread_ = std::thread([this, generation, file, table, minLength, total] {
+    DumpWork work;
+    work.blockSize = blockSize;
+    work.workers = std::max(1u, std::thread::hardware_concurrency());
+    thread_ = std::thread([this, generation, file, table, minLength, total, work] {
         const TableDecoder decoder(table);
         DumpSettings settings;
         settings.minLength = minLength;
@@ -77,7 +81,7 @@ void ScriptRun::start(const QString& path, const CodeTable& table, std::uint64_t
                 if (batch.size() >= kBatchRoom || std::chrono::steady_clock::now() - last >= kBatchEvery) send(done);
                 return !stopping_;
             },
-            blockSize);
+            work);
         send(outcome.done);
         post(generation, [this, problem = outcome.problem, stopped = outcome.stopped] {
             running_ = false;

@@ -79,6 +79,8 @@ struct RandomCase {
     Isa isa;
     bool singleCharacters = false;  // every text of one code point, which the finder counts by bytes
     bool oneByte = false;           // and of one byte, which it copies through a table of bytes
+    unsigned workers = 1;           // several: pieces cut at split points, found at once
+    std::uint64_t pieceBytes = std::uint64_t{4} << 20;
 };
 
 class DumpAgainstReference : public ::testing::TestWithParam<RandomCase> {};
@@ -102,7 +104,8 @@ TEST_P(DumpAgainstReference, RandomTablesAndRanges) {
         DumpSettings settings{start, end, c.minLength};
         if (round % 3 == 0) settings.end.reset();
         const DumpOutcome outcome =
-            dumpFile(path, decoder, settings, [&](ScriptString&& s) { got.push_back(std::move(s)); }, {}, c.blockSize, c.isa);
+            dumpFile(path, decoder, settings, [&](ScriptString&& s) { got.push_back(std::move(s)); }, {},
+                     DumpWork{c.blockSize, c.workers, c.pieceBytes, c.isa});
         ASSERT_EQ(outcome.problem, "");
         EXPECT_EQ(outcome.done, end);
         const std::vector<ScriptString> expected = referenceDump(table, file, start, end, c.minLength);
@@ -125,7 +128,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, DumpAgainstReference,
                                            RandomCase{"SinglesLongMinimum", 1 << 12, 70, Isa::Scalar, true},
                                            RandomCase{"Avx2SinglesMinimumThree", 333, 3, Isa::Avx2, true},
                                            RandomCase{"OneByteTextsMinimumOne", 97, 1, Isa::Scalar, true, true},
-                                           RandomCase{"Avx2OneByteTextsMinimumFour", 1000, 4, Isa::Avx2, true, true}),
+                                           RandomCase{"Avx2OneByteTextsMinimumFour", 1000, 4, Isa::Avx2, true, true},
+                                           RandomCase{"TwoWorkersPiecesOf64", 37, 1, Isa::Scalar, false, false, 2, 64},
+                                           RandomCase{"ThreeWorkersSinglesPiecesOf200", 256, 4, Isa::Avx2, true, false, 3, 200},
+                                           RandomCase{"FourWorkersAPieceAByte", 16, 2, Isa::Scalar, false, false, 4, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct RuleCase {
@@ -215,9 +221,23 @@ TEST(DumpFile, RefusesAStartPastTheEndAndStops) {
     const DumpOutcome stopped = dumpFile(path, table, {}, none, [&](std::uint64_t done) {
         progress.push_back(done);
         return false;
-    }, 32);
+    }, DumpWork{32});
     EXPECT_TRUE(stopped.stopped);
     EXPECT_EQ(progress, std::vector<std::uint64_t>{17});  // 32 read, 15 kept back for the next block
+
+    // Pieces: every tenth byte matches nothing, so the cut at 16 splits at 20 and the next piece starts at 21.
+    std::vector<std::uint8_t> spaced(100, 0x41);
+    for (std::size_t k = 0; k < spaced.size(); k += 10) spaced[k] = 0x00;
+    progress.clear();
+    const DumpOutcome stoppedInPieces = dumpFile(folder.write("spaced.bin", spaced), table, {}, none,
+                                                 [&](std::uint64_t done) {
+                                                     progress.push_back(done);
+                                                     return false;
+                                                 },
+                                                 DumpWork{32, 2, 16});
+    EXPECT_TRUE(stoppedInPieces.stopped);
+    EXPECT_EQ(stoppedInPieces.done, 21u);
+    EXPECT_EQ(progress, std::vector<std::uint64_t>{21});
 }
 
 }  // namespace
