@@ -270,7 +270,9 @@ CLI::App* addDumpCommand(CLI::App& app, DumpCommand& command) {
                      "in folders, skip files and folders whose name matches GLOB (repeatable)")
         ->type_name("GLOB")
         ->allow_extra_args(false);
-    dump->add_option("-j,--threads", command.threads, "files dumped at once (default: the machine's cores)")
+    dump->add_option("-j,--threads", command.threads,
+                     "threads (default: the machine's cores): files dumped at once, those left over sharing the "
+                     "pieces of each file")
         ->type_name("N")
         ->check(CLI::Range(1, 1024));
     dump->add_flag("-q,--quiet", command.quiet, "no progress line");
