@@ -20,7 +20,6 @@
 #include <memory>
 #include <optional>
 #include <string_view>
-#include <thread>
 #include <variant>
 
 namespace kinfold::cli {
@@ -107,7 +106,7 @@ public:
             const std::string path = pathText(file.path);
             // The threads the files leave over share the pieces of each.
             DumpWork work;
-            work.workers = static_cast<unsigned>(std::max<std::size_t>(1, command_.threads / files_.size()));
+            work.workers = static_cast<unsigned>(std::max<std::size_t>(1, command_.folders.threads / files_.size()));
             const DumpOutcome dumped = dumpFile(
                 file.path, table_, command_.settings,
                 [&](const ScriptStrings& strings) {
@@ -237,7 +236,6 @@ private:
 }  // namespace
 
 CLI::App* addDumpCommand(CLI::App& app, DumpCommand& command) {
-    command.threads = std::max(1u, std::thread::hardware_concurrency());
     CLI::App* dump = app.add_subcommand(
         "dump", "Print every string of files decoded through a table: one line per string, its offset and its text.");
     dump->add_option("--tbl", command.tableFile, "the table file (normal, end, line-break and control entries)")
@@ -262,20 +260,10 @@ CLI::App* addDumpCommand(CLI::App& app, DumpCommand& command) {
     dump->add_flag("--json", command.json,
                    "write JSON Lines: path, offset, length in bytes, text (with real line breaks), ended (by an "
                    "end token)");
-    dump->add_option("--include", command.includes, "in folders, dump only files whose name matches GLOB (repeatable; a GLOB with / matches "
-                     "the path below the folder given)")
-        ->type_name("GLOB")
-        ->allow_extra_args(false);
-    dump->add_option("--exclude", command.excludes,
-                     "in folders, skip files and folders whose name matches GLOB (repeatable)")
-        ->type_name("GLOB")
-        ->allow_extra_args(false);
-    dump->add_option("-j,--threads", command.threads,
-                     "threads (default: the machine's cores): files dumped at once, those left over sharing the "
-                     "pieces of each file")
-        ->type_name("N")
-        ->check(CLI::Range(1, 1024));
-    dump->add_flag("-q,--quiet", command.quiet, "no progress line");
+    addNameFilterOptions(*dump, command.folders, "dump");
+    addRunOptions(*dump, command.folders, "dump",
+                  "threads (default: the machine's cores): files dumped at once, those left over sharing the "
+                  "pieces of each file");
     CLI::Option* table =
         dump->add_option("--pointer-table", command.pointerTable,
                          "instead of every string: the string each of COUNT pointers from OFFSET on leads to, "
@@ -291,9 +279,6 @@ CLI::App* addDumpCommand(CLI::App& app, DumpCommand& command) {
     for (const char* name : {"--start", "--end", "--min-length"}) {
         table->excludes(dump->get_option(name));
     }
-    dump->add_option("PATH", command.paths, "files and folders to dump (folders recursively)")
-        ->type_name("PATH")
-        ->required();
     return dump;
 }
 
@@ -319,10 +304,9 @@ int runDump(const DumpCommand& command, std::ostream& out, std::ostream& err, bo
     }
     const TableDecoder decoder(std::get<CodeTable>(table));
 
-    return runOverFiles(command.paths, NameFilter(command.includes, command.excludes), errIsTerminal && !command.quiet,
-                        out, err, [&](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
+    return runOverFiles(command.folders, errIsTerminal, out, err, [&](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
                                       Progress& progress) {
-                            return runFilePool(files.size(), command.threads, sink, progress, [&] {
+                            return runFilePool(files.size(), command.folders.threads, sink, progress, [&] {
                                 return std::make_unique<DumpWorker>(files, decoder, command, reading, progress);
                             });
                         });

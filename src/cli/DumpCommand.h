@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/FolderArguments.h"
 #include "cli/PointerFormatArguments.h"
 #include "script/ScriptDump.h"
 
@@ -18,11 +19,7 @@ struct DumpCommand {
     std::string tableFile;
     DumpSettings settings;
     bool json = false;
-    std::vector<std::string> includes;
-    std::vector<std::string> excludes;
-    std::vector<std::string> paths;
-    unsigned threads = 1;
-    bool quiet = false;
+    FolderWords folders;
     // --pointer-table OFFSET,COUNT, --bank N and the pointers' format, as given:
     // the strings a table of pointers leads to instead of those of a range.
     std::string pointerTable;

@@ -4,10 +4,12 @@
 
 namespace kinfold::cli {
 
-int runOverFiles(const std::vector<std::string>& paths, const NameFilter& filter, bool showProgress,
-                 std::ostream& out, std::ostream& err, const FilesSearch& search) {
-    const std::vector<std::filesystem::path> roots(paths.begin(), paths.end());
-    const std::vector<FoundFile> files = findFiles(roots, filter, showProgress);
+int runOverFiles(const FolderWords& folders, bool errIsTerminal, std::ostream& out, std::ostream& err,
+                 const FilesSearch& search) {
+    const bool showProgress = errIsTerminal && !folders.quiet;
+    const std::vector<std::filesystem::path> roots(folders.paths.begin(), folders.paths.end());
+    const std::vector<FoundFile> files =
+        findFiles(roots, NameFilter(folders.includes, folders.excludes), showProgress);
     std::uint64_t totalBytes = 0;
     for (const FoundFile& file : files) {
         totalBytes += file.size;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/FilePool.h"
+#include "cli/FolderArguments.h"
 #include "cli/FileWalk.h"
 #include "cli/NameFilter.h"
 
@@ -15,11 +16,12 @@ namespace kinfold::cli {
 using FilesSearch =
     std::function<PoolOutcome(const std::vector<FoundFile>& files, const OrderedOutput::Sink& out, Progress& progress)>;
 
-// The part every command over files shares: finds the files under paths,
-// searches them with a progress line on err when showProgress, writes the
-// output to out, and gives the exit status: 0 when something matched, 1 when
-// nothing did, 2 when a path could not be searched or the output not written.
-int runOverFiles(const std::vector<std::string>& paths, const NameFilter& filter, bool showProgress,
-                 std::ostream& out, std::ostream& err, const FilesSearch& search);
+// The part every command over files shares: finds the files the words name,
+// searches them with a progress line on err when it is a terminal and the
+// words don't ask for quiet, writes the output to out, and gives the exit
+// status: 0 when something matched, 1 when nothing did, 2 when a path could
+// not be searched or the output not written.
+int runOverFiles(const FolderWords& folders, bool errIsTerminal, std::ostream& out, std::ostream& err,
+                 const FilesSearch& search);
 
 }  // namespace kinfold::cli

@@ -70,11 +70,10 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
         userTable = std::move(std::get<CodeTable>(table));
     }
 
-    const ScanSettings settings{command.threads, command.maxCount,
+    const ScanSettings settings{command.folders.threads, command.maxCount,
                                 {command.output, std::get<SearchPattern>(pattern), command.match, order,
                                  std::move(userTable)}};
-    return runOverFiles(command.paths, NameFilter(command.includes, command.excludes), errIsTerminal && !command.quiet,
-                        out, err, [&settings](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
+    return runOverFiles(command.folders, errIsTerminal, out, err, [&settings](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
                                               Progress& progress) { return scanFiles(files, settings, sink, progress); });
 }
 

@@ -142,7 +142,7 @@ private:
 
 PoolOutcome findPointers(const std::vector<FoundFile>& files, const PointersCommand& command,
                          const OrderedOutput::Sink& out, Progress& progress) {
-    return runFilePool(files.size(), command.threads, out, progress,
+    return runFilePool(files.size(), command.folders.threads, out, progress,
                        [&] { return std::make_unique<PointerWorker>(files, command, progress); });
 }
 

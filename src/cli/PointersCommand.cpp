@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <thread>
 
 namespace kinfold::cli {
 namespace {
@@ -92,7 +91,6 @@ std::optional<std::uint64_t> readOffset(std::string_view text) {
 std::variant<PointersCommand, int> readPointersCommand(int argc, const char* const* argv, std::ostream& out,
                                                        std::ostream& err) {
     PointersCommand command;
-    command.threads = std::max(1u, std::thread::hardware_concurrency());
 
     CLI::App app("Lists the places in files that point at the given offsets, as the console the file is for "
                  "maps it into memory.",
@@ -111,22 +109,8 @@ std::variant<PointersCommand, int> readPointersCommand(int argc, const char* con
     app.add_flag("--bank-of-pointer", command.search.bankOfPointer,
                  "only pointers in their target's bank or in the fixed bank (gb, nes, 16-bit snes)");
     app.add_flag("--json", command.json, "write JSON Lines instead of text");
-    app.add_option("--include", command.includes,
-                   "in folders, search only files whose name matches GLOB (repeatable; a GLOB with / "
-                   "matches the path below the folder given)")
-        ->type_name("GLOB")
-        ->allow_extra_args(false);
-    app.add_option("--exclude", command.excludes,
-                   "in folders, skip files and folders whose name matches GLOB (repeatable)")
-        ->type_name("GLOB")
-        ->allow_extra_args(false);
-    app.add_option("-j,--threads", command.threads, "files searched at once (default: the machine's cores)")
-        ->type_name("N")
-        ->check(CLI::Range(1, 1024));
-    app.add_flag("-q,--quiet", command.quiet, "no progress line");
-    app.add_option("PATH", command.paths, "files and folders to search (folders recursively)")
-        ->type_name("PATH")
-        ->required();
+    addNameFilterOptions(app, command.folders, "search");
+    addRunOptions(app, command.folders, "search", "files searched at once (default: the machine's cores)");
 
     try {
         app.parse(argc, argv);

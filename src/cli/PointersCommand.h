@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/FolderArguments.h"
 #include "pointers/PointerMapping.h"
 #include "pointers/PointerSearch.h"
 
@@ -20,11 +21,7 @@ struct PointersCommand {
     PointerFormat format;                // its kind is map's, when given
     PointerSearchOptions search;
     bool json = false;
-    std::vector<std::string> includes;
-    std::vector<std::string> excludes;
-    std::vector<std::string> paths;
-    unsigned threads = 1;
-    bool quiet = false;
+    FolderWords folders;
 };
 
 // Reads the arguments after the program's name ("pointers" first). On

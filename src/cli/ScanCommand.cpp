@@ -4,7 +4,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <thread>
 
 namespace kinfold::cli {
 
@@ -13,7 +12,6 @@ std::string versionText() { return "kinfold " KINFOLD_VERSION; }
 std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char* const* argv, std::ostream& out,
                                                std::ostream& err) {
     ScanCommand command;
-    command.threads = std::max(1u, std::thread::hardware_concurrency());
 
     CLI::App app("Kinfold Search on the command line: lists every offset where a file's values rise and "
                  "fall by exactly the steps of a pattern (a relative search), and every string of a file "
@@ -83,15 +81,7 @@ std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char
         ->default_str("little");
     scan->add_flag("--align", command.match.aligned, "candidates only at multiples of the width");
 
-    scan->add_option("--include", command.includes,
-                     "in folders, search only files whose name matches GLOB (repeatable; a GLOB with / "
-                     "matches the path below the folder given)")
-        ->type_name("GLOB")
-        ->allow_extra_args(false);
-    scan->add_option("--exclude", command.excludes,
-                     "in folders, skip files and folders whose name matches GLOB (repeatable)")
-        ->type_name("GLOB")
-        ->allow_extra_args(false);
+    addNameFilterOptions(*scan, command.folders, "search");
 
     CLI::Option* preview =
         scan->add_option("--preview", command.output.preview, "add the N bytes from each hit, decoded")
@@ -110,13 +100,7 @@ std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char
     scan->add_option("--max-count", command.maxCount, "stop a file after N hits")
         ->type_name("N")
         ->check(CLI::PositiveNumber);
-    scan->add_option("-j,--threads", command.threads, "files searched at once (default: the machine's cores)")
-        ->type_name("N")
-        ->check(CLI::Range(1, 1024));
-    scan->add_flag("-q,--quiet", command.quiet, "no progress line");
-    scan->add_option("PATH", command.paths, "files and folders to search (folders recursively)")
-        ->type_name("PATH")
-        ->required();
+    addRunOptions(*scan, command.folders, "search", "files searched at once (default: the machine's cores)");
 
     DumpCommand dumpCommand;
     const CLI::App* dump = addDumpCommand(app, dumpCommand);

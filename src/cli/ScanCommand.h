@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/DumpCommand.h"
+#include "cli/FolderArguments.h"
 #include "cli/HitPrinter.h"
 #include "search/MatchOptions.h"
 
@@ -29,14 +30,10 @@ struct ScanCommand {
     std::optional<std::string> wildcard;  // one character
 
     MatchOptions match;
-    std::vector<std::string> includes;
-    std::vector<std::string> excludes;
-    std::vector<std::string> paths;
+    FolderWords folders;
     OutputOptions output;
     std::optional<std::string> tableFile;  // --tbl: merged over the inferred tables for --preview
     std::uint64_t maxCount = 0;  // 0 for no limit
-    unsigned threads = 1;
-    bool quiet = false;
 };
 
 // Reads the arguments of `scan` or `dump`. On --help or --version, or on arguments it can't take,
