@@ -11,7 +11,7 @@ StringFinder::StringFinder(const TableDecoder& table, std::uint64_t minLength, I
     oneByteTexts_ = table.plainTextsAreSingle();
     for (int byte = 0; byte < 256 && oneByteTexts_; ++byte) {
         const auto b = static_cast<std::uint8_t>(byte);
-        if ((table.byteClass(b) & TableDecoder::kPlainByte) == 0) continue;
+        if ((table.byteClass(b) & (TableDecoder::kPlainByte | TableDecoder::kBareBreak)) == 0) continue;
         oneByteTexts_ = table.plainUtf8Length(b) == 1;
         oneByteText_[b] = *table.plainUtf8(b);
     }
@@ -97,20 +97,26 @@ std::size_t runStart(std::uint64_t plain, std::size_t e) {
 }  // namespace
 
 template <typename Note>
-void StringFinder::findRunsOfSingles(std::uint64_t plain, std::size_t stop, std::size_t p, bool& in,
+void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t stop, std::size_t p, bool& in,
                                      std::size_t& start, std::uint64_t& characters, Note note) const {
-    // A character a byte: a run is kept when it is minLength_ bytes long, which
-    // shifts and ands find for all the runs of the stretch at once.
+    // A character a plain byte, none a line break: a run is kept when it is
+    // minLength_ bytes long, which shifts and ands find for all the runs of
+    // the stretch at once, and, in the few runs that hold a line break, as
+    // many of its bytes count. An end token just after a run closes it.
     // The branches here follow random bytes: what needs no branch takes none.
+    std::uint64_t plain = stretch.plain;
+    const std::uint64_t counted = plain & ~stretch.breaks;
+    const auto endsAt = [&](std::size_t e) { return static_cast<std::size_t>((stretch.ends >> e) & 1); };
     if (in) {
         const std::uint64_t ending = ~plain & below(stop);
         if (ending == 0) {
-            characters += stop;
+            characters += static_cast<std::uint64_t>(std::popcount(counted & below(stop)));
             return;
         }
         const auto e = static_cast<std::size_t>(std::countr_zero(ending));
-        characters += e;
-        if (characters >= minLength_) note(start, p + e);
+        characters += static_cast<std::uint64_t>(std::popcount(counted & below(e)));
+        const std::size_t ended = endsAt(e);
+        if (characters >= minLength_) note(start, p + e + ended, ended != 0);
         in = false;
         plain &= ~below(e);
     }
@@ -121,9 +127,15 @@ void StringFinder::findRunsOfSingles(std::uint64_t plain, std::size_t stop, std:
             longEnough &= longEnough << shift;
             have += shift;
         }
-        for (std::uint64_t ends = ~plain & (longEnough << 1) & below(stop); ends != 0; ends &= ends - 1) {
-            const auto e = static_cast<std::size_t>(std::countr_zero(ends));
-            note(p + runStart(plain, e), p + e);
+        for (std::uint64_t last = ~plain & (longEnough << 1) & below(stop); last != 0; last &= last - 1) {
+            const auto e = static_cast<std::size_t>(std::countr_zero(last));
+            const std::size_t s = runStart(plain, e);
+            const std::uint64_t run = below(e) & ~below(s);
+            if ((stretch.breaks & run) != 0 && static_cast<std::uint64_t>(std::popcount(counted & run)) < minLength_) {
+                continue;
+            }
+            const std::size_t ended = endsAt(e);
+            note(p + s, p + e + ended, ended != 0);
         }
     }
     // in is false here: a string is left open when the stretch ends in a plain byte.
@@ -131,7 +143,7 @@ void StringFinder::findRunsOfSingles(std::uint64_t plain, std::size_t stop, std:
     const std::size_t s = runStart(plain, stop);
     in = open;
     start = open ? p + s : start;
-    characters = open ? stop - s : characters;
+    characters = open ? static_cast<std::uint64_t>(std::popcount(counted & below(stop) & ~below(s))) : characters;
 }
 
 std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p,
@@ -173,19 +185,20 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             return single ? to - from : before[to] - before[from];
         };
         // Each kept string's text is written as soon as its end is known.
-        const auto note = [&](std::size_t from, std::size_t to) {
+        const auto note = [&](std::size_t from, std::size_t to, bool ended) {
             if (oneByteTexts_ && from >= entered && to + 8 <= bytes.size()) {
-                // The common case in line: a byte of text a byte, eight at a time, those past the end written over.
+                // The common case in line: a byte of text a byte, eight at a
+                // time, those past the end written over, an end token's too.
                 const std::size_t length = to - from;
                 const std::uint8_t* const source = data + from;
                 char* const out = found.room(length + 8);
                 for (std::size_t k = 0; k < length; k += 8) {
                     for (std::size_t j = 0; j < 8; ++j) out[k + j] = oneByteText_[source[k + j]];
                 }
-                found.added(offset + from, length, length, false);
+                found.added(offset + from, length, length - static_cast<std::size_t>(ended), ended);
                 return;
             }
-            add(bytes, offset, from, to, entered, found);
+            add(bytes, offset, from, to, entered, ended, found);
         };
         std::size_t at = 0;  // the first position of the stretch not yet gone through
         while (true) {
@@ -193,7 +206,8 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             const std::size_t stop =
                 std::min(static_cast<std::size_t>(std::countr_zero(stretch.special & ~below(at))), width);
             if (single) {
-                findRunsOfSingles(stretch.plain >> at, stop - at, p + at, in, start, characters, note);
+                const Stretch rest{stretch.plain >> at, stretch.breaks >> at, stretch.ends >> at, 0};
+                findRunsOfSingles(rest, stop - at, p + at, in, start, characters, note);
             } else {
                 // From run to run of plain bytes, two bit scans each.
                 const std::uint64_t plain = stretch.plain & below(stop);
@@ -212,7 +226,8 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
                     const std::size_t e = ending == 0 ? 64 : at + static_cast<std::size_t>(std::countr_zero(ending));
                     if (e >= stop) break;
                     characters += count(from, e);
-                    if (characters >= minLength_) note(start, p + e);
+                    const bool ended = ((stretch.ends >> e) & 1) != 0;
+                    if (characters >= minLength_) note(start, p + e + ended, ended);
                     in = false;
                     at = e;
                 }
@@ -240,21 +255,27 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
 }
 
 void StringFinder::add(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t from, std::size_t to,
-                       std::size_t entered, ScriptStrings& found) {
+                       std::size_t entered, bool ended, ScriptStrings& found) {
     const std::size_t length = to - from;
     if (from < entered) {
         scratch_.clear();
         appendText(bytes, from, to, scratch_);
-        found.add(offset + from, length, scratch_, false);
+        found.add(offset + from, length, scratch_, ended);
         return;
     }
     const TableDecoder& table = table_;
     const std::uint8_t* const data = bytes.data() + from;
     if (!table.plainTextsAreSingle()) {
-        // Plain bytes all: each its own entry.
+        // Plain bytes and bare line breaks, each its own entry, and perhaps an end token.
         scratch_.clear();
-        for (std::size_t k = 0; k < length; ++k) scratch_ += table.plainText(data[k]);
-        found.add(offset + from, length, scratch_, false);
+        for (std::size_t k = 0; k < length - static_cast<std::size_t>(ended); ++k) {
+            if ((table.byteClass(data[k]) & TableDecoder::kPlainByte) != 0) {
+                scratch_ += table.plainText(data[k]);
+            } else {
+                scratch_ += '\n';
+            }
+        }
+        found.add(offset + from, length, scratch_, ended);
         return;
     }
     // Four bytes copied for each character into room that has them to spare.
@@ -275,7 +296,7 @@ void StringFinder::add(std::span<const std::uint8_t> bytes, std::uint64_t offset
             out += table.plainUtf8Length(data[k]);
         }
     }
-    found.added(offset + from, length, static_cast<std::size_t>(out - first), false);
+    found.added(offset + from, length, static_cast<std::size_t>(out - first), ended);
 }
 
 void StringFinder::finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,

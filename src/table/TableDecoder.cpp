@@ -62,7 +62,18 @@ void TableDecoder::classifyPositions() {
             std::copy(own->text.begin(), own->text.end(), plainUtf8_[byte].begin());
             plainUtf8Length_[byte] = static_cast<std::uint8_t>(own->text.size());
         }
-        std::uint8_t kind = plain ? kPlainByte : own != nullptr ? kSpecialByte : 0;
+        const bool bare = own != nullptr && own->text.empty() && own->parameters == 0;
+        const bool bareBreak = bare && own->kind == EntryKind::LineBreak;
+        const bool bareEnd = bare && own->kind == EntryKind::End;
+        if (bareBreak) {
+            plainUtf8_[byte][0] = '\n';
+            plainUtf8Length_[byte] = 1;
+        }
+        std::uint8_t kind = plain ? kPlainByte
+                            : bareBreak ? kBareBreak
+                            : bareEnd   ? kBareEnd
+                            : own != nullptr ? kSpecialByte
+                                             : 0;
         for (std::size_t other = 0; other < 256; ++other) {
             if (longerStarts_[byte << 8 | other]) kind |= kLongerByte;
             if (longerStarts_[other << 8 | byte]) kind |= kSecondByte;

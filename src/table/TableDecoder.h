@@ -50,9 +50,11 @@ public:
     // whether a longer entry starts with it (then longerStartsWith tells
     // whether one starts with it and the next byte).
     static constexpr std::uint8_t kPlainByte = 1;    // a normal entry
-    static constexpr std::uint8_t kSpecialByte = 2;  // an entry of another kind
+    static constexpr std::uint8_t kSpecialByte = 2;  // an entry of another kind, but for the two below
     static constexpr std::uint8_t kLongerByte = 4;   // the first byte of a longer entry
     static constexpr std::uint8_t kSecondByte = 8;   // the second byte of a longer entry
+    static constexpr std::uint8_t kBareBreak = 16;   // a line break with no text of its own
+    static constexpr std::uint8_t kBareEnd = 32;     // an end token with no text of its own
     std::uint8_t byteClass(std::uint8_t byte) const { return byteClasses_[byte]; }
     bool longerStartsWith(std::uint8_t byte, std::uint8_t next) const {
         return longerStarts_[std::size_t{byte} << 8 | next];
@@ -65,7 +67,8 @@ public:
     std::uint32_t plainCharacters(std::uint8_t byte) const { return plainCharacters_[byte]; }
     // Whether every plain byte's text is one code point.
     bool plainTextsAreSingle() const { return plainTextsAreSingle_; }
-    // Then: its UTF-8 bytes in four, zeros after them, to copy whole; and how many they are.
+    // Then: its UTF-8 bytes in four, zeros after them, to copy whole; and how
+    // many they are. A bare line break gives "\n", a bare end token nothing.
     const char* plainUtf8(std::uint8_t byte) const { return plainUtf8_[byte].data(); }
     std::size_t plainUtf8Length(std::uint8_t byte) const { return plainUtf8Length_[byte]; }
 
