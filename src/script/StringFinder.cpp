@@ -88,6 +88,14 @@ std::uint64_t below(std::size_t n) {
     return ((std::uint64_t{1} << (n & 63)) - 1) | (std::uint64_t{0} - static_cast<std::uint64_t>(n >= 64));
 }
 
+// The code points of a run of plain bytes from position s to e, when each
+// plain byte's text is one: its length bar its line breaks, which are few
+// (a generic build counts bits through a call).
+std::uint64_t charactersOf(std::size_t s, std::size_t e, std::uint64_t breaks) {
+    const std::uint64_t in = breaks & below(e) & ~below(s);
+    return e - s - (in == 0 ? 0 : static_cast<std::uint64_t>(std::popcount(in)));
+}
+
 // Where the run of plain bytes that holds the bit before position e starts
 // (countl_zero gives 64 when there is no gap before it).
 std::size_t runStart(std::uint64_t plain, std::size_t e) {
@@ -105,16 +113,15 @@ void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t stop, s
     // many of its bytes count. An end token just after a run closes it.
     // The branches here follow random bytes: what needs no branch takes none.
     std::uint64_t plain = stretch.plain;
-    const std::uint64_t counted = plain & ~stretch.breaks;
     const auto endsAt = [&](std::size_t e) { return static_cast<std::size_t>((stretch.ends >> e) & 1); };
     if (in) {
         const std::uint64_t ending = ~plain & below(stop);
         if (ending == 0) {
-            characters += static_cast<std::uint64_t>(std::popcount(counted & below(stop)));
+            characters += charactersOf(0, stop, stretch.breaks);
             return;
         }
         const auto e = static_cast<std::size_t>(std::countr_zero(ending));
-        characters += static_cast<std::uint64_t>(std::popcount(counted & below(e)));
+        characters += charactersOf(0, e, stretch.breaks);
         const std::size_t ended = endsAt(e);
         if (characters >= minLength_) note(start, p + e + ended, ended != 0);
         in = false;
@@ -130,10 +137,7 @@ void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t stop, s
         for (std::uint64_t last = ~plain & (longEnough << 1) & below(stop); last != 0; last &= last - 1) {
             const auto e = static_cast<std::size_t>(std::countr_zero(last));
             const std::size_t s = runStart(plain, e);
-            const std::uint64_t run = below(e) & ~below(s);
-            if ((stretch.breaks & run) != 0 && static_cast<std::uint64_t>(std::popcount(counted & run)) < minLength_) {
-                continue;
-            }
+            if (charactersOf(s, e, stretch.breaks) < minLength_) continue;
             const std::size_t ended = endsAt(e);
             note(p + s, p + e + ended, ended != 0);
         }
@@ -143,7 +147,7 @@ void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t stop, s
     const std::size_t s = runStart(plain, stop);
     in = open;
     start = open ? p + s : start;
-    characters = open ? static_cast<std::uint64_t>(std::popcount(counted & below(stop) & ~below(s))) : characters;
+    characters = open ? charactersOf(s, stop, stretch.breaks) : characters;
 }
 
 std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p,
