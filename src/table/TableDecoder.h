@@ -85,6 +85,8 @@ private:
     std::array<std::uint8_t, 256> plainUtf8Length_{};
     // Whether an entry of two bytes or more starts with these two.
     std::bitset<65536> longerStarts_;
+    // The lengths of the entries that start with these two, bit n - 1 for n bytes.
+    std::vector<std::uint8_t> longerLengths_ = std::vector<std::uint8_t>(65536);
     // For lengths 2 to 8: the code's bytes packed little-endian into 64 bits -> the entry.
     std::array<std::unordered_map<std::uint64_t, std::uint32_t>, kMaxEntryBytes + 1> byLength_;
     std::uint8_t longest_ = 1;
