@@ -25,24 +25,31 @@ struct Stretch {
 // longer entry starts, a position is special whatever else it is marked.
 class PositionClasses {
 public:
+    static constexpr std::size_t kWidth = 64;
+
     PositionClasses(const TableDecoder& table, Isa isa);
 
     // The positions of data[0 .. width), width at most 64; data[width] must be
     // readable, since the byte after a position tells whether a longer entry starts there.
     Stretch classify(const std::uint8_t* data, std::size_t width) const;
+    // The same for count whole stretches one after another into out; data[64 * count] must be readable.
+    void classify(const std::uint8_t* data, std::size_t count, Stretch* out) const;
 
 private:
-    // TableDecoder's byte classes, a bit each: plain, special, longer, second, bare break, bare end.
-    static constexpr std::size_t kClasses = 6;
+    // The classes of a byte, a bit each: a plain byte or a bare line break,
+    // a special byte, the first and the second byte of a longer entry, a bare
+    // line break or end token.
+    static constexpr std::size_t kClasses = 5;
 
     Stretch classifyScalar(const std::uint8_t* data, std::size_t width) const;
-    Stretch classifyAvx2(const std::uint8_t* data) const;
+    void classifyAvx2(const std::uint8_t* data, std::size_t count, Stretch* out) const;
     // Turns the marks of a stretch into a Stretch, once the longer entries are checked.
     Stretch finish(const std::uint8_t* data, std::size_t width, const std::uint64_t (&marks)[kClasses]) const;
 
     const TableDecoder& table_;
     bool avx2_ = false;
     bool bare_ = false;  // whether any byte is a bare line break or end token
+    std::array<std::uint8_t, 256> classes_{};
     // For each of the byte classes: for each low nibble, the high nibbles 0-7
     // (rows_[k][0]) and 8-15 (rows_[k][1]) whose byte is in it, a bit each.
     alignas(32) std::array<std::array<std::array<std::uint8_t, 16>, 2>, kClasses> rows_{};

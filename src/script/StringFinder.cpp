@@ -176,9 +176,28 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             characters = characters_;
         }
     };
-    while (p < end) {
-        const std::size_t width = std::min<std::size_t>(64, end - p);
-        const Stretch stretch = classes_.classify(data + p, width);
+    // Stretches are sorted a batch at a time; the stretch at p is gone through
+    // from at on (an entry the general way took may reach into it).
+    constexpr std::size_t kWidth = PositionClasses::kWidth;
+    constexpr std::size_t kBatch = 16;
+    Stretch stretches[kBatch];
+    std::size_t sorted = 0;
+    std::size_t taken = 0;
+    std::size_t at = 0;
+    while (p + at < end) {
+        const std::size_t width = std::min(kWidth, end - p);
+        if (taken == sorted) {
+            const std::size_t whole = std::min(kBatch, (end - p) / kWidth);
+            if (whole > 0) {
+                classes_.classify(data + p, whole, stretches);
+                sorted = whole;
+            } else {
+                stretches[0] = classes_.classify(data + p, width);
+                sorted = 1;
+            }
+            taken = 0;
+        }
+        const Stretch& stretch = stretches[taken++];
         if (!single) {
             before[0] = 0;
             for (std::size_t i = 0; i < width; ++i) {
@@ -204,7 +223,6 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             }
             add(bytes, offset, from, to, entered, ended, found);
         };
-        std::size_t at = 0;  // the first position of the stretch not yet gone through
         while (true) {
             // Up to the next special position, or the stretch's end (countr_zero gives 64 when none is left).
             const std::size_t stop =
@@ -238,7 +256,7 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
                 if (in) characters += count(from, stop);
             }
             if (stop == width) {
-                p += width;
+                at = width;
                 break;
             }
             // A special position: the general way takes its entry, and the
@@ -247,15 +265,14 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             const std::size_t next = step(bytes, offset, p + stop, found);
             takeBack();
             entered = next;  // a string open here may hold that entry
-            if (next >= p + width) {
-                p = next;
-                break;
-            }
             at = next - p;
+            if (at >= width) break;
         }
+        p += width;
+        at -= width;
     }
     handOn();
-    return p;
+    return p + at;
 }
 
 void StringFinder::add(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t from, std::size_t to,
