@@ -278,18 +278,16 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
 void StringFinder::add(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t from, std::size_t to,
                        std::size_t entered, bool ended, ScriptStrings& found) {
     const std::size_t length = to - from;
-    if (from < entered) {
-        scratch_.clear();
-        appendText(bytes, from, to, scratch_);
-        found.add(offset + from, length, scratch_, ended);
-        return;
-    }
+    // The entries up to entered the general way, the plain bytes after them a byte at a time.
+    scratch_.clear();
+    const std::size_t plainFrom = std::max(from, entered);
+    if (from < entered) appendText(bytes, from, entered, scratch_);
     const TableDecoder& table = table_;
-    const std::uint8_t* const data = bytes.data() + from;
+    const std::uint8_t* const data = bytes.data() + plainFrom;
+    const std::size_t plainLength = to - plainFrom;
     if (!table.plainTextsAreSingle()) {
         // Plain bytes and bare line breaks, each its own entry, and perhaps an end token.
-        scratch_.clear();
-        for (std::size_t k = 0; k < length - static_cast<std::size_t>(ended); ++k) {
+        for (std::size_t k = 0; k < plainLength - static_cast<std::size_t>(ended); ++k) {
             if ((table.byteClass(data[k]) & TableDecoder::kPlainByte) != 0) {
                 scratch_ += table.plainText(data[k]);
             } else {
@@ -299,20 +297,22 @@ void StringFinder::add(std::span<const std::uint8_t> bytes, std::uint64_t offset
         found.add(offset + from, length, scratch_, ended);
         return;
     }
-    // Four bytes copied for each character into room that has them to spare.
-    char* const first = found.room(4 * length + 4);
-    char* out = first;
+    // Four bytes copied for each character into room that has them to spare
+    // (an end token's none).
+    char* const first = found.room(scratch_.size() + 4 * plainLength + 4);
+    std::memcpy(first, scratch_.data(), scratch_.size());
+    char* out = first + scratch_.size();
     if (to + 8 <= bytes.size()) {
         // Eight characters at a time, those past the end written over: no branch a character.
-        for (std::size_t k = 0; k < length; k += 8) {
+        for (std::size_t k = 0; k < plainLength; k += 8) {
             for (std::size_t j = 0; j < 8; ++j) {
                 const std::uint8_t byte = data[k + j];
                 std::memcpy(out, table.plainUtf8(byte), 4);
-                out += table.plainUtf8Length(byte) & (std::size_t{0} - static_cast<std::size_t>(k + j < length));
+                out += table.plainUtf8Length(byte) & (std::size_t{0} - static_cast<std::size_t>(k + j < plainLength));
             }
         }
     } else {
-        for (std::size_t k = 0; k < length; ++k) {
+        for (std::size_t k = 0; k < plainLength; ++k) {
             std::memcpy(out, table.plainUtf8(data[k]), 4);
             out += table.plainUtf8Length(data[k]);
         }
