@@ -216,7 +216,13 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
                 const std::uint8_t* const source = data + from;
                 char* const out = found.room(length + 8);
                 for (std::size_t k = 0; k < length; k += 8) {
-                    for (std::size_t j = 0; j < 8; ++j) out[k + j] = oneByteText_[source[k + j]];
+                    // Put together in a word, stored at once.
+                    std::uint64_t eight = 0;
+                    for (std::size_t j = 0; j < 8; ++j) {
+                        const std::size_t lane = std::endian::native == std::endian::little ? 8 * j : 56 - 8 * j;
+                        eight |= std::uint64_t{static_cast<std::uint8_t>(oneByteText_[source[k + j]])} << lane;
+                    }
+                    std::memcpy(out + k, &eight, 8);
                 }
                 found.added(offset + from, length, length - static_cast<std::size_t>(ended), ended);
                 return;
