@@ -137,7 +137,7 @@ void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t stop, s
         for (std::uint64_t last = ~plain & (longEnough << 1) & below(stop); last != 0; last &= last - 1) {
             const auto e = static_cast<std::size_t>(std::countr_zero(last));
             const std::size_t s = runStart(plain, e);
-            if (charactersOf(s, e, stretch.breaks) < minLength_) continue;
+            if (stretch.breaks != 0 && charactersOf(s, e, stretch.breaks) < minLength_) continue;
             const std::size_t ended = endsAt(e);
             note(p + s, p + e + ended, ended != 0);
         }
