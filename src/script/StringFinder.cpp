@@ -337,7 +337,16 @@ void StringFinder::finish(std::span<const std::uint8_t> bytes, std::uint64_t off
 
 void StringFinder::appendText(std::span<const std::uint8_t> bytes, std::size_t from, std::size_t to,
                               std::string& out) const {
+    constexpr std::uint8_t kOneByte = TableDecoder::kPlainByte | TableDecoder::kBareBreak;
     while (from < to) {
+        const std::uint8_t byte = bytes[from];
+        if (oneByteTexts_ && (table_.byteClass(byte) & kOneByte) != 0 &&
+            (from + 1 == to || !table_.longerStartsWith(byte, bytes[from + 1]))) {
+            // A plain byte or a bare line break, its text one byte.
+            out += oneByteText_[byte];
+            ++from;
+            continue;
+        }
         const DecodeEntry* entry = table_.match(bytes.subspan(from, to - from));
         appendDecoded(*entry, bytes.subspan(from + entry->length, entry->parameters), out);
         from += entry->span();
