@@ -39,10 +39,11 @@ public:
     std::size_t feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last, const ScriptSink& found);
 
 private:
-    // Goes through the bytes from p on while each is a plain byte or one no
-    // entry matches, up to end, and gives where it stopped: the strings made
-    // of plain bytes alone cost no branch a byte. It may start a string and
-    // leave it open; the string open when it is called began in this block.
+    // Goes through the bytes from p up to end and gives where it stopped (past
+    // end when an entry there reaches further): plain bytes, bare line breaks
+    // and end tokens and bytes no entry matches a stretch at a time, with no
+    // branch a byte, and each special position the general way. It may start
+    // a string and leave it open; the string open when it is called began in this block.
     std::size_t feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p, std::size_t end,
                           ScriptStrings& found);
     // feedPlain's way through a stretch up to stop when every plain byte's
