@@ -33,9 +33,17 @@ __attribute__((target("avx2"))) std::uint32_t inClass(__m256i rowsLow, __m256i r
 PositionClasses::PositionClasses(const TableDecoder& table, Isa isa) : table_(table) {
     for (int byte = 0; byte < 256; ++byte) {
         const std::uint8_t kind = table.byteClass(static_cast<std::uint8_t>(byte));
+        const bool bareBreak = (kind & TableDecoder::kBareBreak) != 0;
+        const bool bareEnd = (kind & TableDecoder::kBareEnd) != 0;
+        bare_ = bare_ || bareBreak || bareEnd;
+        const auto own = static_cast<std::uint8_t>(
+            (((kind & TableDecoder::kPlainByte) != 0 || bareBreak) ? 1 : 0) |
+            (kind & (TableDecoder::kSpecialByte | TableDecoder::kLongerByte | TableDecoder::kSecondByte)) |
+            ((bareBreak || bareEnd) ? 16 : 0));
+        classes_[static_cast<std::size_t>(byte)] = own;
         const int high = byte >> 4;
-        for (std::size_t k = 0; k < 4; ++k) {
-            if ((kind >> k) & 1) {
+        for (std::size_t k = 0; k < kClasses; ++k) {
+            if ((own >> k) & 1) {
                 rows_[k][static_cast<std::size_t>(high >> 3)][static_cast<std::size_t>(byte & 15)] |=
                     static_cast<std::uint8_t>(1 << (high & 7));
             }
@@ -50,34 +58,43 @@ PositionClasses::PositionClasses(const TableDecoder& table, Isa isa) : table_(ta
 
 Stretch PositionClasses::classify(const std::uint8_t* data, std::size_t width) const {
 #if KINFOLD_HAVE_AVX2
-    if (avx2_ && width == 64) return classifyAvx2(data);
+    if (avx2_ && width == kWidth) {
+        Stretch stretch;
+        classifyAvx2(data, 1, &stretch);
+        return stretch;
+    }
 #endif
     return classifyScalar(data, width);
 }
 
+void PositionClasses::classify(const std::uint8_t* data, std::size_t count, Stretch* out) const {
+#if KINFOLD_HAVE_AVX2
+    if (avx2_) {
+        classifyAvx2(data, count, out);
+        return;
+    }
+#endif
+    for (std::size_t k = 0; k < count; ++k) out[k] = classifyScalar(data + kWidth * k, kWidth);
+}
+
 Stretch PositionClasses::classifyScalar(const std::uint8_t* data, std::size_t width) const {
     std::uint8_t kinds[64] = {};
-    for (std::size_t i = 0; i < width; ++i) kinds[i] = table_.byteClass(data[i]);
-    std::uint64_t plain = 0;
-    std::uint64_t special = 0;
-    std::uint64_t longer = 0;
-    std::uint64_t second = 0;
+    for (std::size_t i = 0; i < width; ++i) kinds[i] = classes_[data[i]];
+    std::uint64_t marks[kClasses] = {};
     for (std::size_t group = 0; group < 64; group += 8) {
         std::uint64_t x = 0;
         for (std::size_t k = 0; k < 8; ++k) x |= std::uint64_t{kinds[group + k]} << (8 * k);
-        plain |= lowBits(x) << group;
-        special |= lowBits(x >> 1) << group;
-        longer |= lowBits(x >> 2) << group;
-        second |= lowBits(x >> 3) << group;
+        for (std::size_t k = 0; k < kClasses; ++k) marks[k] |= lowBits(x >> k) << group;
     }
-    return finish(data, width, plain, special, longer, second);
+    return finish(data, width, marks);
 }
 
 #if KINFOLD_HAVE_AVX2
 
-__attribute__((target("avx2"))) Stretch PositionClasses::classifyAvx2(const std::uint8_t* data) const {
-    __m256i rows[4][2];
-    for (std::size_t k = 0; k < 4; ++k) {
+__attribute__((target("avx2"))) void PositionClasses::classifyAvx2(const std::uint8_t* data, std::size_t count,
+                                                                   Stretch* out) const {
+    __m256i rows[kClasses][2];
+    for (std::size_t k = 0; k < kClasses; ++k) {
         for (std::size_t half = 0; half < 2; ++half) {
             rows[k][half] = _mm256_broadcastsi128_si256(
                 _mm_load_si128(static_cast<const __m128i*>(static_cast<const void*>(rows_[k][half].data()))));
@@ -86,26 +103,33 @@ __attribute__((target("avx2"))) Stretch PositionClasses::classifyAvx2(const std:
     const __m256i nibble = _mm256_set1_epi8(0x0F);
     const __m256i bitOfHigh = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4,
                                                8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
-    std::uint64_t marks[4] = {0, 0, 0, 0};
-    for (std::size_t half = 0; half < 2; ++half) {
-        const __m256i bytes =
-            _mm256_loadu_si256(static_cast<const __m256i*>(static_cast<const void*>(data + 32 * half)));
-        const __m256i low = _mm256_and_si256(bytes, nibble);
-        const __m256i high = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble);
-        const __m256i highBit = _mm256_shuffle_epi8(bitOfHigh, high);
-        for (std::size_t k = 0; k < 4; ++k) {
-            marks[k] |= std::uint64_t{inClass(rows[k][0], rows[k][1], low, highBit, bytes)} << (32 * half);
+    // Tables without bare line breaks or end tokens, the last class is empty.
+    const std::size_t classes = bare_ ? kClasses : kClasses - 1;
+    for (std::size_t s = 0; s < count; ++s, data += kWidth) {
+        std::uint64_t marks[kClasses] = {};
+        for (std::size_t half = 0; half < 2; ++half) {
+            const __m256i bytes =
+                _mm256_loadu_si256(static_cast<const __m256i*>(static_cast<const void*>(data + 32 * half)));
+            const __m256i low = _mm256_and_si256(bytes, nibble);
+            const __m256i high = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble);
+            const __m256i highBit = _mm256_shuffle_epi8(bitOfHigh, high);
+            for (std::size_t k = 0; k < classes; ++k) {
+                marks[k] |= std::uint64_t{inClass(rows[k][0], rows[k][1], low, highBit, bytes)} << (32 * half);
+            }
         }
+        out[s] = finish(data, kWidth, marks);
     }
-    return finish(data, 64, marks[0], marks[1], marks[2], marks[3]);
 }
 
 #endif
 
-Stretch PositionClasses::finish(const std::uint8_t* data, std::size_t width, std::uint64_t plain,
-                                std::uint64_t special, std::uint64_t longer, std::uint64_t second) const {
+inline Stretch PositionClasses::finish(const std::uint8_t* data, std::size_t width,
+                                       const std::uint64_t (&marks)[kClasses]) const {
+    std::uint64_t special = marks[1];
+    std::uint64_t longer = marks[2];
+    const std::uint64_t second = marks[3];
     // Where a longer entry may start, and the next byte may be its second, the two bytes tell.
-    const std::uint64_t secondAfterLast = (table_.byteClass(data[width]) & TableDecoder::kSecondByte) != 0 ? 1 : 0;
+    const std::uint64_t secondAfterLast = (classes_[data[width]] & TableDecoder::kSecondByte) != 0 ? 1 : 0;
     longer &= (second >> 1) | (secondAfterLast << (width - 1));
     // Random bytes give a stretch a few such places: the first four are
     // checked without a branch on them, any others one by one.
@@ -126,7 +150,9 @@ Stretch PositionClasses::finish(const std::uint8_t* data, std::size_t width, std
         }
     }
     Stretch stretch;
-    stretch.plain = plain;
+    stretch.plain = marks[0];
+    stretch.breaks = marks[0] & marks[4];
+    stretch.ends = marks[4] & ~marks[0];
     stretch.special = special;
     return stretch;
 }

@@ -11,7 +11,7 @@ StringFinder::StringFinder(const TableDecoder& table, std::uint64_t minLength, I
     oneByteTexts_ = table.plainTextsAreSingle();
     for (int byte = 0; byte < 256 && oneByteTexts_; ++byte) {
         const auto b = static_cast<std::uint8_t>(byte);
-        if ((table.byteClass(b) & TableDecoder::kPlainByte) == 0) continue;
+        if ((table.byteClass(b) & (TableDecoder::kPlainByte | TableDecoder::kBareBreak)) == 0) continue;
         oneByteTexts_ = table.plainUtf8Length(b) == 1;
         oneByteText_[b] = *table.plainUtf8(b);
     }
@@ -88,6 +88,14 @@ std::uint64_t below(std::size_t n) {
     return ((std::uint64_t{1} << (n & 63)) - 1) | (std::uint64_t{0} - static_cast<std::uint64_t>(n >= 64));
 }
 
+// The code points of a run of plain bytes from position s to e, when each
+// plain byte's text is one: its length bar its line breaks, which are few
+// (a generic build counts bits through a call).
+std::uint64_t charactersOf(std::size_t s, std::size_t e, std::uint64_t breaks) {
+    const std::uint64_t in = breaks & below(e) & ~below(s);
+    return e - s - (in == 0 ? 0 : static_cast<std::uint64_t>(std::popcount(in)));
+}
+
 // Where the run of plain bytes that holds the bit before position e starts
 // (countl_zero gives 64 when there is no gap before it).
 std::size_t runStart(std::uint64_t plain, std::size_t e) {
@@ -97,20 +105,25 @@ std::size_t runStart(std::uint64_t plain, std::size_t e) {
 }  // namespace
 
 template <typename Note>
-void StringFinder::findRunsOfSingles(std::uint64_t plain, std::size_t stop, std::size_t p, bool& in,
+void StringFinder::findRunsOfSingles(const Stretch& stretch, std::size_t stop, std::size_t p, bool& in,
                                      std::size_t& start, std::uint64_t& characters, Note note) const {
-    // A character a byte: a run is kept when it is minLength_ bytes long, which
-    // shifts and ands find for all the runs of the stretch at once.
+    // A character a plain byte, none a line break: a run is kept when it is
+    // minLength_ bytes long, which shifts and ands find for all the runs of
+    // the stretch at once, and, in the few runs that hold a line break, as
+    // many of its bytes count. An end token just after a run closes it.
     // The branches here follow random bytes: what needs no branch takes none.
+    std::uint64_t plain = stretch.plain;
+    const auto endsAt = [&](std::size_t e) { return static_cast<std::size_t>((stretch.ends >> e) & 1); };
     if (in) {
         const std::uint64_t ending = ~plain & below(stop);
         if (ending == 0) {
-            characters += stop;
+            characters += charactersOf(0, stop, stretch.breaks);
             return;
         }
         const auto e = static_cast<std::size_t>(std::countr_zero(ending));
-        characters += e;
-        if (characters >= minLength_) note(start, p + e);
+        characters += charactersOf(0, e, stretch.breaks);
+        const std::size_t ended = endsAt(e);
+        if (characters >= minLength_) note(start, p + e + ended, ended != 0);
         in = false;
         plain &= ~below(e);
     }
@@ -121,9 +134,12 @@ void StringFinder::findRunsOfSingles(std::uint64_t plain, std::size_t stop, std:
             longEnough &= longEnough << shift;
             have += shift;
         }
-        for (std::uint64_t ends = ~plain & (longEnough << 1) & below(stop); ends != 0; ends &= ends - 1) {
-            const auto e = static_cast<std::size_t>(std::countr_zero(ends));
-            note(p + runStart(plain, e), p + e);
+        for (std::uint64_t last = ~plain & (longEnough << 1) & below(stop); last != 0; last &= last - 1) {
+            const auto e = static_cast<std::size_t>(std::countr_zero(last));
+            const std::size_t s = runStart(plain, e);
+            if (stretch.breaks != 0 && charactersOf(s, e, stretch.breaks) < minLength_) continue;
+            const std::size_t ended = endsAt(e);
+            note(p + s, p + e + ended, ended != 0);
         }
     }
     // in is false here: a string is left open when the stretch ends in a plain byte.
@@ -131,7 +147,7 @@ void StringFinder::findRunsOfSingles(std::uint64_t plain, std::size_t stop, std:
     const std::size_t s = runStart(plain, stop);
     in = open;
     start = open ? p + s : start;
-    characters = open ? stop - s : characters;
+    characters = open ? charactersOf(s, stop, stretch.breaks) : characters;
 }
 
 std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p,
@@ -160,9 +176,28 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             characters = characters_;
         }
     };
-    while (p < end) {
-        const std::size_t width = std::min<std::size_t>(64, end - p);
-        const Stretch stretch = classes_.classify(data + p, width);
+    // Stretches are sorted a batch at a time; the stretch at p is gone through
+    // from at on (an entry the general way took may reach into it).
+    constexpr std::size_t kWidth = PositionClasses::kWidth;
+    constexpr std::size_t kBatch = 16;
+    Stretch stretches[kBatch];
+    std::size_t sorted = 0;
+    std::size_t taken = 0;
+    std::size_t at = 0;
+    while (p + at < end) {
+        const std::size_t width = std::min(kWidth, end - p);
+        if (taken == sorted) {
+            const std::size_t whole = std::min(kBatch, (end - p) / kWidth);
+            if (whole > 0) {
+                classes_.classify(data + p, whole, stretches);
+                sorted = whole;
+            } else {
+                stretches[0] = classes_.classify(data + p, width);
+                sorted = 1;
+            }
+            taken = 0;
+        }
+        const Stretch& stretch = stretches[taken++];
         if (!single) {
             before[0] = 0;
             for (std::size_t i = 0; i < width; ++i) {
@@ -173,27 +208,34 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             return single ? to - from : before[to] - before[from];
         };
         // Each kept string's text is written as soon as its end is known.
-        const auto note = [&](std::size_t from, std::size_t to) {
+        const auto note = [&](std::size_t from, std::size_t to, bool ended) {
             if (oneByteTexts_ && from >= entered && to + 8 <= bytes.size()) {
-                // The common case in line: a byte of text a byte, eight at a time, those past the end written over.
+                // The common case in line: a byte of text a byte, eight at a
+                // time, those past the end written over, an end token's too.
                 const std::size_t length = to - from;
                 const std::uint8_t* const source = data + from;
                 char* const out = found.room(length + 8);
                 for (std::size_t k = 0; k < length; k += 8) {
-                    for (std::size_t j = 0; j < 8; ++j) out[k + j] = oneByteText_[source[k + j]];
+                    // Put together in a word, stored at once.
+                    std::uint64_t eight = 0;
+                    for (std::size_t j = 0; j < 8; ++j) {
+                        const std::size_t lane = std::endian::native == std::endian::little ? 8 * j : 56 - 8 * j;
+                        eight |= std::uint64_t{static_cast<std::uint8_t>(oneByteText_[source[k + j]])} << lane;
+                    }
+                    std::memcpy(out + k, &eight, 8);
                 }
-                found.added(offset + from, length, length, false);
+                found.added(offset + from, length, length - static_cast<std::size_t>(ended), ended);
                 return;
             }
-            add(bytes, offset, from, to, entered, found);
+            add(bytes, offset, from, to, entered, ended, found);
         };
-        std::size_t at = 0;  // the first position of the stretch not yet gone through
         while (true) {
             // Up to the next special position, or the stretch's end (countr_zero gives 64 when none is left).
             const std::size_t stop =
                 std::min(static_cast<std::size_t>(std::countr_zero(stretch.special & ~below(at))), width);
             if (single) {
-                findRunsOfSingles(stretch.plain >> at, stop - at, p + at, in, start, characters, note);
+                const Stretch rest{stretch.plain >> at, stretch.breaks >> at, stretch.ends >> at, 0};
+                findRunsOfSingles(rest, stop - at, p + at, in, start, characters, note);
             } else {
                 // From run to run of plain bytes, two bit scans each.
                 const std::uint64_t plain = stretch.plain & below(stop);
@@ -212,14 +254,15 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
                     const std::size_t e = ending == 0 ? 64 : at + static_cast<std::size_t>(std::countr_zero(ending));
                     if (e >= stop) break;
                     characters += count(from, e);
-                    if (characters >= minLength_) note(start, p + e);
+                    const bool ended = ((stretch.ends >> e) & 1) != 0;
+                    if (characters >= minLength_) note(start, p + e + ended, ended);
                     in = false;
                     at = e;
                 }
                 if (in) characters += count(from, stop);
             }
             if (stop == width) {
-                p += width;
+                at = width;
                 break;
             }
             // A special position: the general way takes its entry, and the
@@ -228,54 +271,59 @@ std::size_t StringFinder::feedPlain(std::span<const std::uint8_t> bytes, std::ui
             const std::size_t next = step(bytes, offset, p + stop, found);
             takeBack();
             entered = next;  // a string open here may hold that entry
-            if (next >= p + width) {
-                p = next;
-                break;
-            }
             at = next - p;
+            if (at >= width) break;
         }
+        p += width;
+        at -= width;
     }
     handOn();
-    return p;
+    return p + at;
 }
 
 void StringFinder::add(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t from, std::size_t to,
-                       std::size_t entered, ScriptStrings& found) {
+                       std::size_t entered, bool ended, ScriptStrings& found) {
     const std::size_t length = to - from;
-    if (from < entered) {
-        scratch_.clear();
-        appendText(bytes, from, to, scratch_);
-        found.add(offset + from, length, scratch_, false);
-        return;
-    }
+    // The entries up to entered the general way, the plain bytes after them a byte at a time.
+    scratch_.clear();
+    const std::size_t plainFrom = std::max(from, entered);
+    if (from < entered) appendText(bytes, from, entered, scratch_);
     const TableDecoder& table = table_;
-    const std::uint8_t* const data = bytes.data() + from;
+    const std::uint8_t* const data = bytes.data() + plainFrom;
+    const std::size_t plainLength = to - plainFrom;
     if (!table.plainTextsAreSingle()) {
-        // Plain bytes all: each its own entry.
-        scratch_.clear();
-        for (std::size_t k = 0; k < length; ++k) scratch_ += table.plainText(data[k]);
-        found.add(offset + from, length, scratch_, false);
+        // Plain bytes and bare line breaks, each its own entry, and perhaps an end token.
+        for (std::size_t k = 0; k < plainLength - static_cast<std::size_t>(ended); ++k) {
+            if ((table.byteClass(data[k]) & TableDecoder::kPlainByte) != 0) {
+                scratch_ += table.plainText(data[k]);
+            } else {
+                scratch_ += '\n';
+            }
+        }
+        found.add(offset + from, length, scratch_, ended);
         return;
     }
-    // Four bytes copied for each character into room that has them to spare.
-    char* const first = found.room(4 * length + 4);
-    char* out = first;
+    // Four bytes copied for each character into room that has them to spare
+    // (an end token's none).
+    char* const first = found.room(scratch_.size() + 4 * plainLength + 4);
+    std::memcpy(first, scratch_.data(), scratch_.size());
+    char* out = first + scratch_.size();
     if (to + 8 <= bytes.size()) {
         // Eight characters at a time, those past the end written over: no branch a character.
-        for (std::size_t k = 0; k < length; k += 8) {
+        for (std::size_t k = 0; k < plainLength; k += 8) {
             for (std::size_t j = 0; j < 8; ++j) {
                 const std::uint8_t byte = data[k + j];
                 std::memcpy(out, table.plainUtf8(byte), 4);
-                out += table.plainUtf8Length(byte) & (std::size_t{0} - static_cast<std::size_t>(k + j < length));
+                out += table.plainUtf8Length(byte) & (std::size_t{0} - static_cast<std::size_t>(k + j < plainLength));
             }
         }
     } else {
-        for (std::size_t k = 0; k < length; ++k) {
+        for (std::size_t k = 0; k < plainLength; ++k) {
             std::memcpy(out, table.plainUtf8(data[k]), 4);
             out += table.plainUtf8Length(data[k]);
         }
     }
-    found.added(offset + from, length, static_cast<std::size_t>(out - first), false);
+    found.added(offset + from, length, static_cast<std::size_t>(out - first), ended);
 }
 
 void StringFinder::finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,
@@ -289,7 +337,16 @@ void StringFinder::finish(std::span<const std::uint8_t> bytes, std::uint64_t off
 
 void StringFinder::appendText(std::span<const std::uint8_t> bytes, std::size_t from, std::size_t to,
                               std::string& out) const {
+    constexpr std::uint8_t kOneByte = TableDecoder::kPlainByte | TableDecoder::kBareBreak;
     while (from < to) {
+        const std::uint8_t byte = bytes[from];
+        if (oneByteTexts_ && (table_.byteClass(byte) & kOneByte) != 0 &&
+            (from + 1 == to || !table_.longerStartsWith(byte, bytes[from + 1]))) {
+            // A plain byte or a bare line break, its text one byte.
+            out += oneByteText_[byte];
+            ++from;
+            continue;
+        }
         const DecodeEntry* entry = table_.match(bytes.subspan(from, to - from));
         appendDecoded(*entry, bytes.subspan(from + entry->length, entry->parameters), out);
         from += entry->span();

@@ -39,25 +39,27 @@ public:
     std::size_t feed(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool last, const ScriptSink& found);
 
 private:
-    // Goes through the bytes from p on while each is a plain byte or one no
-    // entry matches, up to end, and gives where it stopped: the strings made
-    // of plain bytes alone cost no branch a byte. It may start a string and
-    // leave it open; the string open when it is called began in this block.
+    // Goes through the bytes from p up to end and gives where it stopped (past
+    // end when an entry there reaches further): plain bytes, bare line breaks
+    // and end tokens and bytes no entry matches a stretch at a time, with no
+    // branch a byte, and each special position the general way. It may start
+    // a string and leave it open; the string open when it is called began in this block.
     std::size_t feedPlain(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p, std::size_t end,
                           ScriptStrings& found);
-    // feedPlain's way through a stretch when every plain byte's text is one
-    // code point: note(from, to) for each kept string that ends in it, and
-    // the string left open at its stop.
+    // feedPlain's way through a stretch up to stop when every plain byte's
+    // text is one code point: note(from, to, ended) for each kept string that
+    // ends in it, and the string left open at its stop.
     template <typename Note>
-    void findRunsOfSingles(std::uint64_t plain, std::size_t stop, std::size_t p, bool& in, std::size_t& start,
+    void findRunsOfSingles(const Stretch& stretch, std::size_t stop, std::size_t p, bool& in, std::size_t& start,
                            std::uint64_t& characters, Note note) const;
     // Takes the entry at bytes[p] the general way and gives where the search goes on.
     std::size_t step(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t p, ScriptStrings& found);
-    // Adds the string of the plain bytes from bytes[from] to bytes[to]; one
-    // that starts before entered may hold entries of any kind. (A string of
-    // one-byte texts, the common case, is written in line by feedPlain.)
+    // Adds the string of the plain bytes and bare line breaks from bytes[from]
+    // to bytes[to], the last a bare end token when ended; one that starts
+    // before entered may hold entries of any kind. (A string of one-byte
+    // texts, the common case, is written in line by feedPlain.)
     void add(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t from, std::size_t to,
-             std::size_t entered, ScriptStrings& found);
+             std::size_t entered, bool ended, ScriptStrings& found);
     void finish(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::size_t end, bool ended,
                 ScriptStrings& found);
     // Appends the text of the entries from bytes[from] to bytes[to], which are whole entries.
@@ -66,7 +68,7 @@ private:
     const TableDecoder& table_;
     const PositionClasses classes_;
     const std::uint64_t minLength_;
-    // When every plain byte's text is one byte of UTF-8: that byte for each.
+    // When every plain byte's text is one byte of UTF-8: that byte for each, and "\n" for a bare line break.
     bool oneByteTexts_ = true;
     std::array<char, 256> oneByteText_{};
     bool inString_ = false;

@@ -3,6 +3,7 @@
 #include "pattern/CharacterCode.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace kinfold {
 namespace {
@@ -44,6 +45,7 @@ TableDecoder::TableDecoder(const CodeTable& table) {
             single_[bytes[0]] = static_cast<std::int32_t>(index);
         } else {
             longerStarts_.set(std::size_t{bytes[0]} << 8 | bytes[1]);
+            longerLengths_[std::size_t{bytes[0]} << 8 | bytes[1]] |= static_cast<std::uint8_t>(1u << (bytes.size() - 1));
             byLength_[bytes.size()][packed(bytes)] = index;
             longest_ = std::max(longest_, static_cast<std::uint8_t>(bytes.size()));
         }
@@ -62,7 +64,18 @@ void TableDecoder::classifyPositions() {
             std::copy(own->text.begin(), own->text.end(), plainUtf8_[byte].begin());
             plainUtf8Length_[byte] = static_cast<std::uint8_t>(own->text.size());
         }
-        std::uint8_t kind = plain ? kPlainByte : own != nullptr ? kSpecialByte : 0;
+        const bool bare = own != nullptr && own->text.empty() && own->parameters == 0;
+        const bool bareBreak = bare && own->kind == EntryKind::LineBreak;
+        const bool bareEnd = bare && own->kind == EntryKind::End;
+        if (bareBreak) {
+            plainUtf8_[byte][0] = '\n';
+            plainUtf8Length_[byte] = 1;
+        }
+        std::uint8_t kind = plain ? kPlainByte
+                            : bareBreak ? kBareBreak
+                            : bareEnd   ? kBareEnd
+                            : own != nullptr ? kSpecialByte
+                                             : 0;
         for (std::size_t other = 0; other < 256; ++other) {
             if (longerStarts_[byte << 8 | other]) kind |= kLongerByte;
             if (longerStarts_[other << 8 | byte]) kind |= kSecondByte;
@@ -72,12 +85,14 @@ void TableDecoder::classifyPositions() {
 }
 
 const DecodeEntry* TableDecoder::matchLonger(std::span<const std::uint8_t> bytes) const {
+    // Only the lengths some entry of these first two bytes has, longest first.
     const std::size_t most = std::min<std::size_t>(longest_, bytes.size());
-    for (std::size_t length = most; length >= 2; --length) {
-        const auto& map = byLength_[length];
-        if (map.empty()) continue;
-        const auto found = map.find(packed(bytes.first(length)));
-        if (found != map.end()) return &entries_[found->second];
+    unsigned lengths = longerLengths_[std::size_t{bytes[0]} << 8 | bytes[1]] & ((2u << (most - 1)) - 1);
+    while (lengths != 0) {
+        const auto length = static_cast<std::size_t>(std::bit_width(lengths));
+        lengths &= ~(1u << (length - 1));
+        const auto found = byLength_[length].find(packed(bytes.first(length)));
+        if (found != byLength_[length].end()) return &entries_[found->second];
     }
     return nullptr;
 }

@@ -50,9 +50,11 @@ public:
     // whether a longer entry starts with it (then longerStartsWith tells
     // whether one starts with it and the next byte).
     static constexpr std::uint8_t kPlainByte = 1;    // a normal entry
-    static constexpr std::uint8_t kSpecialByte = 2;  // an entry of another kind
+    static constexpr std::uint8_t kSpecialByte = 2;  // an entry of another kind, but for the two below
     static constexpr std::uint8_t kLongerByte = 4;   // the first byte of a longer entry
     static constexpr std::uint8_t kSecondByte = 8;   // the second byte of a longer entry
+    static constexpr std::uint8_t kBareBreak = 16;   // a line break with no text of its own
+    static constexpr std::uint8_t kBareEnd = 32;     // an end token with no text of its own
     std::uint8_t byteClass(std::uint8_t byte) const { return byteClasses_[byte]; }
     bool longerStartsWith(std::uint8_t byte, std::uint8_t next) const {
         return longerStarts_[std::size_t{byte} << 8 | next];
@@ -65,7 +67,8 @@ public:
     std::uint32_t plainCharacters(std::uint8_t byte) const { return plainCharacters_[byte]; }
     // Whether every plain byte's text is one code point.
     bool plainTextsAreSingle() const { return plainTextsAreSingle_; }
-    // Then: its UTF-8 bytes in four, zeros after them, to copy whole; and how many they are.
+    // Then: its UTF-8 bytes in four, zeros after them, to copy whole; and how
+    // many they are. A bare line break gives "\n", a bare end token nothing.
     const char* plainUtf8(std::uint8_t byte) const { return plainUtf8_[byte].data(); }
     std::size_t plainUtf8Length(std::uint8_t byte) const { return plainUtf8Length_[byte]; }
 
@@ -82,6 +85,8 @@ private:
     std::array<std::uint8_t, 256> plainUtf8Length_{};
     // Whether an entry of two bytes or more starts with these two.
     std::bitset<65536> longerStarts_;
+    // The lengths of the entries that start with these two, bit n - 1 for n bytes.
+    std::vector<std::uint8_t> longerLengths_ = std::vector<std::uint8_t>(65536);
     // For lengths 2 to 8: the code's bytes packed little-endian into 64 bits -> the entry.
     std::array<std::unordered_map<std::uint64_t, std::uint32_t>, kMaxEntryBytes + 1> byLength_;
     std::uint8_t longest_ = 1;

@@ -26,6 +26,8 @@ inline CodeTable randomTable(std::mt19937& random, bool singleCharacters, bool o
         TableEntry entry{EntryKind::Normal, texts[static_cast<std::size_t>(random() % texts.size())], 0};
         if (k == 7) entry.kind = EntryKind::End;
         if (k == 8) entry.kind = EntryKind::LineBreak;
+        // Half the end tokens and line breaks bare, with no text of their own.
+        if ((k == 7 || k == 8) && random() % 2 == 0) entry.text.clear();
         if (k == 9) {
             entry = {EntryKind::Control, "[c]", static_cast<int>(random() % 9)};
         }
