@@ -131,20 +131,25 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
     // The workers take the pieces in order, a few ahead of those handed on,
     // which go to found here, in order, each whole.
     std::mutex mutex;
-    std::condition_variable changed;
+    // Each side is woken only when it waits for what the other did: a wake-up costs a system call.
+    std::condition_variable pieceDone;  // the piece to hand on next is finished
+    std::condition_variable roomMade;   // a piece was handed on, so a worker may take another
+    std::size_t idle = 0;               // workers waiting for room
     std::size_t next = 0;       // the piece the next worker takes
     std::size_t handedOn = 0;   // the pieces handed on
     // The room of strings handed on, for the next pieces: fresh room costs a page fault every few kilobytes.
     std::vector<ScriptStrings> spare;
     std::atomic<bool> halt = false;
-    const std::size_t ahead = 2 * std::size_t{work.workers};
+    const std::size_t ahead = std::size_t{work.workers} + 1;
     const auto worker = [&] {
         std::vector<std::uint8_t> buffer;
         while (true) {
             std::size_t i = 0;
             {
                 std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return halt || next == pieces.size() || next < handedOn + ahead; });
+                ++idle;
+                roomMade.wait(lock, [&] { return halt || next == pieces.size() || next < handedOn + ahead; });
+                --idle;
                 if (halt || next == pieces.size()) return;
                 i = next++;
                 if (!spare.empty()) {
@@ -163,34 +168,38 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
             } catch (...) {
                 piece.thrown = std::current_exception();
             }
+            bool awaited = false;
             {
                 std::lock_guard lock(mutex);
                 piece.finished = true;
+                awaited = i == handedOn;
             }
-            changed.notify_all();
+            if (awaited) pieceDone.notify_one();
         }
     };
     std::vector<std::jthread> threads;
     // Stops the workers however this ends, before they are joined.
     struct Halt {
         std::mutex& mutex;
-        std::condition_variable& changed;
+        std::condition_variable& pieceDone;
+        std::condition_variable& roomMade;
         std::atomic<bool>& halt;
         ~Halt() {
             {
                 std::lock_guard lock(mutex);
                 halt = true;
             }
-            changed.notify_all();
+            pieceDone.notify_all();
+            roomMade.notify_all();
         }
-    } const stopWorkers{mutex, changed, halt};
+    } const stopWorkers{mutex, pieceDone, roomMade, halt};
     for (unsigned k = 0; k < std::min<std::size_t>(work.workers, pieces.size()); ++k) threads.emplace_back(worker);
 
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         Piece& piece = pieces[i];
         {
             std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return piece.finished; });
+            pieceDone.wait(lock, [&] { return piece.finished; });
         }
         if (piece.thrown) std::rethrow_exception(piece.thrown);
         if (!piece.problem.empty()) {
@@ -201,13 +210,15 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
         if (!piece.strings.empty()) found(piece.strings);
         const bool last = i + 1 == pieces.size();
         outcome.done = last ? end : pieces[i + 1].from;
+        bool waiting = false;
         {
             std::lock_guard lock(mutex);
             handedOn = i + 1;
             piece.strings.clear();
             spare.push_back(std::move(piece.strings));
+            waiting = idle > 0;
         }
-        changed.notify_all();
+        if (waiting) roomMade.notify_all();
         if (!last && progress && !progress(outcome.done - settings.start)) {
             outcome.stopped = true;
             return outcome;
