@@ -107,10 +107,10 @@ public:
             // The threads the files leave over share the pieces of each.
             DumpWork work;
             work.workers = static_cast<unsigned>(std::max<std::size_t>(1, command_.folders.threads / files_.size()));
-            const DumpOutcome dumped = dumpFile(
+            // The lines are made on the threads that find their strings.
+            const DumpOutcome dumped = dumpFileAsText(
                 file.path, table_, command_.settings,
-                [&](const ScriptStrings& strings) {
-                    outcome.matched = true;
+                [&](const ScriptStrings& strings, std::string& lines) {
                     for (std::size_t k = 0; k < strings.size(); ++k) {
                         const ScriptStrings::Record& string = strings[k];
                         if (command_.json) {
@@ -119,13 +119,21 @@ public:
                                                                   {"length", string.length},
                                                                   {"text", std::string(strings.text(k))},
                                                                   {"ended", string.ended}},
-                                           text);
+                                           lines);
                         } else {
-                            text += path;
-                            text += ':';
-                            appendScriptLine(string.offset, strings.text(k), text);
-                            text += '\n';
+                            lines += path;
+                            lines += ':';
+                            appendScriptLine(string.offset, strings.text(k), lines);
+                            lines += '\n';
                         }
+                    }
+                },
+                [&](std::string& lines) {
+                    outcome.matched = true;
+                    if (text.empty()) {
+                        text.swap(lines);
+                    } else {
+                        text += lines;
                     }
                 },
                 [&](std::uint64_t bytesDone) {

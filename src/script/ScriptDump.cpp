@@ -52,6 +52,7 @@ struct Piece {
     std::uint64_t from = 0;
     std::uint64_t to = 0;
     ScriptStrings strings;
+    std::string text;  // the strings as text, when they are handed on so
     std::string problem;
     std::uint64_t done = 0;
     std::exception_ptr thrown;
@@ -86,10 +87,17 @@ std::vector<Piece> piecesOf(const FileReader& reader, const TableDecoder& table,
     return pieces;
 }
 
-}  // namespace
 
-DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
-                     const ScriptStringsSink& found, const DumpProgress& progress, const DumpWork& work) {
+// Where the strings go: to found as they are, or made text by format on the
+// thread that found them and that text to write.
+struct Handing {
+    const ScriptStringsSink* found = nullptr;
+    const ScriptStringsFormat* format = nullptr;
+    const ScriptTextSink* write = nullptr;
+};
+
+DumpOutcome dumpRange(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
+                      const Handing& handing, const DumpProgress& progress, const DumpWork& work) {
     DumpOutcome outcome;
     outcome.done = settings.start;
     const std::string name = pathText(path);
@@ -115,10 +123,17 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
     if (pieces.size() <= 1) {
         std::vector<std::uint8_t> buffer;
         ScriptStrings strings;
+        std::string text;
         outcome.problem = findStrings(reader, name, table, settings.start, end, settings.minLength, work, buffer,
                                       strings,
                                       [&](std::uint64_t done, bool last) {
-                                          if (!strings.empty()) found(strings);
+                                          if (!strings.empty() && handing.found != nullptr) {
+                                              (*handing.found)(strings);
+                                          } else if (!strings.empty()) {
+                                              text.clear();
+                                              (*handing.format)(strings, text);
+                                              if (!text.empty()) (*handing.write)(text);
+                                          }
                                           strings.clear();
                                           outcome.done = done;
                                           if (last || !progress || progress(done - settings.start)) return true;
@@ -129,7 +144,7 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
     }
 
     // The workers take the pieces in order, a few ahead of those handed on,
-    // which go to found here, in order, each whole.
+    // which are handed on here, in order, each whole.
     std::mutex mutex;
     // Each side is woken only when it waits for what the other did: a wake-up costs a system call.
     std::condition_variable pieceDone;  // the piece to hand on next is finished
@@ -137,8 +152,9 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
     std::size_t idle = 0;               // workers waiting for room
     std::size_t next = 0;       // the piece the next worker takes
     std::size_t handedOn = 0;   // the pieces handed on
-    // The room of strings handed on, for the next pieces: fresh room costs a page fault every few kilobytes.
+    // The room of pieces handed on, for the next ones: fresh room costs a page fault every few kilobytes.
     std::vector<ScriptStrings> spare;
+    std::vector<std::string> spareText;
     std::atomic<bool> halt = false;
     const std::size_t ahead = std::size_t{work.workers} + 1;
     const auto worker = [&] {
@@ -156,6 +172,10 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
                     pieces[i].strings = std::move(spare.back());
                     spare.pop_back();
                 }
+                if (handing.format != nullptr && !spareText.empty()) {
+                    pieces[i].text = std::move(spareText.back());
+                    spareText.pop_back();
+                }
             }
             Piece& piece = pieces[i];
             piece.done = piece.from;
@@ -165,6 +185,11 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
                                                 piece.done = done;
                                                 return !halt;
                                             });
+                if (handing.format != nullptr && piece.problem.empty()) {
+                    piece.text.clear();
+                    (*handing.format)(piece.strings, piece.text);
+                    piece.strings.clear();
+                }
             } catch (...) {
                 piece.thrown = std::current_exception();
             }
@@ -207,7 +232,8 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
             outcome.done = piece.done;
             return outcome;
         }
-        if (!piece.strings.empty()) found(piece.strings);
+        if (handing.found != nullptr && !piece.strings.empty()) (*handing.found)(piece.strings);
+        if (handing.format != nullptr && !piece.text.empty()) (*handing.write)(piece.text);
         const bool last = i + 1 == pieces.size();
         outcome.done = last ? end : pieces[i + 1].from;
         bool waiting = false;
@@ -216,6 +242,10 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
             handedOn = i + 1;
             piece.strings.clear();
             spare.push_back(std::move(piece.strings));
+            if (handing.format != nullptr) {
+                piece.text.clear();
+                spareText.push_back(std::move(piece.text));
+            }
             waiting = idle > 0;
         }
         if (waiting) roomMade.notify_all();
@@ -225,6 +255,19 @@ DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& tabl
         }
     }
     return outcome;
+}
+
+}  // namespace
+
+DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
+                     const ScriptStringsSink& found, const DumpProgress& progress, const DumpWork& work) {
+    return dumpRange(path, table, settings, Handing{&found, nullptr, nullptr}, progress, work);
+}
+
+DumpOutcome dumpFileAsText(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
+                           const ScriptStringsFormat& format, const ScriptTextSink& write, const DumpProgress& progress,
+                           const DumpWork& work) {
+    return dumpRange(path, table, settings, Handing{nullptr, &format, &write}, progress, work);
 }
 
 DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,

@@ -50,6 +50,16 @@ struct DumpWork {
 // before its progress call.
 DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
                      const ScriptStringsSink& found, const DumpProgress& progress = {}, const DumpWork& work = {});
+// Text made of strings found together, on the thread that found them.
+using ScriptStringsFormat = std::function<void(const ScriptStrings& strings, std::string& text)>;
+// Where that text goes, in offset order; it may take the text's contents.
+using ScriptTextSink = std::function<void(std::string& text)>;
+// The same, the strings of each block or piece made text by format where
+// they are found, so that the workers share making it, and handed to write
+// when there is any.
+DumpOutcome dumpFileAsText(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
+                           const ScriptStringsFormat& format, const ScriptTextSink& write,
+                           const DumpProgress& progress = {}, const DumpWork& work = {});
 // The same, each string handed to found on its own.
 DumpOutcome dumpFile(const std::filesystem::path& path, const TableDecoder& table, const DumpSettings& settings,
                      const ScriptSink& found, const DumpProgress& progress = {}, const DumpWork& work = {});

@@ -113,6 +113,20 @@ TEST_P(DumpAgainstReference, RandomTablesAndRanges) {
         for (std::size_t i = 0; i < got.size(); ++i) {
             ASSERT_EQ(got[i], expected[i]) << "round " << round << ", string " << i << "\n" << tableFileText(table);
         }
+        // As text made by the workers, handed on in order.
+        std::string text;
+        std::string expectedText;
+        for (const ScriptString& s : expected) expectedText += std::to_string(s.offset) + ":" + s.text + "\n";
+        const DumpOutcome asText = dumpFileAsText(
+            path, decoder, settings,
+            [](const ScriptStrings& strings, std::string& lines) {
+                for (std::size_t k = 0; k < strings.size(); ++k) {
+                    lines += std::to_string(strings[k].offset) + ":" + std::string(strings.text(k)) + "\n";
+                }
+            },
+            [&](std::string& lines) { text += lines; }, {}, DumpWork{c.blockSize, c.workers, c.pieceBytes, c.isa});
+        ASSERT_EQ(asText.problem, "");
+        ASSERT_EQ(text, expectedText) << "round " << round;
     }
 }
 
