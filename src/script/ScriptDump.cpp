@@ -87,7 +87,6 @@ std::vector<Piece> piecesOf(const FileReader& reader, const TableDecoder& table,
     return pieces;
 }
 
-
 // Where the strings go: to found as they are, or made text by format on the
 // thread that found them and that text to write.
 struct Handing {

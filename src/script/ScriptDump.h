@@ -41,7 +41,7 @@ struct DumpWork {
     // A piece's size, about: the strings of the pieces found ahead of those
     // handed on wait in memory, which small pieces keep small.
     std::uint64_t pieceBytes = std::uint64_t{256} << 10;
-    Isa isa = bestIsa();                                // what sorts the bytes, for tests of each
+    Isa isa = bestIsa();  // what sorts the bytes, for tests of each
 };
 
 // Every string of the range of a file by the dump rule, read in blocks
