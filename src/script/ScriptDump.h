@@ -40,7 +40,7 @@ struct DumpWork {
     unsigned workers = 1;
     // A piece's size, about: the strings of the pieces found ahead of those
     // handed on wait in memory, which small pieces keep small.
-    std::uint64_t pieceBytes = std::uint64_t{256} << 10;
+    std::uint64_t pieceBytes = std::uint64_t{512} << 10;
     Isa isa = bestIsa();  // what sorts the bytes, for tests of each
 };
 
