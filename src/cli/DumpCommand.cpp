@@ -108,26 +108,33 @@ public:
             DumpWork work;
             work.workers = static_cast<unsigned>(std::max<std::size_t>(1, command_.folders.threads / files_.size()));
             // The lines are made on the threads that find their strings.
+            const auto textLines = [&](const ScriptStrings& strings, std::string& lines) {
+                for (std::size_t k = 0; k < strings.size(); ++k) {
+                    lines += path;
+                    lines += ':';
+                    appendScriptLine(strings[k].offset, strings.text(k), lines);
+                    lines += '\n';
+                }
+            };
+            const auto jsonLines = [&](const ScriptStrings& strings, std::string& lines) {
+                // One object for every line, its values changed in place.
+                nlohmann::ordered_json line{
+                    {"path", path}, {"offset", 0}, {"length", 0}, {"text", ""}, {"ended", false}};
+                nlohmann::ordered_json& offset = line["offset"];
+                nlohmann::ordered_json& length = line["length"];
+                std::string& decoded = line["text"].get_ref<std::string&>();
+                nlohmann::ordered_json& ended = line["ended"];
+                for (std::size_t k = 0; k < strings.size(); ++k) {
+                    offset = strings[k].offset;
+                    length = strings[k].length;
+                    decoded.assign(strings.text(k));
+                    ended = strings[k].ended;
+                    appendJsonLine(line, lines);
+                }
+            };
             const DumpOutcome dumped = dumpFileAsText(
                 file.path, table_, command_.settings,
-                [&](const ScriptStrings& strings, std::string& lines) {
-                    for (std::size_t k = 0; k < strings.size(); ++k) {
-                        const ScriptStrings::Record& string = strings[k];
-                        if (command_.json) {
-                            appendJsonLine(nlohmann::ordered_json{{"path", path},
-                                                                  {"offset", string.offset},
-                                                                  {"length", string.length},
-                                                                  {"text", std::string(strings.text(k))},
-                                                                  {"ended", string.ended}},
-                                           lines);
-                        } else {
-                            lines += path;
-                            lines += ':';
-                            appendScriptLine(string.offset, strings.text(k), lines);
-                            lines += '\n';
-                        }
-                    }
-                },
+                command_.json ? ScriptStringsFormat(jsonLines) : ScriptStringsFormat(textLines),
                 [&](std::string& lines) {
                     outcome.matched = true;
                     if (text.empty()) {
