@@ -184,7 +184,7 @@ DumpOutcome dumpRange(const std::filesystem::path& path, const TableDecoder& tab
                                                 piece.done = done;
                                                 return !halt;
                                             });
-                if (handing.format != nullptr && piece.problem.empty()) {
+                if (handing.format != nullptr) {
                     piece.text.clear();
                     (*handing.format)(piece.strings, piece.text);
                     piece.strings.clear();
@@ -226,13 +226,14 @@ DumpOutcome dumpRange(const std::filesystem::path& path, const TableDecoder& tab
             pieceDone.wait(lock, [&] { return piece.finished; });
         }
         if (piece.thrown) std::rethrow_exception(piece.thrown);
+        // A piece that failed hands on what it found before it failed, as one worker alone would.
+        if (handing.found != nullptr && !piece.strings.empty()) (*handing.found)(piece.strings);
+        if (handing.format != nullptr && !piece.text.empty()) (*handing.write)(piece.text);
         if (!piece.problem.empty()) {
             outcome.problem = piece.problem;
             outcome.done = piece.done;
             return outcome;
         }
-        if (handing.found != nullptr && !piece.strings.empty()) (*handing.found)(piece.strings);
-        if (handing.format != nullptr && !piece.text.empty()) (*handing.write)(piece.text);
         const bool last = i + 1 == pieces.size();
         outcome.done = last ? end : pieces[i + 1].from;
         bool waiting = false;

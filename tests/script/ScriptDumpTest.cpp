@@ -11,11 +11,18 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace kinfold {
+
+// A string as a failed check shows it.
+void PrintTo(const ScriptString& s, std::ostream* os) {
+    *os << s.offset << "+" << s.length << (s.ended ? " ended " : " ") << testing::PrintToString(s.text);
+}
+
 namespace {
 
 using testing_support::TempFolder;
@@ -217,6 +224,33 @@ TEST(StringAt, AStringLongerThanTheFinderTakesAtOnce) {
     FileReader reader;
     ASSERT_TRUE(reader.open(folder.write("rom.bin", bytes)));
     EXPECT_EQ(stringAt(reader, TableDecoder(*read.table), 3).string, reference.front());
+}
+
+TEST(DumpFile, AFileThatShrinksUnderWorkersKeepsTheStringsBefore) {
+    // Nine A's after every byte that matches nothing. Pieces of 64 are cut at the next 00: [0, 70), [71, 130),
+    // [131, 200), [201, 260), [261, 320)... The file is cut to 300 bytes when the first is handed on, before
+    // the fifth is taken: its first block of 32 goes through to 278, its second can't be read.
+    std::vector<std::uint8_t> bytes(4096, 0x41);
+    for (std::size_t k = 0; k < bytes.size(); k += 10) bytes[k] = 0x00;
+    TempFolder folder;
+    const auto path = folder.write("rom.bin", bytes);
+    const TableFileRead read = parseTableFile("41=A\n");
+    std::vector<ScriptString> got;
+    const DumpOutcome outcome = dumpFile(
+        path, TableDecoder(*read.table), {0, {}, 4}, [&](ScriptString&& s) { got.push_back(std::move(s)); },
+        [&](std::uint64_t) {
+            std::filesystem::resize_file(path, 300);
+            return true;
+        },
+        DumpWork{32, 2, 64});
+    const std::string named = "Can't read the ROM file \"" + path.string() + "\": ";
+    EXPECT_EQ(outcome.problem.substr(0, named.size()), named);
+    EXPECT_TRUE(outcome.problem.ends_with(". The search stopped at offset 278.")) << outcome.problem;
+    EXPECT_EQ(outcome.done, 278u);
+    // Every string ended before where it stopped (at the next 00), the one at 261 too, and none after.
+    std::vector<ScriptString> before;
+    for (std::uint64_t at = 1; at + 10 <= outcome.done; at += 10) before.push_back({at, 9, "AAAAAAAAA", false});
+    EXPECT_EQ(got, before);
 }
 
 TEST(DumpFile, RefusesAStartPastTheEndAndStops) {
