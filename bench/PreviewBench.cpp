@@ -1,15 +1,15 @@
 // Opening the result preview on a hit near the end of a 4 GiB file, headless:
 // from the list's activation of the line to the preview window drawn.
 #include "QtBenchmarkMain.h"
-#include "shell/ApplicationFont.h"
-#include "shell/Clock.h"
-#include "shell/EventPump.h"
-#include "shell/FileChooser.h"
-#include "shell/Form1.h"
-#include "shell/MessageBoxes.h"
+#include "shell/platform/ApplicationFont.h"
+#include "shell/platform/Clock.h"
+#include "shell/platform/EventPump.h"
+#include "shell/platform/FileChooser.h"
+#include "shell/main/Form1.h"
+#include "shell/platform/MessageBoxes.h"
 #include "SilentPlatform.h"
-#include "shell/ResultPreview.h"
-#include "shell/ResultsView.h"
+#include "shell/preview/ResultPreview.h"
+#include "shell/main/ResultsView.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/ApplicationFont.h"
+#include "shell/platform/ApplicationFont.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -4,10 +4,10 @@
 #include "DumpInput.h"
 #include "SilentPlatform.h"
 #include "QtBenchmarkMain.h"
-#include "shell/ApplicationFont.h"
-#include "shell/ResultsView.h"
-#include "shell/ScriptModel.h"
-#include "shell/ScriptWindow.h"
+#include "shell/platform/ApplicationFont.h"
+#include "shell/main/ResultsView.h"
+#include "shell/script/ScriptModel.h"
+#include "shell/script/ScriptWindow.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -3,8 +3,8 @@
 // The platform pieces the window benchmarks give the main window: no file
 // dialog is ever answered, and a message box, which a benchmark never
 // expects, is printed so a run that goes wrong says so.
-#include "shell/FileChooser.h"
-#include "shell/MessageBoxes.h"
+#include "shell/platform/FileChooser.h"
+#include "shell/platform/MessageBoxes.h"
 
 #include <cstdio>
 

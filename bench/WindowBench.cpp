@@ -3,12 +3,12 @@
 #include "search/CompiledPattern.h"
 #include "search/FileScanner.h"
 #include "QtBenchmarkMain.h"
-#include "shell/ApplicationFont.h"
-#include "shell/Clock.h"
-#include "shell/EventPump.h"
-#include "shell/FileChooser.h"
-#include "shell/Form1.h"
-#include "shell/MessageBoxes.h"
+#include "shell/platform/ApplicationFont.h"
+#include "shell/platform/Clock.h"
+#include "shell/platform/EventPump.h"
+#include "shell/platform/FileChooser.h"
+#include "shell/main/Form1.h"
+#include "shell/platform/MessageBoxes.h"
 #include "SilentPlatform.h"
 
 #include <QAccessible>
@@ -16,7 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include "shell/ResultsView.h"
+#include "shell/main/ResultsView.h"
 #include <QPushButton>
 #include <QScrollBar>
 

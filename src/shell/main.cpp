@@ -1,11 +1,11 @@
-#include "shell/Application.h"
-#include "shell/Clock.h"
-#include "shell/CommandLine.h"
-#include "shell/EventPump.h"
-#include "shell/ExternalFile.h"
-#include "shell/FileChooser.h"
-#include "shell/Form1.h"
-#include "shell/MessageBoxes.h"
+#include "shell/platform/Application.h"
+#include "shell/platform/Clock.h"
+#include "shell/main/CommandLine.h"
+#include "shell/platform/EventPump.h"
+#include "shell/main/ExternalFile.h"
+#include "shell/platform/FileChooser.h"
+#include "shell/main/Form1.h"
+#include "shell/platform/MessageBoxes.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,5 +1,5 @@
-#include "shell/AboutForm.h"
-#include "shell/ApplicationFont.h"
+#include "shell/main/AboutForm.h"
+#include "shell/platform/ApplicationFont.h"
 
 #include "ProgramPictures.h"
 

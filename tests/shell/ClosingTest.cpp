@@ -2,8 +2,8 @@
 #include "TestFiles.h"
 #include "WindowDriving.h"
 
-#include "shell/AboutForm.h"
-#include "shell/Form1.h"
+#include "shell/main/AboutForm.h"
+#include "shell/main/Form1.h"
 
 #include <QLineEdit>
 #include <QListView>

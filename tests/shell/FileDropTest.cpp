@@ -2,10 +2,10 @@
 #include "TestFiles.h"
 #include "WindowDriving.h"
 
-#include "shell/CommandLine.h"
-#include "shell/ExternalFile.h"
-#include "shell/Form1.h"
-#include "shell/MessageBoxes.h"
+#include "shell/main/CommandLine.h"
+#include "shell/main/ExternalFile.h"
+#include "shell/main/Form1.h"
+#include "shell/platform/MessageBoxes.h"
 
 #include <QApplication>
 #include <QDir>

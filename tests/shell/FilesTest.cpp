@@ -5,9 +5,9 @@
 #include "files/DialogFilter.h"
 #include "files/ResultsReport.h"
 #include "pattern/SearchPattern.h"
-#include "shell/FileChooser.h"
-#include "shell/Form1.h"
-#include "shell/MessageBoxes.h"
+#include "shell/platform/FileChooser.h"
+#include "shell/main/Form1.h"
+#include "shell/platform/MessageBoxes.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "shell/Application.h"
+#include "shell/platform/Application.h"
 
 #include <QApplication>
 #include <QTimer>

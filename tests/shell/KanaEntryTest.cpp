@@ -2,7 +2,7 @@
 #include "TestFiles.h"
 #include "WindowDriving.h"
 
-#include "shell/ResultPreview.h"
+#include "shell/preview/ResultPreview.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -2,7 +2,7 @@
 #include "TestFiles.h"
 #include "WindowDriving.h"
 
-#include "shell/Form1.h"
+#include "shell/main/Form1.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

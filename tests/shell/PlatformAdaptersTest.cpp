@@ -1,9 +1,9 @@
 #include "TestFiles.h"
 
 #include "files/DialogFilter.h"
-#include "shell/Clock.h"
-#include "shell/FileChooser.h"
-#include "shell/MessageBoxes.h"
+#include "shell/platform/Clock.h"
+#include "shell/platform/FileChooser.h"
+#include "shell/platform/MessageBoxes.h"
 
 #include <QApplication>
 #include <QFileDialog>

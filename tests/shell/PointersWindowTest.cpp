@@ -2,12 +2,12 @@
 #include "TestFiles.h"
 #include "WindowDriving.h"
 
-#include "shell/PointersWindow.h"
-#include "shell/ResultPreview.h"
-#include "shell/ResultsView.h"
-#include "shell/ScriptModel.h"
-#include "shell/ScriptRun.h"
-#include "shell/ScriptWindow.h"
+#include "shell/pointers/PointersWindow.h"
+#include "shell/preview/ResultPreview.h"
+#include "shell/main/ResultsView.h"
+#include "shell/script/ScriptModel.h"
+#include "shell/script/ScriptRun.h"
+#include "shell/script/ScriptWindow.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "WindowDriving.h"
-#include "shell/ResultsAccessible.h"
+#include "shell/main/ResultsAccessible.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "shell/ResultsModel.h"
-#include "shell/ResultsView.h"
+#include "shell/main/ResultsModel.h"
+#include "shell/main/ResultsView.h"
 
 #include <QScrollBar>
 #include <QTest>

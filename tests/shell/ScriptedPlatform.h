@@ -1,10 +1,10 @@
 #pragma once
 
-#include "shell/Clock.h"
-#include "shell/EventPump.h"
-#include "shell/FileChooser.h"
-#include "shell/Form1.h"
-#include "shell/MessageBoxes.h"
+#include "shell/platform/Clock.h"
+#include "shell/platform/EventPump.h"
+#include "shell/platform/FileChooser.h"
+#include "shell/main/Form1.h"
+#include "shell/platform/MessageBoxes.h"
 
 #include <QString>
 #include <QStringList>

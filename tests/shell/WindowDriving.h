@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Form1.h"
+#include "shell/main/Form1.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "shell/MessageBoxes.h"
+#include "shell/platform/MessageBoxes.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -1,6 +1,6 @@
-#include "shell/ResultsAccessible.h"
+#include "shell/main/ResultsAccessible.h"
 
-#include "shell/ResultsView.h"
+#include "shell/main/ResultsView.h"
 
 #include <QAbstractItemModel>
 #include <QItemSelectionModel>

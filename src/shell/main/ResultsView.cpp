@@ -1,8 +1,8 @@
-#include "shell/ResultsView.h"
+#include "shell/main/ResultsView.h"
 
-#include "shell/MessageBoxes.h"
-#include "shell/ResultsAccessible.h"
-#include "shell/ResultsModel.h"
+#include "shell/platform/MessageBoxes.h"
+#include "shell/main/ResultsAccessible.h"
+#include "shell/main/ResultsModel.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>

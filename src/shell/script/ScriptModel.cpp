@@ -1,4 +1,4 @@
-#include "shell/ScriptModel.h"
+#include "shell/script/ScriptModel.h"
 
 #include "script/ScriptLine.h"
 #include "search/ResultLine.h"

@@ -1,7 +1,7 @@
-#include "shell/ScriptRun.h"
+#include "shell/script/ScriptRun.h"
 
 #include "script/ScriptDump.h"
-#include "shell/FileWriting.h"
+#include "shell/platform/FileWriting.h"
 #include "table/TableDecoder.h"
 
 #include <QMetaObject>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "pattern/SearchPattern.h"
-#include "shell/ResultsModel.h"
-#include "shell/ResultsView.h"
+#include "shell/main/ResultsModel.h"
+#include "shell/main/ResultsView.h"
 
 #include <QString>
 #include <QWidget>

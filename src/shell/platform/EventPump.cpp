@@ -1,4 +1,4 @@
-#include "shell/EventPump.h"
+#include "shell/platform/EventPump.h"
 
 #include <QCoreApplication>
 

@@ -1,8 +1,8 @@
-#include "shell/FileDrop.h"
+#include "shell/main/FileDrop.h"
 
-#include "shell/AboutForm.h"
-#include "shell/ExternalFile.h"
-#include "shell/Form1.h"
+#include "shell/main/AboutForm.h"
+#include "shell/main/ExternalFile.h"
+#include "shell/main/Form1.h"
 
 #include <QDropEvent>
 #include <QFileInfo>

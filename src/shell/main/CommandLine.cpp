@@ -1,4 +1,4 @@
-#include "shell/CommandLine.h"
+#include "shell/main/CommandLine.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

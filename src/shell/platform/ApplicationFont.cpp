@@ -1,4 +1,4 @@
-#include "shell/ApplicationFont.h"
+#include "shell/platform/ApplicationFont.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
-#include "shell/FileChooser.h"
+#include "shell/platform/FileChooser.h"
 
 #include "files/DialogFilter.h"
-#include "shell/MessageBoxes.h"
+#include "shell/platform/MessageBoxes.h"
 
 #include <QFileDialog>
 

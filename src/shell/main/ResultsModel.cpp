@@ -1,4 +1,4 @@
-#include "shell/ResultsModel.h"
+#include "shell/main/ResultsModel.h"
 
 #include "search/ResultLine.h"
 

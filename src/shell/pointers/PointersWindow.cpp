@@ -1,13 +1,13 @@
-#include "shell/PointersWindow.h"
+#include "shell/pointers/PointersWindow.h"
 
 #include "pointers/MappingChoice.h"
 #include "pointers/PointerFileScan.h"
 #include "search/FileReader.h"
 #include "search/ResultLine.h"
 #include "search/ScanError.h"
-#include "shell/CaptionedRow.h"
-#include "shell/FileWriting.h"
-#include "shell/MessageBoxes.h"
+#include "shell/platform/CaptionedRow.h"
+#include "shell/platform/FileWriting.h"
+#include "shell/platform/MessageBoxes.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

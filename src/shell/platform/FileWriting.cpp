@@ -1,4 +1,4 @@
-#include "shell/FileWriting.h"
+#include "shell/platform/FileWriting.h"
 
 #include <QFile>
 #include <QSaveFile>

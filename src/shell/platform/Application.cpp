@@ -1,7 +1,7 @@
-#include "shell/Application.h"
+#include "shell/platform/Application.h"
 
 #include "ProgramPictures.h"
-#include "shell/ApplicationFont.h"
+#include "shell/platform/ApplicationFont.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "shell/AboutForm.h"
+#include "shell/main/AboutForm.h"
 
 #include "ProgramPictures.h"
 

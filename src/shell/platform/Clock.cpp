@@ -1,4 +1,4 @@
-#include "shell/Clock.h"
+#include "shell/platform/Clock.h"
 
 namespace kinfold {
 

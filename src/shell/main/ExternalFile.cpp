@@ -1,6 +1,6 @@
-#include "shell/ExternalFile.h"
+#include "shell/main/ExternalFile.h"
 
-#include "shell/Form1.h"
+#include "shell/main/Form1.h"
 
 #include <QFileInfo>
 #include <QLineEdit>

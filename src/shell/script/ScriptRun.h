@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/ScriptBatch.h"
+#include "shell/script/ScriptBatch.h"
 #include "table/CodeTable.h"
 
 #include <QObject>
