@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick desktop-file-utils
   fonts-dejavu-core fonts-dejavu-extra fonts-ipafont-gothic
-  clang
+  clang clang-format
   libcli11-dev nlohmann-json3-dev
   dpkg-dev file lintian
 )

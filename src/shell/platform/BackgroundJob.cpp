@@ -5,9 +5,8 @@
 namespace kinfold {
 
 void BackgroundJob::Work::deliver(std::function<void()> f) const {
-    const BackgroundJob& job = job_;
-    job.post_([&job, generation = generation_, f = std::move(f)] {
-        if (job.current(generation)) f();
+    job_.post_([current = job_.generation_, generation = generation_, f = std::move(f)] {
+        if (current->load() == generation) f();
     });
 }
 
@@ -17,7 +16,7 @@ BackgroundJob::~BackgroundJob() { cancel(); }
 
 void BackgroundJob::start(std::function<void(const Work&)> work, std::function<void()> finished) {
     cancel();
-    const std::uint64_t generation = ++generation_;
+    const std::uint64_t generation = ++*generation_;
     stop_ = std::make_shared<std::atomic<bool>>(false);
     running_ = true;
     thread_ = std::thread([this, generation, stop = stop_, work = std::move(work), finished = std::move(finished)] {
@@ -35,7 +34,7 @@ void BackgroundJob::stop() {
 }
 
 void BackgroundJob::cancel() {
-    ++generation_;  // what is still on its way is dropped where it arrives
+    ++*generation_;  // what is still on its way is dropped where it arrives
     stop();
     wait();
     running_ = false;

@@ -35,7 +35,7 @@ public:
         friend class BackgroundJob;
         Work(const BackgroundJob& job, std::uint64_t generation, std::shared_ptr<std::atomic<bool>> stop)
             : job_(job), generation_(generation), stop_(std::move(stop)) {}
-        const BackgroundJob& job_;
+        const BackgroundJob& job_;  // only its post and its shared count are used
         std::uint64_t generation_;
         std::shared_ptr<std::atomic<bool>> stop_;
     };
@@ -60,14 +60,13 @@ public:
     void wait();
 
 private:
-    bool current(std::uint64_t generation) const { return generation == generation_.load(); }
-
     Post post_;
     std::thread thread_;
     std::shared_ptr<std::atomic<bool>> stop_;
-    // Counts the jobs started and cancelled, on the interface thread; read on
-    // the interface thread when a delivery arrives.
-    std::atomic<std::uint64_t> generation_{0};
+    // Counts the jobs started and cancelled. Shared with what is on its way,
+    // which checks it where it arrives, so a delivery that arrives after the
+    // job has gone finds it moved on and runs nothing.
+    std::shared_ptr<std::atomic<std::uint64_t>> generation_ = std::make_shared<std::atomic<std::uint64_t>>(0);
     bool running_ = false;
 };
 

@@ -197,15 +197,15 @@ void PointersWindow::searchAgain() {
     Status->setText(QStringLiteral("Searching..."));
     StopButton->setEnabled(true);
     searching_ = true;
-    stop_ = false;
-    worker_ = std::thread(&PointersWindow::run, this, ++generation_, path_, target_, format);
+    worker_.start([this, path = path_, target = target_, format](const BackgroundJob::Work& job) {
+        run(job, path, target, format);
+    });
 }
 
-void PointersWindow::run(std::uint64_t generation, QString path, std::uint64_t target, PointerFormat format) {
+void PointersWindow::run(const BackgroundJob::Work& job, const QString& path, std::uint64_t target,
+                         const PointerFormat& format) {
     const auto finishWith = [&](const QString& failure, const QString& note, bool stopped) {
-        QMetaObject::invokeMethod(
-            this, [this, generation, failure, note, stopped] { finish(generation, failure, note, stopped); },
-            Qt::QueuedConnection);
+        job.deliver([this, failure, note, stopped] { finish(failure, note, stopped); });
     };
     const std::string pathText = path.toStdString();
     FileReader reader;
@@ -244,10 +244,8 @@ void PointersWindow::run(std::uint64_t generation, QString path, std::uint64_t t
         const std::size_t take = std::min(hits.size(), kMostPointers - listed);
         listed += take;
         std::vector<PointerHit> batch(hits.begin(), hits.begin() + static_cast<std::ptrdiff_t>(take));
-        QMetaObject::invokeMethod(
-            this, [this, generation, batch = std::move(batch), done, size] { takeBatch(generation, batch, done, size); },
-            Qt::QueuedConnection);
-        return listed < kMostPointers && !stop_.load(std::memory_order_relaxed);
+        job.deliver([this, batch = std::move(batch), done, size] { takeBatch(batch, done, size); });
+        return listed < kMostPointers && !job.stopping();
     });
     if (listed == kMostPointers) {
         note = QStringLiteral("Only the first %1 pointers are listed.").arg(kMostPointers);
@@ -255,9 +253,7 @@ void PointersWindow::run(std::uint64_t generation, QString path, std::uint64_t t
     finishWith(end.error ? QString::fromStdString(end.error->message()) : QString(), note, end.stopped);
 }
 
-void PointersWindow::takeBatch(std::uint64_t generation, const std::vector<PointerHit>& hits, std::uint64_t done,
-                               std::uint64_t size) {
-    if (generation != generation_) return;
+void PointersWindow::takeBatch(const std::vector<PointerHit>& hits, std::uint64_t done, std::uint64_t size) {
     for (const PointerHit& hit : hits) {
         auto* item = new QListWidgetItem(pointerLine(hit, pointerBytes_, byteOrder_));
         item->setData(Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(hit.offset)));
@@ -268,9 +264,7 @@ void PointersWindow::takeBatch(std::uint64_t generation, const std::vector<Point
     Progress->setValue(static_cast<int>(done / std::max<std::uint64_t>(1, size / kProgressSteps + 1)));
 }
 
-void PointersWindow::finish(std::uint64_t generation, const QString& failure, const QString& note, bool stopped) {
-    if (generation != generation_) return;
-    if (worker_.joinable()) worker_.join();
+void PointersWindow::finish(const QString& failure, const QString& note, bool stopped) {
     searching_ = false;
     StopButton->setEnabled(false);
     if (!stopped && failure.isEmpty()) Progress->setValue(kProgressSteps);
@@ -298,18 +292,16 @@ std::uint64_t PointersWindow::pointerOffset(int row) const {
     return item == nullptr ? 0 : item->data(Qt::UserRole).toULongLong();
 }
 
-void PointersWindow::Stop_Click() { stop_ = true; }
+void PointersWindow::Stop_Click() { worker_.stop(); }
 
 void PointersWindow::stopWorker() {
-    stop_ = true;
-    if (worker_.joinable()) worker_.join();
-    ++generation_;  // what the stopped search left in the queue is passed over
+    worker_.cancel();  // what the stopped search left in the queue is passed over
     searching_ = false;
     StopButton->setEnabled(false);
 }
 
 void PointersWindow::waitUntilSearched() {
-    if (worker_.joinable()) worker_.join();
+    worker_.wait();
     QCoreApplication::sendPostedEvents(this);
 }
 

@@ -1,15 +1,15 @@
 #pragma once
 
+#include "shell/platform/InterfaceThread.h"
+
 #include "pointers/PointerMapping.h"
 #include "pointers/PointerSearch.h"
 
 #include <QString>
 #include <QWidget>
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <thread>
 #include <vector>
 
 class QComboBox;
@@ -75,11 +75,11 @@ private:
     // Stops the search running and starts one with the mapping and width shown.
     void searchAgain();
     void stopWorker();
-    void run(std::uint64_t generation, QString path, std::uint64_t target, PointerFormat format);
-    // Called on the window's thread with what the worker found.
-    void takeBatch(std::uint64_t generation, const std::vector<PointerHit>& hits, std::uint64_t done,
-                   std::uint64_t size);
-    void finish(std::uint64_t generation, const QString& failure, const QString& note, bool stopped);
+    // The search, on the job's thread.
+    void run(const BackgroundJob::Work& job, const QString& path, std::uint64_t target, const PointerFormat& format);
+    // Called on the window's thread with what the search found.
+    void takeBatch(const std::vector<PointerHit>& hits, std::uint64_t done, std::uint64_t size);
+    void finish(const QString& failure, const QString& note, bool stopped);
     void showCount(const QString& ending);
 
     MessageBoxes& messages_;
@@ -88,9 +88,7 @@ private:
     int pointerBytes_ = 0;
     ByteOrder byteOrder_ = ByteOrder::Little;
     bool searching_ = false;
-    std::uint64_t generation_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread worker_;
+    BackgroundJob worker_{interfaceThreadOf(this)};
 };
 
 }  // namespace kinfold

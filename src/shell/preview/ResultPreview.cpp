@@ -1,5 +1,7 @@
 #include "shell/preview/ResultPreview.h"
 
+#include "shell/preview/HexLayout.h"
+
 #include "search/ResultLine.h"
 #include "shell/platform/CaptionedRow.h"
 #include "shell/platform/FileChooser.h"
@@ -37,7 +39,7 @@ namespace kinfold {
 namespace {
 
 constexpr std::string_view kTableFileFilter = "Table Files (*.tbl)|*.tbl|All files (*.*)|*.*";
-constexpr int kBytesPerRow = 16;
+constexpr int kBytesPerRow = HexLayout::kBytesPerRow;
 
 QString quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
@@ -248,7 +250,7 @@ void ResultPreview::showResult(const SearchedResult& result) {
     const bool sameSearch = shown_ && result.path == result_.path && result.fileSize == result_.fileSize &&
                             patternText(result.pattern) == patternText(result_.pattern) &&
                             result.options == result_.options;
-    switchFileTable(result.path);
+    edits_.switchTo(result.path.toStdString());
     result_ = result;
     shown_ = true;
     if (!sameSearch) {
@@ -332,14 +334,12 @@ void ResultPreview::refresh() {
     Later->setEnabled(read_.ok() && w.start + w.bytes.size() < w.fileSize);
     const TableBlocks blocks{UpperBlock->isChecked(), LowerBlock->isChecked(), DigitBlock->isChecked(),
                              SpaceBlock->isChecked(), KanaBlock->isChecked()};
-    table_ = shift_ ? codeTableOf(inferTable(result_.pattern, *shift_, blocks, result_.options)) : CodeTable();
-    // What the user knows of the game outranks what one hit implies.
-    table_.merge(userTable_);
-    for (const EntryBytes& bytes : removedEntries_) table_.erase(bytes);
+    table_ = edits_.applyTo(shift_ ? codeTableOf(inferTable(result_.pattern, *shift_, blocks, result_.options))
+                                   : CodeTable());
     decoder_ = TableDecoder(table_);
     QString size = table_.size() == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(table_.size());
-    if (!userTableName_.isEmpty()) size += QStringLiteral(", with ") + userTableName_;
-    if (tableEdited_) size += QStringLiteral(", edited");
+    if (!edits_.name().empty()) size += QStringLiteral(", with ") + QString::fromStdString(edits_.name());
+    if (edits_.edited()) size += QStringLiteral(", edited");
     TableSize->setText(size);
     SaveTable->setEnabled(!table_.empty());
     drawHexView();
@@ -350,55 +350,50 @@ void ResultPreview::refresh() {
 void ResultPreview::drawHexView() {
     const FileWindow& w = read_.window;
     const int unitBytes = result_.options.unitBytes();
+    const HexLayout layout(w.start, w.bytes.size(), w.fileSize, unitBytes);
     const std::uint64_t end = w.start + w.bytes.size();
     const std::uint64_t matchEnd = std::min(end, result_.offset + static_cast<std::uint64_t>(result_.pattern.count()) *
                                                                    static_cast<std::uint64_t>(unitBytes));
     const auto matched = [&](std::uint64_t at) { return at >= result_.offset && at < matchEnd; };
-    const int digits = std::max(8, static_cast<int>(hexDigits(w.fileSize == 0 ? 0 : w.fileSize - 1, 1).size()));
-    const int columns = (kBytesPerRow + unitBytes - 1) / unitBytes;
+    const int digits = layout.offsetDigits();
     const std::vector<std::string> decoded = decodeColumns(decoder_, w.bytes, static_cast<std::size_t>(unitBytes));
+    const auto indexOf = [&](std::uint64_t at) { return static_cast<std::size_t>(at - w.start); };
 
     QString text;
     std::vector<Mark> marks;
     hexPositions_.assign(w.bytes.size(), -1);
     cellPositions_.assign(decoded.size(), -1);
-    for (std::uint64_t row = w.start / kBytesPerRow * kBytesPerRow; row < end; row += kBytesPerRow) {
-        if (!text.isEmpty()) text += QLatin1Char('\n');
-        text += hexDigits(row, digits) + QStringLiteral("  ");
-        for (int i = 0; i < kBytesPerRow; ++i) {
-            const std::uint64_t at = row + static_cast<std::uint64_t>(i);
-            if (i == kBytesPerRow / 2) text += QLatin1Char(' ');
-            if (at < w.start || at >= end) {
+    for (std::size_t row = 0; row < layout.rows(); ++row) {
+        if (row > 0) text += QLatin1Char('\n');
+        text += hexDigits(layout.rowOffset(row), digits) + QStringLiteral("  ");
+        for (int column = 0; column < HexLayout::kBytesPerRow; ++column) {
+            if (column == HexLayout::kBytesPerRow / 2) text += QLatin1Char(' ');
+            const std::optional<std::uint64_t> at = layout.byteAt(row, column);
+            if (!at) {
                 text += QStringLiteral("   ");
                 continue;
             }
-            if (matched(at)) marks.push_back({static_cast<int>(text.size()), 2});
-            hexPositions_[static_cast<std::size_t>(at - w.start)] = static_cast<int>(text.size());
-            text += hexDigits(w.bytes[static_cast<std::size_t>(at - w.start)], 2) + QLatin1Char(' ');
-        }
-        // The units that start in this row, each in the column of its first byte.
-        std::vector<QString> cells(static_cast<std::size_t>(columns), QStringLiteral(" "));
-        std::vector<bool> cellMatched(cells.size(), false);
-        std::vector<std::size_t> cellUnits(cells.size(), decoded.size());
-        const std::uint64_t from = std::max(row, w.start);
-        const auto unitLength = static_cast<std::uint64_t>(unitBytes);
-        for (std::uint64_t unit = w.start + (from - w.start + unitLength - 1) / unitLength * unitLength;
-             unit < row + kBytesPerRow && unit + unitLength <= end; unit += unitLength) {
-            const auto column = static_cast<std::size_t>((unit - row) / unitLength);
-            cells[column] = QString::fromStdString(decoded[static_cast<std::size_t>((unit - w.start) / unitLength)]);
-            cellMatched[column] = matched(unit);
-            cellUnits[column] = static_cast<std::size_t>((unit - w.start) / unitLength);
+            if (matched(*at)) marks.push_back({static_cast<int>(text.size()), 2});
+            hexPositions_[indexOf(*at)] = static_cast<int>(text.size());
+            text += hexDigits(w.bytes[indexOf(*at)], 2) + QLatin1Char(' ');
         }
         text += QLatin1Char(' ');
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            if (cellMatched[c]) marks.push_back({static_cast<int>(text.size()), static_cast<int>(cells[c].size())});
-            if (cellUnits[c] < cellPositions_.size()) cellPositions_[cellUnits[c]] = static_cast<int>(text.size());
-            text += cells[c];
+        for (int cell = 0; cell < layout.cells(); ++cell) {
+            const std::optional<std::uint64_t> unit = layout.unitInCell(row, cell);
+            if (!unit) {
+                text += QLatin1Char(' ');
+                continue;
+            }
+            const std::size_t index = indexOf(*unit) / static_cast<std::size_t>(unitBytes);
+            const QString character = QString::fromStdString(decoded[index]);
+            if (matched(*unit)) marks.push_back({static_cast<int>(text.size()), static_cast<int>(character.size())});
+            cellPositions_[index] = static_cast<int>(text.size());
+            text += character;
         }
     }
-    const QString range = w.bytes.empty() ? QString()
-                                          : QStringLiteral(" %1-%2").arg(hexDigits(w.start, digits),
-                                                                         hexDigits(end - 1, digits));
+    const QString range = layout.first() ? QStringLiteral(" %1-%2").arg(hexDigits(*layout.first(), digits),
+                                                                         hexDigits(*layout.last(), digits))
+                                         : QString();
     BytesCaption->setText(QStringLiteral("&Bytes%1:").arg(range));
     const QSignalBlocker quiet(HexView);
     drawing_ = true;
@@ -475,11 +470,7 @@ void ResultPreview::OpenTable_Click() {
                               : QStringLiteral("Can't open the table %1: %2.").arg(quoted(path), reason));
         return;
     }
-    userTable_ = *read.table;
-    userTableName_ = QFileInfo(path).fileName();
-    userTableFile_ = result_.path;
-    removedEntries_.clear();
-    tableEdited_ = false;
+    edits_.open(*read.table, QFileInfo(path).fileName().toStdString());
     refresh();
 }
 
@@ -488,23 +479,6 @@ void ResultPreview::EndToken_Click() { editChosen(TableEntry{EntryKind::End, {},
 void ResultPreview::LineBreak_Click() { editChosen(TableEntry{EntryKind::LineBreak, {}, 0}); }
 
 void ResultPreview::RemoveEntry_Click() { editChosen(std::nullopt); }
-
-void ResultPreview::switchFileTable(const QString& path) {
-    if (path == userTableFile_) return;
-    if (!userTable_.empty() || !removedEntries_.empty()) {
-        otherFileTables_[userTableFile_] = {userTable_, userTableName_, removedEntries_, tableEdited_};
-    }
-    FileTable kept;
-    if (const auto found = otherFileTables_.find(path); found != otherFileTables_.end()) {
-        kept = std::move(found->second);
-        otherFileTables_.erase(found);
-    }
-    userTable_ = std::move(kept.table);
-    userTableName_ = kept.name;
-    removedEntries_ = std::move(kept.removed);
-    tableEdited_ = kept.edited;
-    userTableFile_ = path;
-}
 
 void ResultPreview::centerOnHit() {
     // A window not shown yet has no size to center in.
@@ -591,14 +565,10 @@ void ResultPreview::editChosen(std::optional<TableEntry> entry) {
     const auto index = static_cast<std::ptrdiff_t>(*chosen_ - w.start);
     const EntryBytes bytes(w.bytes.begin() + index, w.bytes.begin() + index + result_.options.unitBytes());
     if (entry) {
-        userTable_.set(bytes, std::move(*entry));
-        removedEntries_.erase(bytes);
+        edits_.set(bytes, std::move(*entry));
     } else {
-        userTable_.erase(bytes);
-        removedEntries_.insert(bytes);
+        edits_.remove(bytes);
     }
-    userTableFile_ = result_.path;
-    tableEdited_ = true;
     refresh();
 }
 
@@ -622,14 +592,14 @@ bool ResultPreview::eventFilter(QObject* watched, QEvent* event) {
     default: break;
     }
     if (move != 0 && modifiers == Qt::NoModifier) {
-        if (w.bytes.size() < static_cast<std::size_t>(unitBytes)) return true;
-        const auto last = static_cast<std::int64_t>(w.start + (w.bytes.size() / static_cast<std::size_t>(unitBytes) - 1) *
-                                                                  static_cast<std::size_t>(unitBytes));
-        const bool hitShown = result_.offset >= w.start && result_.offset <= static_cast<std::uint64_t>(last);
-        const std::int64_t from = chosen_ ? static_cast<std::int64_t>(*chosen_)
-                                          : static_cast<std::int64_t>(hitShown ? result_.offset : w.start) - move;
-        const std::int64_t to = from + move;
-        if (to >= static_cast<std::int64_t>(w.start) && to <= last) choose(static_cast<std::uint64_t>(to));
+        const HexLayout layout(w.start, w.bytes.size(), w.fileSize, result_.options.unitBytes());
+        const std::optional<std::uint64_t> last = layout.lastUnit();
+        if (!last) return true;
+        // With nothing chosen yet, the first move lands on the hit, or on the first unit.
+        const bool hitShown = result_.offset >= w.start && result_.offset <= *last;
+        const std::optional<std::uint64_t> to =
+            chosen_ ? layout.moved(*chosen_, move) : std::optional<std::uint64_t>(hitShown ? result_.offset : w.start);
+        if (to) choose(*to);
         return true;
     }
     const QString text = key->text();

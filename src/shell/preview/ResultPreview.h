@@ -2,6 +2,7 @@
 
 #include "pattern/SearchPattern.h"
 #include "search/MatchOptions.h"
+#include "shell/preview/TableEdits.h"
 #include "table/CodeTable.h"
 #include "table/TableDecoder.h"
 #include "table/FileWindow.h"
@@ -12,9 +13,7 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <map>
 #include <optional>
-#include <set>
 #include <vector>
 
 class QCheckBox;
@@ -115,14 +114,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // What the user gave the table of one file: a table opened, entries set, entries taken away.
-    struct FileTable {
-        CodeTable table;
-        QString name;
-        std::set<EntryBytes, EntryBytesOrder> removed;
-        bool edited = false;
-    };
-
     void createControls();
     void setBlocks(const TableBlocks& blocks);
     // Reads the bytes around viewOffset_.
@@ -141,8 +132,6 @@ private:
     void drawChosen();
     // Sets the chosen unit's entry (none: takes it away), then decodes again.
     void editChosen(std::optional<TableEntry> entry);
-    // Keeps the user's table of the file shown and takes up the one of path.
-    void switchFileTable(const QString& path);
 
     MessageBoxes& messages_;
     FileChooser& files_;
@@ -152,14 +141,9 @@ private:
     std::uint64_t target_ = 0;      // what "Find Pointers" looks for: the hit, or the string chosen in the script window
     FileWindowRead read_;
     std::optional<std::int64_t> shift_;
-    CodeTable userTable_;
-    QString userTableName_;
+    TableEdits edits_;
     CodeTable table_;
     TableDecoder decoder_{table_};
-    std::set<EntryBytes, EntryBytesOrder> removedEntries_;  // inferred entries the user took away
-    bool tableEdited_ = false;
-    QString userTableFile_;  // the file userTable_ was opened or edited for
-    std::map<QString, FileTable> otherFileTables_;
     std::optional<std::uint64_t> chosen_;
     std::vector<int> hexPositions_;   // where each byte of the window stands in the hex view
     std::vector<int> cellPositions_;  // where each unit's character stands there

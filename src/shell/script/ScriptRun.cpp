@@ -2,13 +2,13 @@
 
 #include "script/ScriptDump.h"
 #include "shell/platform/FileWriting.h"
+#include "shell/platform/InterfaceThread.h"
 #include "table/TableDecoder.h"
-
-#include <QMetaObject>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <utility>
 
@@ -23,32 +23,12 @@ constexpr auto kBatchEvery = std::chrono::milliseconds(40);
 constexpr std::size_t kBatchRoom = std::size_t{1} << 16;
 }  // namespace
 
-ScriptRun::ScriptRun(Handlers handlers, QObject* parent) : QObject(parent), handlers_(std::move(handlers)) {}
+ScriptRun::ScriptRun(Handlers handlers, QObject* parent)
+    : QObject(parent), handlers_(std::move(handlers)), job_(interfaceThreadOf(this)) {}
 
-ScriptRun::~ScriptRun() {
-    stopping_ = true;
-    wait();
-}
-
-void ScriptRun::wait() {
-    if (thread_.joinable()) thread_.join();
-}
-
-void ScriptRun::post(std::uint64_t generation, std::function<void()> f) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation, f = std::move(f)] {
-            if (generation == generation_) f();
-        },
-        Qt::QueuedConnection);
-}
+ScriptRun::~ScriptRun() = default;
 
 void ScriptRun::start(const QString& path, const CodeTable& table, std::uint64_t minLength) {
-    stopping_ = true;
-    wait();
-    stopping_ = false;
-    running_ = true;
-    const std::uint64_t generation = ++generation_;
     const std::filesystem::path file = toFilesystemPath(path);
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(file, error);
@@ -56,7 +36,9 @@ void ScriptRun::start(const QString& path, const CodeTable& table, std::uint64_t
     DumpWork work;
     work.blockSize = blockSize;
     work.workers = std::max(1u, std::thread::hardware_concurrency());
-    thread_ = std::thread([this, generation, file, table, minLength, total, work] {
+    // Written by the work before it ends, read when it has finished.
+    auto outcome = std::make_shared<DumpOutcome>();
+    job_.start([this, file, table, minLength, total, work, outcome](const BackgroundJob::Work& job) {
         const TableDecoder decoder(table);
         DumpSettings settings;
         settings.minLength = minLength;
@@ -66,7 +48,7 @@ void ScriptRun::start(const QString& path, const CodeTable& table, std::uint64_t
         const auto send = [&](std::uint64_t done) {
             // A small batch gives its room back rather than keep it in the list.
             if (batch.size() < kBatchRoom / 2) batch.shrink();
-            post(generation, [this, strings = std::move(batch), done, total]() mutable {
+            job.deliver([this, strings = std::move(batch), done, total]() mutable {
                 if (!strings.empty()) handlers_.found(std::move(strings));
                 handlers_.progress(done, total);
             });
@@ -74,20 +56,16 @@ void ScriptRun::start(const QString& path, const CodeTable& table, std::uint64_t
             batch.reserve(kBatchRoom, kBatchRoom * 8);
             last = std::chrono::steady_clock::now();
         };
-        const DumpOutcome outcome = dumpFile(
+        *outcome = dumpFile(
             file, decoder, settings, [&](const ScriptStrings& strings) { batch.add(strings); },
             [&](std::uint64_t done) {
                 if (afterBlock) afterBlock();
                 if (batch.size() >= kBatchRoom || std::chrono::steady_clock::now() - last >= kBatchEvery) send(done);
-                return !stopping_;
+                return !job.stopping();
             },
             work);
-        send(outcome.done);
-        post(generation, [this, problem = outcome.problem, stopped = outcome.stopped] {
-            running_ = false;
-            handlers_.finished(problem, stopped);
-        });
-    });
+        send(outcome->done);
+    }, [this, outcome] { handlers_.finished(outcome->problem, outcome->stopped); });
 }
 
 }  // namespace kinfold

@@ -13,7 +13,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QFileInfo>
 #include <QDir>
 #include <QFormLayout>
@@ -29,6 +28,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -229,44 +229,29 @@ void ScriptWindow::startPointerCount() {
         showCount();
         return;
     }
-    counting_ = true;
-    stopCount_ = false;
-    const std::uint64_t generation = ++countGeneration_;
     const PointerFormat format{static_cast<MappingKind>(kind.toInt())};
-    counter_ = std::thread([this, generation, format, path = toFilesystemPath(path_), offsets = model_->offsets()] {
-        PointerCounts counted =
-            countPointers(path, format, offsets, [this](std::uint64_t) { return !stopCount_.load(); });
-        const QString problem = counted.error ? QString::fromStdString(counted.error->message()) : QString();
-        if (counted.stopped) return;
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, counts = std::move(counted.counts), problem]() mutable {
-                takePointerCounts(generation, std::move(counts), problem);
-            },
-            Qt::QueuedConnection);
-    });
+    // Written by the count before it ends, read when it has finished.
+    auto counted = std::make_shared<PointerCounts>();
+    counter_.start(
+        [format, path = toFilesystemPath(path_), offsets = model_->offsets(), counted](const BackgroundJob::Work& job) {
+            *counted = countPointers(path, format, offsets, [&job](std::uint64_t) { return !job.stopping(); });
+        },
+        [this, counted] { takePointerCounts(*counted); });
     showCount();
 }
 
-void ScriptWindow::stopPointerCount() {
-    ++countGeneration_;  // what a count under way sends back is dropped
-    stopCount_ = true;
-    if (counter_.joinable()) counter_.join();
-    counting_ = false;
-}
+void ScriptWindow::stopPointerCount() { counter_.cancel(); }
 
 void ScriptWindow::waitUntilCounted() {
-    if (counter_.joinable()) counter_.join();
+    counter_.wait();
     QCoreApplication::sendPostedEvents(this);
 }
 
-void ScriptWindow::takePointerCounts(std::uint64_t generation, std::vector<std::uint32_t> counts, QString problem) {
-    if (generation != countGeneration_) return;
-    if (counter_.joinable()) counter_.join();
-    counting_ = false;
-    if (problem.isEmpty()) model_->setPointerCounts(std::move(counts));
+void ScriptWindow::takePointerCounts(PointerCounts& counted) {
+    if (counted.stopped) return;
+    if (!counted.error) model_->setPointerCounts(std::move(counted.counts));
     showCount();
-    if (!problem.isEmpty()) messages_.show(problem, kStyleNotice);
+    if (counted.error) messages_.show(QString::fromStdString(counted.error->message()), kStyleNotice);
 }
 
 void ScriptWindow::showCount() {
@@ -280,7 +265,7 @@ void ScriptWindow::showCount() {
         text += QStringLiteral(", still looking");
     } else if (stopped_) {
         text += QStringLiteral(", stopped before the end of the file");
-    } else if (counting_) {
+    } else if (counter_.running()) {
         text += QStringLiteral(", counting pointers");
     } else if (model_->hasPointerCounts()) {
         text += QStringLiteral(", pointers counted as ") + CountPointers->currentText();

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "shell/platform/InterfaceThread.h"
+
+#include "pointers/PointerCount.h"
 #include "table/CodeTable.h"
 
 #include <QString>
 #include <QWidget>
 
-#include <atomic>
 #include <cstdint>
-#include <thread>
 #include <vector>
 
 class QComboBox;
@@ -83,7 +84,7 @@ private:
     // the mapping CountPointers names; nothing when it says "not counted".
     void startPointerCount();
     void stopPointerCount();
-    void takePointerCounts(std::uint64_t generation, std::vector<std::uint32_t> counts, QString problem);
+    void takePointerCounts(PointerCounts& counted);
 
     MessageBoxes& messages_;
     FileChooser& files_;
@@ -92,10 +93,7 @@ private:
     QString path_;
     CodeTable table_;
     bool stopped_ = false;
-    std::thread counter_;
-    std::atomic<bool> stopCount_ = false;
-    std::uint64_t countGeneration_ = 0;
-    bool counting_ = false;
+    BackgroundJob counter_{interfaceThreadOf(this)};
 };
 
 }  // namespace kinfold

@@ -1,0 +1,64 @@
+#include "shell/preview/TableEdits.h"
+
+#include <gtest/gtest.h>
+
+namespace kinfold {
+namespace {
+
+CodeTable tableOf(std::initializer_list<std::pair<EntryBytes, std::string>> entries) {
+    CodeTable table;
+    for (const auto& [bytes, text] : entries) table.set(bytes, TableEntry{EntryKind::Normal, text, 0});
+    return table;
+}
+
+const CodeTable kInferred = tableOf({{{0x41}, "A"}, {{0x42}, "B"}});
+
+TEST(TableEdits, EditsOutrankTheInferredTableAndARemovedEntryGoesFromBoth) {
+    TableEdits edits;
+    edits.switchTo("a.gb");
+    EXPECT_EQ(edits.applyTo(kInferred), kInferred);
+    EXPECT_FALSE(edits.edited());
+    edits.set({0x41}, TableEntry{EntryKind::Normal, "x", 0});
+    edits.set({0x00}, TableEntry{EntryKind::End, "", 0});
+    edits.remove({0x42});
+    CodeTable expected = tableOf({{{0x41}, "x"}});
+    expected.set({0x00}, TableEntry{EntryKind::End, "", 0});
+    EXPECT_EQ(edits.applyTo(kInferred), expected);
+    EXPECT_TRUE(edits.edited());
+    // Set again after removing: back in.
+    edits.set({0x42}, TableEntry{EntryKind::Normal, "b", 0});
+    EXPECT_EQ(edits.applyTo(kInferred).find({0x42})->text, "b");
+}
+
+TEST(TableEdits, OpeningATableDropsTheEditsBeforeIt) {
+    TableEdits edits;
+    edits.switchTo("a.gb");
+    edits.remove({0x41});
+    edits.open(tableOf({{{0x80}, "the"}}), "game.tbl");
+    EXPECT_EQ(edits.name(), "game.tbl");
+    EXPECT_FALSE(edits.edited());
+    EXPECT_EQ(edits.applyTo(kInferred), tableOf({{{0x41}, "A"}, {{0x42}, "B"}, {{0x80}, "the"}}));
+}
+
+TEST(TableEdits, EachFileKeepsItsOwnEditsAcrossSwitches) {
+    TableEdits edits;
+    edits.switchTo("a.gb");
+    edits.open(tableOf({{{0x80}, "the"}}), "a.tbl");
+    edits.switchTo("b.gb");
+    EXPECT_EQ(edits.applyTo(kInferred), kInferred);  // b starts from its own inferred table
+    EXPECT_EQ(edits.name(), "");
+    edits.remove({0x41});
+    edits.switchTo("a.gb");
+    EXPECT_EQ(edits.name(), "a.tbl");
+    EXPECT_EQ(edits.applyTo(kInferred).find({0x80})->text, "the");
+    EXPECT_NE(edits.applyTo(kInferred).find({0x41}), nullptr);
+    edits.switchTo("b.gb");
+    EXPECT_EQ(edits.applyTo(kInferred).find({0x41}), nullptr);
+    EXPECT_TRUE(edits.edited());
+    edits.switchTo("b.gb");  // the same file again changes nothing
+    EXPECT_EQ(edits.file(), "b.gb");
+    EXPECT_TRUE(edits.edited());
+}
+
+}  // namespace
+}  // namespace kinfold
