@@ -13,7 +13,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
+#include <QCheckBox>
 #include <QListWidget>
+#include <QTextEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTest>
@@ -110,6 +112,29 @@ TEST(PointersWindow, ListsTheGameBoyPointersToTheHit) {
     h.messages.answers = {kAnswerNo};  // don't save the values
     EXPECT_TRUE(h.w().close());
     EXPECT_FALSE(p->isVisible());
+}
+
+// A pointer chosen in the list is shown in the preview marked as a hit is,
+// through the table the preview had for the file: its check boxes and shift stay.
+TEST(PointersWindow, ChosenPointerOpensInThePreviewWithItsTableKept) {
+    GameBoyRom h;
+    ResultPreview& preview = h.preview();
+    click(preview.LowerBlock);  // "a-z" off: a choice of the user's
+    const QString shift = preview.Shift->text();
+    PointersWindow* p = h.findPointers();
+    ASSERT_NE(p, nullptr);
+    p->Pointers->setFocus();
+    p->Pointers->setCurrentRow(3);
+    QTest::keyClick(p->Pointers, Qt::Key_Return);
+    EXPECT_EQ(preview.Offset->text(), "36864 (9000 hex), a pointer to 21044 (5234 hex)");
+    EXPECT_FALSE(preview.LowerBlock->isChecked());
+    EXPECT_TRUE(preview.UpperBlock->isChecked());
+    EXPECT_EQ(preview.Shift->text(), shift);
+    EXPECT_NE(shift, "unknown");
+    const QList<QTextEdit::ExtraSelection> marked = preview.HexView->extraSelections();
+    ASSERT_GE(marked.size(), 2);
+    EXPECT_EQ(marked[0].cursor.selectedText(), "34");
+    EXPECT_EQ(marked[1].cursor.selectedText(), "52");
 }
 
 // "Find Pointers" in the script window, and then in the preview, looks for the
@@ -212,7 +237,7 @@ TEST(PointersWindow, DoubleClickOpensThePreviewAtThePointer) {
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     ResultPreview* preview = h.w().resultPreview();
     EXPECT_EQ(preview->FileName->text(), h.rom);
-    EXPECT_EQ(preview->Offset->text(), "36864 (9000 hex)");
+    EXPECT_EQ(preview->Offset->text(), "36864 (9000 hex), a pointer to 21044 (5234 hex)");
     EXPECT_FALSE(preview->Problem->isVisible());
     const QStringList rows = preview->HexView->toPlainText().split('\n');
     ASSERT_EQ(rows.size(), 64);  // 256 bytes before the pointer and 768 after
@@ -221,7 +246,7 @@ TEST(PointersWindow, DoubleClickOpensThePreviewAtThePointer) {
     list->setCurrentRow(0);
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Return);
-    EXPECT_EQ(preview->Offset->text(), "336 (150 hex)");
+    EXPECT_EQ(preview->Offset->text(), "336 (150 hex), a pointer to 21044 (5234 hex)");
 }
 
 TEST(PointersWindow, AValueTheFileHoldsEverywhereListsAHundredThousand) {

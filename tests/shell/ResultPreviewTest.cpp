@@ -201,10 +201,19 @@ TEST(ResultPreview, SaveTableWritesTheCheckedBlocks) {
     EXPECT_EQ(h.files.uses[0].proposedName, h.folder.path("rom.tbl"));
     EXPECT_EQ(h.files.uses[0].filter, "Table Files (*.tbl)|*.tbl|All files (*.*)|*.*");
     EXPECT_EQ(h.files.uses[0].owner, p);  // the dialog comes up over the preview
+    EXPECT_TRUE(h.messages.shown.empty());
+    // The file is there now: it is replaced only on Yes; No, the default, keeps it.
     click(p->SpaceBlock);  // the space lies at 0x00
+    h.messages.answers = {kAnswerNo};
+    h.saveTable(table);
+    EXPECT_EQ(TestFolder::read(table), "28=H\n45=e\n4C=l\n4F=o\n");
+    h.messages.answers = {kAnswerYes};
     h.saveTable(table);
     EXPECT_EQ(TestFolder::read(table), "00= \n28=H\n45=e\n4C=l\n4F=o\n");
-    EXPECT_TRUE(h.messages.shown.empty());
+    ASSERT_EQ(h.messages.shown.size(), 2u);
+    EXPECT_EQ(h.messages.shown[1].text, "\"game.tbl\" already exists. Do you want to replace it?");
+    EXPECT_EQ(h.messages.shown[1].style, kStyleReplaceQuestion);
+    EXPECT_EQ(h.messages.shown[1].owner, p);
 }
 
 TEST(ResultPreview, FailedSaveLeavesNothingAndSaysWhy) {

@@ -10,6 +10,8 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QComboBox>
+#include <QTextEdit>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -146,8 +148,12 @@ TEST(ScriptWindow, EnterOrDoubleClickShowsTheStringInThePreview) {
     QTest::keyClick(s.Strings, Qt::Key_Return);
     EXPECT_EQ(cursorRow(), "00000320");
     EXPECT_TRUE(h.preview().HexView->toPlainText().startsWith("00000220"));  // 256 bytes before
-    // The hit's own marks and labels stay as they were.
-    EXPECT_EQ(h.preview().Offset->text(), "300 (12C hex)");
+    // The string is what the preview marks and names now, as it does a hit.
+    EXPECT_EQ(h.preview().Offset->text(), "800 (320 hex), a string of 7 bytes");
+    const QList<QTextEdit::ExtraSelection> marked = h.preview().TextView->extraSelections();
+    ASSERT_EQ(marked.size(), 1);
+    EXPECT_EQ(marked[0].cursor.selectedText(), "Goodbye");
+    EXPECT_EQ(h.preview().HexView->extraSelections().size(), 14);  // 7 bytes and their 7 characters
     const QPoint at = s.Strings->visualRect(s.Strings->model()->index(1, 0)).center();
     // As the system delivers a double-click: press, release, press, double-click, release.
     QWidget* list = s.Strings->viewport();
@@ -178,6 +184,37 @@ TEST(ScriptWindow, CopyAndSaveWriteTheLinesAsTheDumpPrintsThem) {
     EXPECT_EQ(h.files.uses[0].proposedName, h.folder.path("rom.txt"));
     EXPECT_EQ(h.files.uses[0].filter, "Text Files (*.txt)|*.txt|All files (*.*)|*.*");
     EXPECT_TRUE(h.messages.shown.empty());
+}
+
+// A file already there is replaced only when the user says Yes; No (the default) keeps it.
+TEST(ScriptWindow, SaveAsksBeforeReplacingAFile) {
+    Scripted h;
+    ScriptWindow& s = h.script();
+    const QString saved = h.folder.write("rom.txt", "hand-made notes\n");
+    for (const int answer : {kAnswerNo, kAnswerYes}) {
+        h.files.paths = {saved};
+        h.messages.answers = {answer};
+        click(s.SaveScript);
+        ASSERT_EQ(h.messages.shown.size(), answer == kAnswerNo ? 1u : 2u);
+        EXPECT_EQ(h.messages.shown.back().text, "\"rom.txt\" already exists. Do you want to replace it?");
+        EXPECT_EQ(h.messages.shown.back().style, kStyleReplaceQuestion);
+        EXPECT_EQ(TestFolder::read(saved), answer == kAnswerNo ? "hand-made notes\n" : kHello + "\n" + kWorld + "\n" + kGoodbye + "\n");
+    }
+}
+
+// Escape closes an open list first, and the window only when nothing is open.
+TEST(ScriptWindow, EscapeClosesAnOpenListBeforeTheWindow) {
+    Scripted h;
+    ScriptWindow& s = h.script();
+    s.CountPointers->showPopup();
+    QWidget* list = s.CountPointers->view();
+    ASSERT_TRUE(list->isVisible());
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_TRUE(s.isVisible());
+    s.Strings->setFocus();
+    QTest::keyClick(s.Strings, Qt::Key_Escape);
+    EXPECT_FALSE(s.isVisible());
 }
 
 TEST(ScriptWindow, FailedSaveLeavesNothingAndSaysWhy) {

@@ -578,8 +578,9 @@ void Form1::showWindow(QWidget* window) {
 void Form1::openPointers(const QString& path, std::uint64_t offset) {
     if (pointers_ == nullptr) {
         pointers_ = new PointersWindow(platform_.messages, this);
-        connect(pointers_, &PointersWindow::pointerChosen, this, [this](const QString& file, std::uint64_t at) {
-            preview()->showOffset(file, at);
+        connect(pointers_, &PointersWindow::pointerChosen, this,
+                [this](const QString& file, std::uint64_t at, int bytes, std::uint64_t target) {
+            preview()->showPointer(file, at, bytes, target);
             showWindow(preview_);
         });
     }

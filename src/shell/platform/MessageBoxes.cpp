@@ -33,8 +33,17 @@ int QtMessageBoxes::showOver(QWidget* owner, const QString& text, int style) {
         box.exec();
         return box.clickedButton() == yes ? kAnswerYes : kAnswerNo;
     }
+    case kStyleReplaceQuestion: {
+        box.setIcon(QMessageBox::Warning);
+        QPushButton* yes = box.addButton(QMessageBox::Yes);
+        QPushButton* no = box.addButton(QMessageBox::No);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? kAnswerYes : kAnswerNo;
+    }
     default:
-        box.setIcon(QMessageBox::Information);
+        box.setIcon(style == kStyleWarning ? QMessageBox::Warning : QMessageBox::Information);
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
         box.exec();

@@ -11,6 +11,8 @@ enum MessageStyle : int {
     kStyleNotice = 64,        // OK, information icon
     kStyleSaveQuestion = 67,  // Yes, No, Cancel, information icon
     kStyleQuitQuestion = 36,  // Yes, No, question-mark icon
+    kStyleWarning = 48,       // OK, warning icon: something failed
+    kStyleReplaceQuestion = 308,  // Yes, No (the default), warning icon
 };
 
 // Answers, as the classic codes.

@@ -6,6 +6,7 @@
 #include "search/ResultLine.h"
 #include "search/ScanError.h"
 #include "shell/platform/CaptionedRow.h"
+#include "shell/platform/EscapeCloses.h"
 #include "shell/platform/FileWriting.h"
 #include "shell/platform/MessageBoxes.h"
 
@@ -116,7 +117,7 @@ void PointersWindow::createControls() {
     Pointers->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     Pointers->setUniformItemSizes(true);
     connect(Pointers, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        emit pointerChosen(path_, pointerOffset(Pointers->row(item)));
+        emit pointerChosen(path_, pointerOffset(Pointers->row(item)), pointerBytes_, target_);
     });
     auto* listCaption = new QLabel(QStringLiteral("&Pointers (offset, bytes):"), this);
     listCaption->setBuddy(Pointers);
@@ -133,8 +134,7 @@ void PointersWindow::createControls() {
     CloseButton = new QPushButton(QStringLiteral("Close"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    closeOnEscape(this);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(Progress, 1);
@@ -277,7 +277,7 @@ void PointersWindow::finish(const QString& failure, const QString& note, bool st
     } else {
         showCount(QString());
     }
-    if (!failure.isEmpty()) messages_.show(failure, kStyleNotice);
+    if (!failure.isEmpty()) messages_.show(failure, kStyleWarning);
 }
 
 void PointersWindow::showCount(const QString& ending) {

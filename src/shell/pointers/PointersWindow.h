@@ -49,7 +49,7 @@ public:
 
 signals:
     // A line was double-clicked or chosen with Enter.
-    void pointerChosen(const QString& path, std::uint64_t offset);
+    void pointerChosen(const QString& path, std::uint64_t offset, int bytes, std::uint64_t target);
 
 public slots:
     void Stop_Click();

@@ -2,11 +2,15 @@
 
 #include "shell/preview/HexLayout.h"
 
+#include "script/StringAt.h"
+#include "search/FileReader.h"
 #include "search/ResultLine.h"
 #include "shell/platform/CaptionedRow.h"
+#include "shell/platform/EscapeCloses.h"
 #include "shell/platform/FileChooser.h"
 #include "shell/platform/FileWriting.h"
 #include "shell/platform/MessageBoxes.h"
+#include "shell/platform/ReplaceQuestion.h"
 #include "shell/script/ScriptWindow.h"
 #include "table/HitShift.h"
 #include "table/InferredTable.h"
@@ -210,8 +214,7 @@ void ResultPreview::createControls() {
     connect(FindPointers, &QPushButton::clicked, this, [this] { emit findPointers(result_.path, target_); });
     connect(Script, &QPushButton::clicked, this, &ResultPreview::Script_Click);
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    closeOnEscape(this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(OpenTable);
     buttons->addWidget(SaveTable);
@@ -270,6 +273,8 @@ void ResultPreview::showResult(const SearchedResult& result) {
         read_.message = "The file ends before the hit's first value.";
     }
 
+    markFrom_ = result_.offset;
+    markTo_ = result_.offset + static_cast<std::uint64_t>(result_.pattern.count()) * static_cast<std::uint64_t>(unitBytes);
     FileName->setText(result_.path);
     Offset->setText(QString::fromStdString(resultLine(result_.offset)));
     PatternText->setText(QString::fromStdString(patternText(result_.pattern)));
@@ -282,18 +287,45 @@ void ResultPreview::showResult(const SearchedResult& result) {
 }
 
 void ResultPreview::showOffset(const QString& path, std::uint64_t offset) {
-    showResult({path, static_cast<std::uint64_t>(std::max<qint64>(0, QFileInfo(path).size())), SearchPattern(),
-                MatchOptions{}, offset});
+    showMarked(path, offset, 0, QString());
 }
 
-void ResultPreview::showOffset(std::uint64_t offset) {
-    if (!shown_ || offset >= result_.fileSize) return;
+void ResultPreview::showOffset(std::uint64_t offset) { showMarked(result_.path, offset, 0, QString()); }
+
+void ResultPreview::showString(std::uint64_t offset) {
+    if (!shown_) return;
+    FileReader reader;
+    std::uint64_t length = 0;
+    if (reader.open(toFilesystemPath(result_.path)) && offset < reader.size()) {
+        length = stringAt(reader, decoder_, offset).string.length;
+    }
+    showMarked(result_.path, offset, length,
+               length == 1 ? QStringLiteral("a string of 1 byte") : QStringLiteral("a string of %1 bytes").arg(length));
+}
+
+void ResultPreview::showPointer(const QString& path, std::uint64_t offset, int bytes, std::uint64_t target) {
+    showMarked(path, offset, static_cast<std::uint64_t>(std::max(bytes, 0)),
+               QStringLiteral("a pointer to ") + QString::fromStdString(resultLine(target)));
+}
+
+void ResultPreview::showMarked(const QString& path, std::uint64_t offset, std::uint64_t length, const QString& what) {
+    // Another file starts afresh; the same file keeps its hit's table, check boxes and shift.
+    if (!shown_ || path != result_.path) {
+        showResult({path, static_cast<std::uint64_t>(std::max<qint64>(0, QFileInfo(path).size())), SearchPattern(),
+                    MatchOptions{}, offset});
+    }
+    if (offset >= result_.fileSize) return;
     target_ = offset;
     // Whole units from the hit on, so that the units read stay in line with the hit's.
     const auto unitBytes = static_cast<std::uint64_t>(result_.options.unitBytes());
     viewOffset_ = offset >= result_.offset ? offset - (offset - result_.offset) % unitBytes
                                            : offset + (result_.offset - offset) % unitBytes;
     if (viewOffset_ >= result_.fileSize) viewOffset_ -= unitBytes;
+    markFrom_ = offset;
+    markTo_ = offset + std::min(length, result_.fileSize - offset);
+    QString line = QString::fromStdString(resultLine(offset));
+    if (!what.isEmpty()) line += QStringLiteral(", ") + what;
+    Offset->setText(line);
     readView();
     chosen_.reset();
     refresh();
@@ -352,9 +384,8 @@ void ResultPreview::drawHexView() {
     const int unitBytes = result_.options.unitBytes();
     const HexLayout layout(w.start, w.bytes.size(), w.fileSize, unitBytes);
     const std::uint64_t end = w.start + w.bytes.size();
-    const std::uint64_t matchEnd = std::min(end, result_.offset + static_cast<std::uint64_t>(result_.pattern.count()) *
-                                                                   static_cast<std::uint64_t>(unitBytes));
-    const auto matched = [&](std::uint64_t at) { return at >= result_.offset && at < matchEnd; };
+    const std::uint64_t matchEnd = std::min(end, markTo_);
+    const auto matched = [&](std::uint64_t at) { return at >= markFrom_ && at < matchEnd; };
     const int digits = layout.offsetDigits();
     const std::vector<std::string> decoded = decodeColumns(decoder_, w.bytes, static_cast<std::size_t>(unitBytes));
     const auto indexOf = [&](std::uint64_t at) { return static_cast<std::size_t>(at - w.start); };
@@ -406,13 +437,15 @@ void ResultPreview::drawTextView() {
     const FileWindow& w = read_.window;
     const std::span<const std::uint8_t> bytes(w.bytes);
     const std::uint64_t end = w.start + bytes.size();
-    const std::uint64_t matchLength =
-        static_cast<std::uint64_t>(result_.pattern.count()) * static_cast<std::uint64_t>(result_.options.unitBytes());
-    // The window and the match share unit edges, so the three parts split no unit.
-    const auto split = [&](std::uint64_t at) { return static_cast<std::size_t>(std::clamp(at, w.start, end) - w.start); };
-    const std::size_t matchFrom = split(result_.offset);
-    const std::size_t matchTo = split(result_.offset + matchLength);
     const auto step = static_cast<std::size_t>(result_.options.unitBytes());
+    // The parts split no unit: a mark that doesn't fall on the units' edges takes in the units it touches.
+    const auto split = [&](std::uint64_t at, bool up) {
+        const std::size_t in = static_cast<std::size_t>(std::clamp(at, w.start, end) - w.start);
+        const std::size_t down = in / step * step;
+        return std::min(up && down < in ? down + step : down, bytes.size() / step * step);
+    };
+    const std::size_t matchFrom = split(markFrom_, false);
+    const std::size_t matchTo = std::max(matchFrom, split(markTo_, true));
     const QString before = QString::fromStdString(decodeLines(decoder_, bytes.first(matchFrom), step));
     const QString match =
         QString::fromStdString(decodeLines(decoder_, bytes.subspan(matchFrom, matchTo - matchFrom), step));
@@ -423,14 +456,14 @@ void ResultPreview::drawTextView() {
     TextView->setExtraSelections(hitSelectionsOf(TextView, marks));
 }
 
-int ResultPreview::message(const QString& text) { return messages_.showOver(this, text, kStyleNotice); }
+int ResultPreview::message(const QString& text) { return messages_.showOver(this, text, kStyleWarning); }
 
 void ResultPreview::SaveTable_Click() {
     if (table_.empty()) return;
     const QFileInfo rom(result_.path);
     const QString proposed = rom.dir().filePath(rom.completeBaseName() + QStringLiteral(".tbl"));
     const QString path = files_.chooseOver(this, FileChooser::Use::Save, kTableFileFilter, proposed);
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || !mayReplace(messages_, this, path)) return;
     const std::string bytes = tableFileText(table_);
     const std::optional<QString> failure = writeFileAtomically(path, [&bytes](QIODevice& out) {
         return out.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
@@ -446,7 +479,7 @@ void ResultPreview::Script_Click() {
         script_ = new ScriptWindow(messages_, files_, this);
         connect(script_, &ScriptWindow::findPointers, this, &ResultPreview::findPointers);
         connect(script_, &ScriptWindow::stringChosen, this, [this](std::uint64_t offset) {
-            showOffset(offset);
+            showString(offset);
             show();
             raise();
             activateWindow();
@@ -596,9 +629,9 @@ bool ResultPreview::eventFilter(QObject* watched, QEvent* event) {
         const std::optional<std::uint64_t> last = layout.lastUnit();
         if (!last) return true;
         // With nothing chosen yet, the first move lands on the hit, or on the first unit.
-        const bool hitShown = result_.offset >= w.start && result_.offset <= *last;
+        const std::optional<std::uint64_t> marked = layout.unitOf(markFrom_);
         const std::optional<std::uint64_t> to =
-            chosen_ ? layout.moved(*chosen_, move) : std::optional<std::uint64_t>(hitShown ? result_.offset : w.start);
+            chosen_ ? layout.moved(*chosen_, move) : std::optional<std::uint64_t>(marked ? *marked : w.start);
         if (to) choose(*to);
         return true;
     }

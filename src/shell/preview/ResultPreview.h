@@ -56,6 +56,11 @@ public:
     // Shows the bytes around another offset of the same file, with the same
     // table, the row holding it in the middle of the hex view.
     void showOffset(std::uint64_t offset);
+    // The same with the string the table reads there marked as a hit is.
+    void showString(std::uint64_t offset);
+    // The same for a pointer of bytes bytes at offset to target; the table
+    // stays when path is the file shown.
+    void showPointer(const QString& path, std::uint64_t offset, int bytes, std::uint64_t target);
     // The script window, once "Script..." opened it.
     ScriptWindow* scriptWindow() const { return script_; }
     const SearchedResult& result() const { return result_; }
@@ -115,6 +120,8 @@ protected:
 
 private:
     void createControls();
+    // Shows offset of path with length bytes from it marked, and what they are beside the offset.
+    void showMarked(const QString& path, std::uint64_t offset, std::uint64_t length, const QString& what);
     void setBlocks(const TableBlocks& blocks);
     // Reads the bytes around viewOffset_.
     void readView();
@@ -138,7 +145,10 @@ private:
     SearchedResult result_;
     bool shown_ = false;
     std::uint64_t viewOffset_ = 0;  // the hit, or where Earlier and Later moved the view
-    std::uint64_t target_ = 0;      // what "Find Pointers" looks for: the hit, or the string chosen in the script window
+    std::uint64_t target_ = 0;
+    // The bytes marked as the hit is: the hit, a string or a pointer.
+    std::uint64_t markFrom_ = 0;
+    std::uint64_t markTo_ = 0;      // what "Find Pointers" looks for: the hit, or the string chosen in the script window
     FileWindowRead read_;
     std::optional<std::int64_t> shift_;
     TableEdits edits_;

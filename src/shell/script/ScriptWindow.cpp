@@ -1,9 +1,11 @@
 #include "shell/script/ScriptWindow.h"
 
 #include "shell/platform/CaptionedRow.h"
+#include "shell/platform/EscapeCloses.h"
 #include "shell/platform/FileChooser.h"
 #include "shell/platform/FileWriting.h"
 #include "shell/platform/MessageBoxes.h"
+#include "shell/platform/ReplaceQuestion.h"
 #include "shell/main/ResultsView.h"
 #include "shell/script/ScriptModel.h"
 #include "shell/script/ScriptRun.h"
@@ -157,8 +159,7 @@ void ScriptWindow::createControls() {
     CloseButton = new QPushButton(QStringLiteral("Close"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    closeOnEscape(this);
     Buttons = new QHBoxLayout;
     Buttons->addWidget(SaveScript);
     Buttons->addWidget(FindPointers);
@@ -217,7 +218,7 @@ void ScriptWindow::finished(const std::string& problem, bool stopped) {
     SaveScript->setEnabled(model_->found() > 0);
     if (!stopped_) Progress->setValue(Progress->maximum());
     showCount();
-    if (!problem.empty()) messages_.show(QString::fromStdString(problem), kStyleNotice);
+    if (!problem.empty()) messages_.show(QString::fromStdString(problem), kStyleWarning);
     if (!stopped_) startPointerCount();
 }
 
@@ -251,7 +252,7 @@ void ScriptWindow::takePointerCounts(PointerCounts& counted) {
     if (counted.stopped) return;
     if (!counted.error) model_->setPointerCounts(std::move(counted.counts));
     showCount();
-    if (counted.error) messages_.show(QString::fromStdString(counted.error->message()), kStyleNotice);
+    if (counted.error) messages_.show(QString::fromStdString(counted.error->message()), kStyleWarning);
 }
 
 void ScriptWindow::showCount() {
@@ -278,14 +279,14 @@ void ScriptWindow::SaveScript_Click() {
     const QFileInfo rom(path_);
     const QString proposed = rom.dir().filePath(rom.completeBaseName() + QStringLiteral(".txt"));
     const QString path = files_.chooseNamed(FileChooser::Use::Save, kScriptFileFilter, proposed);
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || !mayReplace(messages_, this, path)) return;
     std::string bytes;
     model_->appendLines(bytes);
     const std::optional<QString> failure = writeFileAtomically(path, [&bytes](QIODevice& out) {
         return out.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
     });
     if (failure) {
-        messages_.show(QStringLiteral("Can't save the script %1: %2.").arg(quoted(path), *failure), kStyleNotice);
+        messages_.show(QStringLiteral("Can't save the script %1: %2.").arg(quoted(path), *failure), kStyleWarning);
     }
 }
 
