@@ -5,6 +5,7 @@
 #include "shell/platform/FileChooser.h"
 #include "shell/platform/FileWriting.h"
 #include "shell/platform/MessageBoxes.h"
+#include "shell/platform/QuotedPath.h"
 #include "shell/script/ScriptWindow.h"
 #include "table/HitShift.h"
 #include "table/InferredTable.h"
@@ -38,8 +39,6 @@ namespace {
 
 constexpr std::string_view kTableFileFilter = "Table Files (*.tbl)|*.tbl|All files (*.*)|*.*";
 constexpr int kBytesPerRow = 16;
-
-QString quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
 QString hexDigits(std::uint64_t value, int width) {
     return QString::number(value, 16).toUpper().rightJustified(width, QLatin1Char('0'));
