@@ -6,7 +6,9 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 namespace kinfold::cli {
 namespace {
@@ -23,15 +25,12 @@ const CLI::Validator kOffset(
         auto read = readOffset(text);
         if (std::holds_alternative<std::uint64_t>(read)) return std::string();
         std::string& reason = std::get<std::string>(read);
-        reason.pop_back();  // CLI11 ends the line itself
+        reason.pop_back();  // without its full stop, as CLI11's own messages are
         return std::move(reason);
     },
     "");
 
 }  // namespace
-
-const char* const kBanksOnly =
-    "--bank is for the mappings with 16-bit pointers into banks: gb, nes, snes-lorom and snes-hirom.";
 
 CLI::App* addDumpCommand(CLI::App& app, DumpCommand& command) {
     CLI::App* dump = app.add_subcommand(

@@ -44,6 +44,7 @@ struct TableReading {
 std::variant<std::optional<TableReading>, std::string> readTableReading(const DumpCommand& command);
 
 // Why a --bank can't be used with a mapping that has no banks.
-extern const char* const kBanksOnly;
+inline constexpr const char* kBanksOnly =
+    "--bank is for the mappings with 16-bit pointers into banks: gb, nes, snes-lorom and snes-hirom.";
 
 }  // namespace kinfold::cli

@@ -22,7 +22,7 @@ std::string faultMessage(const FormatFault& fault) {
     case FormatFault::Part::Width:
         break;
     }
-    // The width is named in the reason ("not 32") and --width is the only way to give one.
+    // The reason names the width given ("not 32"), which says enough.
     return fault.reason;
 }
 
