@@ -1,5 +1,6 @@
 #include "cli/FileWalk.h"
 
+#include "pattern/QuotedText.h"
 #include "search/FileReader.h"
 #include "search/ScanError.h"
 
@@ -16,7 +17,7 @@ FoundFile fileProblem(const fs::path& path, const std::string& reason) {
 }
 
 FoundFile folderProblem(const fs::path& path, std::error_code code) {
-    return {path, 0, "Can't read the folder \"" + pathText(path) + "\": " + errorReason(code) + "."};
+    return {path, 0, "Can't read the folder " + quoted(pathText(path)) + ": " + errorReason(code) + "."};
 }
 
 class Walk {

@@ -2,7 +2,7 @@
 
 #include "cli/FileCommand.h"
 #include "cli/PatternArguments.h"
-#include "cli/PointersProgram.h"
+#include "cli/PointersCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/ScanPool.h"
 #include "cli/TableArgument.h"

@@ -4,6 +4,7 @@
 #include "files/ValuesFile.h"
 #include "pattern/CharacterCode.h"
 #include "pattern/NumberReader.h"
+#include "pattern/QuotedText.h"
 #include "pattern/StringEntries.h"
 #include "search/FileReader.h"
 
@@ -57,13 +58,7 @@ std::optional<std::int16_t> readListNumber(std::string_view text) {
 // An order of 32767 characters takes at most 128 KiB, with line breaks a few more.
 constexpr std::uint64_t kMaxOrderFileBytes = 1024 * 1024;
 
-std::string quotedPath(const std::filesystem::path& path) {
-    // Built up in steps: "\"" + text + "\"" sets off a false -Wrestrict in GCC 12.
-    std::string quoted = "\"";
-    quoted += pathText(path);
-    quoted += '"';
-    return quoted;
-}
+std::string quotedPath(const std::filesystem::path& path) { return quoted(pathText(path)); }
 
 enum class Larger { ReadTheStart, Refuse };
 
@@ -96,7 +91,7 @@ std::string codePointName(char32_t c) {
 // --string character 2 "é" (U+00E9)
 std::string characterName(int n, const std::string& text, char32_t codePoint) {
     std::string name = "--string character ";
-    name += std::to_string(n) + " \"" + text + "\" (" + codePointName(codePoint) + ")";
+    name += std::to_string(n) + " " + quoted(text) + " (" + codePointName(codePoint) + ")";
     return name;
 }
 
@@ -148,7 +143,7 @@ PatternResult patternFromValues(std::string_view list) {
         const std::size_t comma = list.find(',', at);
         const std::string_view field = trimmed(list.substr(at, comma == std::string_view::npos ? comma : comma - at));
         ++n;
-        const std::string what = "--values entry " + std::to_string(n) + " \"" + std::string(field) + "\"";
+        const std::string what = "--values entry " + std::to_string(n) + " " + quoted(field);
         if (field == "*") {
             if (p.empty()) {
                 return PatternError{messages::kCantSkipFirst};

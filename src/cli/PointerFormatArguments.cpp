@@ -1,19 +1,30 @@
 #include "cli/PointerFormatArguments.h"
 
-#include "cli/PointersCommand.h"
+#include "pattern/OffsetReader.h"
+#include "pattern/QuotedText.h"
 #include "pointers/MappingChoice.h"
-#include "search/FileReader.h"
 
 #include <CLI/CLI.hpp>
 
-#include <array>
 #include <cstdint>
 
 namespace kinfold::cli {
 namespace {
 
-// The first bytes a mapping looks at: an iNES header.
-constexpr std::size_t kFirstBytes = 16;
+// A fault of the format as the command line says it: with the option that
+// set the part at fault where the core's reason doesn't name it.
+std::string faultMessage(const FormatFault& fault) {
+    switch (fault.part) {
+    case FormatFault::Part::Base:
+        return "--base: " + fault.reason;
+    case FormatFault::Part::ByteOrder:
+        return "--byte-order: " + fault.reason;
+    case FormatFault::Part::Width:
+        break;
+    }
+    // The reason names the width given ("not 32"), which says enough.
+    return fault.reason;
+}
 
 }  // namespace
 
@@ -39,11 +50,11 @@ std::variant<PointerFormatChoice, std::string> readPointerFormat(const PointerFo
     PointerFormatChoice choice;
     PointerFormat& format = choice.format;
     format.width = words.width;
-    const std::optional<std::uint64_t> baseValue = readOffset(words.base);
-    if (!baseValue) {
-        return "--base \"" + words.base + "\" is not a number: give it in decimal, or in hex after 0x.";
+    const auto baseValue = readOffset(words.base);
+    if (!std::holds_alternative<std::uint64_t>(baseValue)) {
+        return "--base " + quoted(words.base) + " is not a number: give it in decimal, or in hex after 0x.";
     }
-    format.base = *baseValue;
+    format.base = std::get<std::uint64_t>(baseValue);
     format.byteOrder = words.byteOrder == "big" ? ByteOrder::Big : ByteOrder::Little;
     if (words.map == "auto") {
         // Every mapping chosen by extension is a console's, with pointers of its own.
@@ -57,31 +68,28 @@ std::variant<PointerFormatChoice, std::string> readPointerFormat(const PointerFo
     }
     choice.map = mappingNamed(words.map);
     if (!choice.map) {
-        return "There is no mapping \"" + words.map + "\": give one of " + mappingNames() + ", or auto.";
+        return "There is no mapping " + quoted(words.map) + ": give one of " + mappingNames() + ", or auto.";
     }
     format.kind = *choice.map;
-    if (const auto problem = formatProblem(format)) {
-        return *problem;
+    if (const std::optional<FormatFault> fault = formatFault(format)) {
+        return faultMessage(*fault);
     }
     return choice;
 }
 
-std::variant<PointerMapping, std::string> mappingOfFile(const PointerFormatChoice& choice,
-                                                        const std::filesystem::path& file, const std::string& path,
-                                                        const FileReader& reader, const std::string& verb) {
-    PointerFormat format = choice.format;
-    const std::optional<MappingKind> kind = choice.map ? choice.map : chooseMapping(file, reader);
-    if (!kind) {
-        return "Can't tell the mapping of \"" + path + "\" from its extension: give --map with one of " +
-               mappingNames() + ".";
+std::variant<PointerMapping, std::string> mappingForFile(const PointerFormatChoice& choice,
+                                                         const std::filesystem::path& file, const std::string& path,
+                                                         const FileReader& reader, const std::string& verb) {
+    auto mapping = mappingOfFile(choice.map, choice.format, file, reader);
+    if (auto* refused = std::get_if<MappingRefusal>(&mapping)) {
+        if (!refused->kind) {
+            return "Can't tell the mapping of " + quoted(path) + " from its extension: give --map with one of " +
+                   mappingNames() + ".";
+        }
+        return quoted(path) + " is " + verb + " as " + std::string(mappingName(*refused->kind)) + ": " +
+               refused->reason;
     }
-    format.kind = *kind;
-    if (const std::optional<std::string> refused = formatProblem(format)) {
-        return "\"" + path + "\" is " + verb + " as " + std::string(mappingName(*kind)) + ": " + *refused;
-    }
-    std::array<std::uint8_t, kFirstBytes> first{};
-    const std::size_t got = reader.readAt(0, first).got;
-    return PointerMapping(format, reader.size(), std::span(first).first(got));
+    return std::get<PointerMapping>(std::move(mapping));
 }
 
 }  // namespace kinfold::cli

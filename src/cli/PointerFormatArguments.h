@@ -40,8 +40,8 @@ std::variant<PointerFormatChoice, std::string> readPointerFormat(const PointerFo
 // for auto the one its extension (and a SNES image's header) stands for.
 // The message, naming the file, when there is none. verb: how the file is
 // taken in the message ("searched", "read").
-std::variant<PointerMapping, std::string> mappingOfFile(const PointerFormatChoice& choice,
-                                                        const std::filesystem::path& file, const std::string& path,
-                                                        const FileReader& reader, const std::string& verb);
+std::variant<PointerMapping, std::string> mappingForFile(const PointerFormatChoice& choice,
+                                                         const std::filesystem::path& file, const std::string& path,
+                                                         const FileReader& reader, const std::string& verb);
 
 }  // namespace kinfold::cli

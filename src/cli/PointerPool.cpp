@@ -1,15 +1,14 @@
 #include "cli/PointerPool.h"
 
 #include "cli/PointerFormatArguments.h"
+#include "cli/PointerPrinter.h"
+#include "pattern/QuotedText.h"
 #include "pointers/PointerFileScan.h"
 #include "search/FileReader.h"
 #include "search/ResultLine.h"
 #include "search/ScanError.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
-#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,7 +43,7 @@ public:
             const PointerScanEnd end =
                 scanForPointers(reader, path_, search, [&](std::span<const PointerHit> hits, std::uint64_t read) {
                     for (const PointerHit& hit : hits) {
-                        appendLine(hit, text);
+                        appendPointerLine(path_, hit, command_.json, text);
                     }
                     count += hits.size();
                     if (!text.empty()) {
@@ -72,7 +71,7 @@ private:
     // The file's mapping, chosen by its extension for --map auto; nullopt, with problem set, when there is none.
     std::optional<PointerMapping> mappingFor(const FoundFile& file, const FileReader& reader,
                                              std::optional<std::string>& problem) const {
-        auto mapping = mappingOfFile({command_.map, command_.format}, file.path, path_, reader, "searched");
+        auto mapping = mappingForFile({command_.map, command_.format}, file.path, path_, reader, "searched");
         if (auto* refused = std::get_if<std::string>(&mapping)) {
             problem = std::move(*refused);
             return std::nullopt;
@@ -107,27 +106,12 @@ private:
     // "PATH": target T lies WHERE; skipped. / "PATH": N targets, from T on, lie WHERE; skipped.
     std::string skipped(std::vector<std::uint64_t>::const_iterator first,
                         std::vector<std::uint64_t>::const_iterator last, const std::string& where) const {
-        const std::string lead = "\"" + path_ + "\": ";
+        const std::string lead = quoted(path_) + ": ";
         if (last - first == 1) {
             return lead + "target " + resultLine(*first) + " lies " + where + "; skipped.";
         }
         return lead + std::to_string(last - first) + " targets, from " + resultLine(*first) + " on, lie " + where +
                "; skipped.";
-    }
-
-    void appendLine(const PointerHit& hit, std::string& text) const {
-        if (command_.json) {
-            const nlohmann::ordered_json line = {
-                {"path", path_}, {"offset", hit.offset}, {"target", hit.target}, {"value", hit.value}};
-            text += line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-        } else {
-            text += path_;
-            text += ':';
-            text += resultLine(hit.offset);
-            text += " -> ";
-            text += resultLine(hit.target);
-        }
-        text += '\n';
     }
 
     const std::vector<FoundFile>& files_;

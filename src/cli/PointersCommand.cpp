@@ -1,158 +1,19 @@
 #include "cli/PointersCommand.h"
 
-#include "cli/PointerFormatArguments.h"
-#include "search/FileReader.h"
-
-#include <CLI/CLI.hpp>
-
-#include <algorithm>
-#include <charconv>
+#include "cli/FileCommand.h"
+#include "cli/PointerPool.h"
+#include "cli/PointersArguments.h"
 
 namespace kinfold::cli {
-namespace {
 
-constexpr int kTrouble = 2;
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
-std::string notAnOffset(std::string_view text) {
-    return "\"" + std::string(text) + "\" is not an offset: give a number in decimal, or in hex after 0x.";
-}
-
-// Adds the comma-separated offsets of one --to; the message when one isn't a number.
-std::optional<std::string> addOffsets(std::string_view list, std::vector<std::uint64_t>& targets) {
-    for (std::size_t at = 0; at <= list.size();) {
-        const std::size_t comma = std::min(list.find(',', at), list.size());
-        const std::string_view field = trimmed(list.substr(at, comma - at));
-        const std::optional<std::uint64_t> offset = readOffset(field);
-        if (!offset) {
-            return "--to " + notAnOffset(field);
-        }
-        targets.push_back(*offset);
-        at = comma + 1;
+int runPointers(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+    const auto read = readPointersCommand(argc, argv, out, err);
+    if (const int* status = std::get_if<int>(&read)) {
+        return *status;
     }
-    return std::nullopt;
-}
-
-// Adds the offsets of a file, one a line; blank lines are passed over.
-std::optional<std::string> addOffsetsFile(const std::string& path, std::vector<std::uint64_t>& targets) {
-    const std::string quoted = "\"" + path + "\"";
-    FileReader reader;
-    std::string text;
-    if (reader.open(path)) {
-        text.resize(static_cast<std::size_t>(reader.size()));
-        const std::optional<std::size_t> got =
-            reader.read(std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
-        if (got) {
-            text.resize(*got);
-        }
-    }
-    if (!reader.reason().empty()) {
-        return "Can't read the offsets file " + quoted + ": " + reader.reason() + ".";
-    }
-    std::size_t line = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find('\n', at), text.size());
-        const std::string_view field = trimmed(std::string_view(text).substr(at, end - at));
-        ++line;
-        at = end + 1;
-        if (field.empty()) {
-            continue;
-        }
-        const std::optional<std::uint64_t> offset = readOffset(field);
-        if (!offset) {
-            return "The offsets file " + quoted + " line " + std::to_string(line) + ": " + notAnOffset(field);
-        }
-        targets.push_back(*offset);
-    }
-    return std::nullopt;
-}
-
-}  // namespace
-
-std::optional<std::uint64_t> readOffset(std::string_view text) {
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::variant<PointersCommand, int> readPointersCommand(int argc, const char* const* argv, std::ostream& out,
-                                                       std::ostream& err) {
-    PointersCommand command;
-
-    CLI::App app("Lists the places in files that point at the given offsets, as the console the file is for "
-                 "maps it into memory.",
-                 "kinfold pointers");
-    std::vector<std::string> to;
-    std::vector<std::string> toFiles;
-    app.add_option("--to", to, "the offsets pointed at, comma-separated: decimal or 0x hex (repeatable)")
-        ->type_name("OFFSET[,OFFSET...]")
-        ->allow_extra_args(false);
-    app.add_option("--to-file", toFiles, "a file of offsets pointed at, one a line (repeatable)")
-        ->type_name("FILE")
-        ->allow_extra_args(false);
-    PointerFormatWords formatWords;
-    addPointerFormatOptions(app, formatWords);
-    app.add_flag("--align", command.search.aligned, "only pointers at multiples of their size");
-    app.add_flag("--bank-of-pointer", command.search.bankOfPointer,
-                 "only pointers in their target's bank or in the fixed bank (gb, nes, 16-bit snes)");
-    app.add_flag("--json", command.json, "write JSON Lines instead of text");
-    addNameFilterOptions(app, command.folders, "search");
-    addRunOptions(app, command.folders, "search", "files searched at once (default: the machine's cores)");
-
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int status = app.exit(e, out, err);
-        return status == 0 ? 0 : kTrouble;
-    }
-
-    const auto refuse = [&err](const std::string& message) {
-        err << "kinfold: " << message << '\n';
-        return kTrouble;
-    };
-    if (to.empty() && toFiles.empty()) {
-        return refuse("Give the offsets pointed at with --to or --to-file.");
-    }
-    for (const std::string& list : to) {
-        if (const auto problem = addOffsets(list, command.targets)) {
-            return refuse(*problem);
-        }
-    }
-    for (const std::string& file : toFiles) {
-        if (const auto problem = addOffsetsFile(file, command.targets)) {
-            return refuse(*problem);
-        }
-    }
-    std::sort(command.targets.begin(), command.targets.end());
-    command.targets.erase(std::unique(command.targets.begin(), command.targets.end()), command.targets.end());
-
-    auto format = readPointerFormat(formatWords);
-    if (const auto* problem = std::get_if<std::string>(&format)) {
-        return refuse(*problem);
-    }
-    command.map = std::get<PointerFormatChoice>(format).map;
-    command.format = std::get<PointerFormatChoice>(format).format;
-    if (!command.map) {
-        return command;
-    }
-    if (command.search.bankOfPointer && !isBanked(command.format)) {
-        return refuse("--bank-of-pointer is for the mappings with 16-bit pointers into banks: gb, nes, "
-                      "snes-lorom and snes-hirom.");
-    }
-    return command;
+    const PointersCommand& command = std::get<PointersCommand>(read);
+    return runOverFiles(command.folders, errIsTerminal, out, err, [&command](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
+                                             Progress& progress) { return findPointers(files, command, sink, progress); });
 }
 
 }  // namespace kinfold::cli

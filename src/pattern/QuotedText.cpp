@@ -23,4 +23,14 @@ std::string quotedText(std::string_view bytes) {
     return out;
 }
 
+std::string quoted(std::string_view text) {
+    // Built up in steps: "\"" + text + "\"" sets off a false -Wrestrict in GCC 12.
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    out += text;
+    out += '"';
+    return out;
+}
+
 }  // namespace kinfold

@@ -12,4 +12,11 @@ namespace kinfold {
 // invisible mark, a look-alike digit.
 std::string quotedText(std::string_view bytes);
 
+// A path or a word the user gave, as a message names it: in double quotes,
+// as it is.
+std::string quoted(std::string_view text);
+// The same for a std::string, so that a call with one never picks
+// std::quoted, which argument-dependent lookup also finds.
+inline std::string quoted(const std::string& text) { return quoted(std::string_view(text)); }
+
 }  // namespace kinfold

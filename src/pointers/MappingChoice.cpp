@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <span>
 #include <string>
+#include <utility>
 
 namespace kinfold {
 namespace {
@@ -17,6 +19,8 @@ constexpr std::size_t kHeaderBytes = 0x20;
 constexpr std::size_t kMapMode = 0x15;
 constexpr std::size_t kComplement = 0x1C;
 constexpr std::size_t kChecksum = 0x1E;
+// Enough of the file's start for the mappings' header rules: an iNES header.
+constexpr std::size_t kFirstBytes = 16;
 
 // Whether the internal header at offset is there and names a map of the kind
 // wanted: the map mode with its fast-ROM bit cleared is one of the kind's,
@@ -65,6 +69,23 @@ std::optional<MappingKind> chooseMapping(const std::filesystem::path& path, cons
         return MappingKind::SnesHirom;
     }
     return kind;
+}
+
+std::variant<PointerMapping, MappingRefusal> mappingOfFile(std::optional<MappingKind> kind, PointerFormat format,
+                                                           const std::filesystem::path& path, const FileReader& reader) {
+    if (!kind) {
+        kind = chooseMapping(path, reader);
+        if (!kind) {
+            return MappingRefusal{};
+        }
+    }
+    format.kind = *kind;
+    if (std::optional<std::string> problem = formatProblem(format)) {
+        return MappingRefusal{kind, std::move(*problem)};
+    }
+    std::array<std::uint8_t, kFirstBytes> first{};
+    const std::size_t got = reader.readAt(0, first).got;
+    return PointerMapping(format, reader.size(), std::span(first).first(got));
 }
 
 }  // namespace kinfold

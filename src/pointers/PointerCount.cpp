@@ -1,19 +1,14 @@
 #include "pointers/PointerCount.h"
 
+#include "pointers/MappingChoice.h"
 #include "pointers/PointerFileScan.h"
 #include "pointers/PointerSearch.h"
 #include "search/FileReader.h"
 
 #include <algorithm>
-#include <array>
+#include <variant>
 
 namespace kinfold {
-namespace {
-
-// Enough of the file's start for the mappings' header rules.
-constexpr std::size_t kFirstBytes = 16;
-
-}  // namespace
 
 PointerCounts countPointers(const std::filesystem::path& path, const PointerFormat& format,
                             std::span<const std::uint64_t> targets,
@@ -26,10 +21,13 @@ PointerCounts countPointers(const std::filesystem::path& path, const PointerForm
         result.error = ScanError{pathText, reader.reason(), ScanError::Stage::Open, 0};
         return result;
     }
-    std::array<std::uint8_t, kFirstBytes> first{};
-    const std::size_t got = reader.readAt(0, first).got;
-    const PointerMapping mapping(format, reader.size(), std::span(first).first(got));
-    const PointerSearch search(mapping, targets);
+    const auto mapped = mappingOfFile(format.kind, format, path, reader);
+    if (const auto* refused = std::get_if<MappingRefusal>(&mapped)) {
+        // Not for a format formatProblem() accepts; said as a file that can't be read as asked.
+        result.error = ScanError{pathText, refused->reason, ScanError::Stage::Open, 0};
+        return result;
+    }
+    const PointerSearch search(std::get<PointerMapping>(mapped), targets);
 
     // A hit names its target; the targets' sorted order finds where it stands.
     std::vector<std::size_t> order(targets.size());

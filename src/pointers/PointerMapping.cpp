@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace kinfold {
 namespace {
@@ -87,7 +88,8 @@ int defaultWidth(MappingKind kind) {
     return kind == MappingKind::Linear || kind == MappingKind::Gba ? 32 : 16;
 }
 
-std::optional<std::string> formatProblem(const PointerFormat& format) {
+std::optional<FormatFault> formatFault(const PointerFormat& format) {
+    using Part = FormatFault::Part;
     const std::string name(mappingName(format.kind));
     const int width = format.width == 0 ? defaultWidth(format.kind) : format.width;
     if (!takesWidth(format.kind, width)) {
@@ -97,19 +99,31 @@ std::optional<std::string> formatProblem(const PointerFormat& format) {
                 widths += widths.empty() ? std::to_string(bits) : " or " + std::to_string(bits);
             }
         }
-        return "The mapping " + name + " takes pointers of " + widths + " bits, not " + std::to_string(width) + ".";
+        return FormatFault{Part::Width, "The mapping " + name + " takes pointers of " + widths + " bits, not " +
+                                            std::to_string(width) + "."};
     }
     if (format.kind != MappingKind::Linear && format.byteOrder == ByteOrder::Big) {
-        return "The mapping " + name + " takes little-endian pointers only; a byte order is for the linear mapping.";
+        return FormatFault{Part::ByteOrder, "The mapping " + name +
+                                                " takes little-endian pointers only; a byte order is for the linear "
+                                                "mapping."};
     }
     if (format.kind != MappingKind::Linear && format.base != 0) {
-        return "The mapping " + name + " has a base of its own; --base is for the linear mapping.";
+        return FormatFault{Part::Base,
+                           "The mapping " + name + " has a base of its own; a base is for the linear mapping."};
     }
     if (format.base > limitOf(width)) {
-        return "The base " + std::to_string(format.base) + " does not fit a pointer of " + std::to_string(width) +
-               " bits.";
+        return FormatFault{Part::Base, "The base " + std::to_string(format.base) + " does not fit a pointer of " +
+                                           std::to_string(width) + " bits."};
     }
     return std::nullopt;
+}
+
+std::optional<std::string> formatProblem(const PointerFormat& format) {
+    std::optional<FormatFault> fault = formatFault(format);
+    if (!fault) {
+        return std::nullopt;
+    }
+    return std::move(fault->reason);
 }
 
 bool isBanked(const PointerFormat& format) {
@@ -207,7 +221,7 @@ std::uint32_t PointerMapping::valueAt(std::span<const std::uint8_t> bytes) const
     return value;
 }
 
-std::optional<std::uint64_t> PointerMapping::offsetOf(std::uint32_t value, std::uint64_t bank) const {
+std::optional<std::uint64_t> PointerMapping::targetOf(std::uint32_t value, std::uint64_t bank) const {
     std::optional<std::uint64_t> x;
     switch (kind_) {
     case MappingKind::Linear:
@@ -258,12 +272,12 @@ std::optional<std::uint64_t> PointerMapping::offsetOf(std::uint32_t value, std::
     return *x + header_;
 }
 
-std::optional<std::uint64_t> PointerMapping::offsetOf(std::uint32_t value, std::uint64_t pointerOffset,
+std::optional<std::uint64_t> PointerMapping::targetOf(std::uint32_t value, std::uint64_t pointerOffset,
                                                       std::optional<std::uint64_t> bank) const {
     if (!bank) {
         bank = bankOf(pointerOffset).value_or(0);
     }
-    return offsetOf(value, *bank);
+    return targetOf(value, *bank);
 }
 
 std::optional<std::uint64_t> PointerMapping::bankOf(std::uint64_t offset) const {

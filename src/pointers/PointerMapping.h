@@ -34,9 +34,17 @@ struct PointerFormat {
 // nes 16; snes-lorom and snes-hirom 16 or 24 (16 by default); gba 32.
 bool takesWidth(MappingKind kind, int bits);
 int defaultWidth(MappingKind kind);
-// Why the format can't be used, in a sentence; nullopt when it can. Only a
-// linear mapping takes a big-endian byte order or a base, and the base must
-// leave room for a pointer of the width.
+// Why a format can't be used: the part of it at fault and the reason, in a
+// sentence. Only a linear mapping takes a big-endian byte order or a base,
+// and the base must leave room for a pointer of the width.
+struct FormatFault {
+    enum class Part { Width, ByteOrder, Base };
+    Part part = Part::Width;
+    std::string reason;
+};
+// nullopt when the format can be used.
+std::optional<FormatFault> formatFault(const PointerFormat& format);
+// The fault's reason alone.
 std::optional<std::string> formatProblem(const PointerFormat& format);
 
 // Whether the format's pointers reach into banks of the file, 16 bits each:
@@ -84,10 +92,10 @@ public:
     // the bank says which part of the file the window shows (for gb, bank 0
     // shows bank 1 in the switchable window, as the cartridge's controller
     // does); the others ignore it. The offset may lie past the end of the file.
-    std::optional<std::uint64_t> offsetOf(std::uint32_t value, std::uint64_t bank) const;
+    std::optional<std::uint64_t> targetOf(std::uint32_t value, std::uint64_t bank) const;
     // The same, with the bank given or else the bank of the pointer itself
     // (a pointer table is read in the bank it lies in).
-    std::optional<std::uint64_t> offsetOf(std::uint32_t value, std::uint64_t pointerOffset,
+    std::optional<std::uint64_t> targetOf(std::uint32_t value, std::uint64_t pointerOffset,
                                           std::optional<std::uint64_t> bank) const;
 
     // The bytes of a bank for the 16-bit banked mappings (gb, nes, 16-bit

@@ -38,7 +38,7 @@ std::string readPointerTable(const FileReader& reader, const std::string& path, 
             TablePointer pointer;
             pointer.offset = at + i * size;
             pointer.value = mapping.valueAt(std::span<const std::uint8_t>(bytes).subspan(static_cast<std::size_t>(i * size)));
-            pointer.target = mapping.offsetOf(pointer.value, place.offset, place.bank);
+            pointer.target = mapping.targetOf(pointer.value, place.offset, place.bank);
             if (!sink(pointer)) return {};
         }
         done += n;

@@ -153,6 +153,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "--to \"\" is not an offset: give a number in decimal, or in hex after 0x."},
         RefusalCase{"NegativeOffset", {"--to", "-5"},
                     "--to \"-5\" is not an offset: give a number in decimal, or in hex after 0x."},
+        RefusalCase{"OffsetPastTheLargest", {"--to", "0x10000000000000000"},
+                    "--to \"0x10000000000000000\" is too large for an offset: the largest is 18446744073709551615 "
+                    "(0xFFFFFFFFFFFFFFFF)."},
         RefusalCase{"UnknownMapping", {"--to", "5", "--map", "snes"},
                     "There is no mapping \"snes\": give one of linear, gb, nes, snes-lorom, snes-hirom, gba, or auto."},
         RefusalCase{"WidthTheMappingDoesNotTake", {"--to", "5", "--map", "gb", "--width", "32"},
@@ -160,6 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"WidthOfNoPointer", {"--to", "5", "--width", "8"}, "Pointers are 16, 24 or 32 bits wide, not 8."},
         RefusalCase{"BaseWithAuto", {"--to", "5", "--base", "0x100"},
                     "--byte-order and --base are for the linear mapping: give --map linear."},
+        RefusalCase{"BaseWithAConsolesMapping", {"--to", "5", "--map", "nes", "--base", "4"},
+                    "--base: The mapping nes has a base of its own; a base is for the linear mapping."},
         RefusalCase{"BaseNotANumber", {"--to", "5", "--map", "linear", "--base", "x"},
                     "--base \"x\" is not a number: give it in decimal, or in hex after 0x."},
         RefusalCase{"BankOfPointerWithoutBanks", {"--to", "5", "--map", "snes-lorom", "--width", "24", "--bank-of-pointer"},

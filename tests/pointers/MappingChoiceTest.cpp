@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace kinfold {
@@ -75,6 +76,67 @@ TEST(AutoMappingShortFile, IsLorom) {
     ASSERT_TRUE(reader.open(folder.write("short.sfc", image)));
     EXPECT_EQ(chooseMapping("short.sfc", reader), MappingKind::SnesLorom);
 }
+
+// The mapping of an open file: the kind given or chosen, and the header its first bytes show.
+struct FileMappingCase {
+    const char* name;
+    std::string fileName;
+    std::size_t size;
+    bool ines;  // the file starts with an iNES header's magic
+    std::optional<MappingKind> given;
+    int width;
+    std::optional<MappingKind> kind;  // of the mapping, or of the refusal
+    std::uint64_t header;             // of the mapping
+    std::string refusal;              // empty for a mapping
+};
+
+class FileMapping : public ::testing::TestWithParam<FileMappingCase> {};
+
+TEST_P(FileMapping, IsChosenAndPlacedOrRefused) {
+    const FileMappingCase& c = GetParam();
+    std::vector<std::uint8_t> bytes(c.size, 0);
+    if (c.ines) {
+        for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>("NES\x1A"[i]);
+    }
+    TempFolder folder;
+    FileReader reader;
+    const std::filesystem::path path = folder.write(c.fileName, bytes);
+    ASSERT_TRUE(reader.open(path));
+    PointerFormat format;
+    format.kind = MappingKind::Gba;  // passed over
+    format.width = c.width;
+    const auto mapping = mappingOfFile(c.given, format, path, reader);
+    if (c.refusal.empty() && c.kind) {
+        ASSERT_TRUE(std::holds_alternative<PointerMapping>(mapping));
+        const PointerMapping& m = std::get<PointerMapping>(mapping);
+        EXPECT_EQ(m.kind(), *c.kind);
+        EXPECT_EQ(m.headerSize(), c.header);
+        EXPECT_EQ(m.width(), c.width == 0 ? defaultWidth(*c.kind) : c.width);
+    } else {
+        ASSERT_TRUE(std::holds_alternative<MappingRefusal>(mapping));
+        EXPECT_EQ(std::get<MappingRefusal>(mapping).kind, c.kind);
+        EXPECT_EQ(std::get<MappingRefusal>(mapping).reason, c.refusal);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pointers, FileMapping,
+    ::testing::Values(
+        FileMappingCase{"ByExtension", "a.gb", 0x8000, false, std::nullopt, 0, MappingKind::Gb, 0, ""},
+        FileMappingCase{"GivenKindOverTheExtension", "a.gb", 0x8000, false, MappingKind::Linear, 16, MappingKind::Linear,
+                        0, ""},
+        FileMappingCase{"InesHeaderRead", "a.nes", 0x4010, true, std::nullopt, 0, MappingKind::Nes, 16, ""},
+        FileMappingCase{"InesHeaderOnAnyName", "a.bin", 0x4010, true, MappingKind::Nes, 0, MappingKind::Nes, 16, ""},
+        FileMappingCase{"FileShorterThanAnInesHeader", "a.nes", 15, true, std::nullopt, 0, MappingKind::Nes, 0, ""},
+        FileMappingCase{"CopierHeaderBySize", "a.smc", 0x8200, false, std::nullopt, 24, MappingKind::SnesLorom, 512,
+                        ""},
+        FileMappingCase{"EmptyFile", "a.gba", 0, false, std::nullopt, 0, MappingKind::Gba, 0, ""},
+        FileMappingCase{"ExtensionOfNoMapping", "a.bin", 0x100, false, std::nullopt, 0, std::nullopt, 0, ""},
+        FileMappingCase{"WidthTheChosenKindRefuses", "a.gba", 0x100, false, std::nullopt, 24, MappingKind::Gba, 0,
+                        "The mapping gba takes pointers of 32 bits, not 24."},
+        FileMappingCase{"WidthTheGivenKindRefuses", "a.gba", 0x100, false, MappingKind::Gb, 32, MappingKind::Gb, 0,
+                        "The mapping gb takes pointers of 16 bits, not 32."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kinfold

@@ -101,7 +101,7 @@ class MappingInverse : public ::testing::TestWithParam<InverseCase> {};
 TEST_P(MappingInverse, LeadsBackToTheFile) {
     const InverseCase& c = GetParam();
     const PointerMapping mapping(c.format, c.fileSize, c.start);
-    EXPECT_EQ(mapping.offsetOf(c.value, c.pointerOffset, c.bank), c.offset);
+    EXPECT_EQ(mapping.targetOf(c.value, c.pointerOffset, c.bank), c.offset);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -151,7 +151,7 @@ TEST(PointerMappingRoundTrip, EveryValueLeadsBack) {
             const PointerValues values = mapping.valuesOf(offset);
             ASSERT_GT(values.count, 0) << mappingName(f.kind) << " at " << offset;
             for (int k = 0; k < values.count; ++k) {
-                EXPECT_EQ(mapping.offsetOf(values.value[k], offset, std::nullopt), offset)
+                EXPECT_EQ(mapping.targetOf(values.value[k], offset, std::nullopt), offset)
                     << mappingName(f.kind) << " value " << values.value[k];
             }
         }
@@ -218,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"GbaIsLittleEndian", format(MappingKind::Gba, 0, ByteOrder::Big),
                    "The mapping gba takes little-endian pointers only; a byte order is for the linear mapping."},
         FormatCase{"NesHasItsOwnBase", format(MappingKind::Nes, 0, ByteOrder::Little, 5),
-                   "The mapping nes has a base of its own; --base is for the linear mapping."},
+                   "The mapping nes has a base of its own; a base is for the linear mapping."},
         FormatCase{"LinearBasePastTheWidth", format(MappingKind::Linear, 16, ByteOrder::Little, 0x10000),
                    "The base 65536 does not fit a pointer of 16 bits."},
         FormatCase{"LinearBaseAtTheTop", format(MappingKind::Linear, 24, ByteOrder::Big, 0xFFFFFF), ""}),

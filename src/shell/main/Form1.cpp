@@ -14,6 +14,7 @@
 #include "shell/main/FileDrop.h"
 #include "shell/platform/FileWriting.h"
 #include "shell/platform/MessageBoxes.h"
+#include "shell/platform/QuotedPath.h"
 #include "shell/pointers/PointersWindow.h"
 #include "shell/preview/ResultPreview.h"
 #include "shell/script/ScriptWindow.h"
@@ -68,8 +69,6 @@ W* make(QWidget* parent, const char* name, int left, int top, int width, int hei
     w->setGeometry(px(left), px(top), px(width), px(height));
     return w;
 }
-
-QString quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include "shell/platform/EscapeCloses.h"
 #include "shell/platform/FileWriting.h"
 #include "shell/platform/MessageBoxes.h"
+#include "shell/platform/QuotedPath.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -29,19 +30,16 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <variant>
 
 namespace kinfold {
 
 namespace {
 
-// The first bytes a mapping looks at: an iNES header.
-constexpr std::size_t kFirstBytes = 16;
 constexpr int kProgressSteps = 1000;
 constexpr MappingKind kMappings[] = {MappingKind::Linear,    MappingKind::Gb,        MappingKind::Nes,
                                      MappingKind::SnesLorom, MappingKind::SnesHirom, MappingKind::Gba};
 constexpr int kWidths[] = {16, 24, 32};
-
-QString quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
 // "16400 (4010 hex)  34 52": where the pointer lies and its bytes in the file's order.
 QString pointerLine(const PointerHit& hit, int bytes, ByteOrder order) {
@@ -222,14 +220,14 @@ void PointersWindow::run(const BackgroundJob::Work& job, const QString& path, st
                    {}, false);
         return;
     }
-    if (const std::optional<std::string> problem = formatProblem(format)) {
-        finishWith(QStringLiteral("Can't search %1 for pointers: %2").arg(quoted(path), QString::fromStdString(*problem)),
+    const auto mapped = mappingOfFile(format.kind, format, toFilesystemPath(path), reader);
+    if (const auto* refused = std::get_if<MappingRefusal>(&mapped)) {
+        finishWith(QStringLiteral("Can't search %1 for pointers: %2")
+                       .arg(quoted(path), QString::fromStdString(refused->reason)),
                    {}, false);
         return;
     }
-    std::array<std::uint8_t, kFirstBytes> first{};
-    const std::size_t got = reader.readAt(0, first).got;
-    const PointerMapping mapping(format, size, std::span(first).first(got));
+    const PointerMapping& mapping = std::get<PointerMapping>(mapped);
     const std::uint64_t targets[] = {target};
     const PointerSearch search(mapping, targets);
     QString note;

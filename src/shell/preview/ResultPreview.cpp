@@ -10,6 +10,7 @@
 #include "shell/platform/FileChooser.h"
 #include "shell/platform/FileWriting.h"
 #include "shell/platform/MessageBoxes.h"
+#include "shell/platform/QuotedPath.h"
 #include "shell/platform/ReplaceQuestion.h"
 #include "shell/script/ScriptWindow.h"
 #include "table/HitShift.h"
@@ -44,8 +45,6 @@ namespace {
 
 constexpr std::string_view kTableFileFilter = "Table Files (*.tbl)|*.tbl|All files (*.*)|*.*";
 constexpr int kBytesPerRow = HexLayout::kBytesPerRow;
-
-QString quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
 QString hexDigits(std::uint64_t value, int width) {
     return QString::number(value, 16).toUpper().rightJustified(width, QLatin1Char('0'));

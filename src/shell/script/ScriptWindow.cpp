@@ -5,6 +5,7 @@
 #include "shell/platform/FileChooser.h"
 #include "shell/platform/FileWriting.h"
 #include "shell/platform/MessageBoxes.h"
+#include "shell/platform/QuotedPath.h"
 #include "shell/platform/ReplaceQuestion.h"
 #include "shell/main/ResultsView.h"
 #include "shell/script/ScriptModel.h"
@@ -41,8 +42,6 @@ namespace {
 constexpr std::string_view kScriptFileFilter = "Text Files (*.txt)|*.txt|All files (*.*)|*.*";
 constexpr int kDefaultMinLength = 4;
 constexpr int kMostMinLength = 1000;
-
-QString quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
 }  // namespace
 
