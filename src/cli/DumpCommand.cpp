@@ -1,5 +1,7 @@
 #include "cli/DumpCommand.h"
 
+#include "search/ResultLine.h"
+
 #include "cli/DumpPrinter.h"
 #include "cli/FileCommand.h"
 #include "cli/FilePool.h"
@@ -126,7 +128,8 @@ private:
 int runDump(const DumpCommand& command, std::ostream& out, std::ostream& err, bool errIsTerminal) {
     const DumpSettings& s = command.settings;
     if (s.end && s.start > *s.end) {
-        err << "kinfold: the start offset " << s.start << " is past the end offset " << *s.end << ".\n";
+        err << "kinfold: the start offset " << resultLine(s.start) << " is past the end offset " << resultLine(*s.end)
+            << ".\n";
         return kTrouble;
     }
     auto table = tableArgument(command.tableFile);

@@ -1,5 +1,7 @@
 #include "script/ScriptDump.h"
 
+#include "search/ResultLine.h"
+
 #include "script/SplitPoint.h"
 #include "script/StringFinder.h"
 #include "search/FileReader.h"
@@ -107,13 +109,13 @@ DumpOutcome dumpRange(const std::filesystem::path& path, const TableDecoder& tab
     }
     const std::uint64_t end = std::min(settings.end.value_or(reader.size()), reader.size());
     if (settings.start > reader.size()) {
-        outcome.problem = "Can't dump the file \"" + name + "\": the start offset " + std::to_string(settings.start) +
+        outcome.problem = "Can't dump the file \"" + name + "\": the start offset " + resultLine(settings.start) +
                           " is past its end (" + std::to_string(reader.size()) + " bytes).";
         return outcome;
     }
     if (settings.start > end) {
-        outcome.problem = "Can't dump the file \"" + name + "\": the start offset " + std::to_string(settings.start) +
-                          " is past the end offset " + std::to_string(end) + ".";
+        outcome.problem = "Can't dump the file \"" + name + "\": the start offset " + resultLine(settings.start) +
+                          " is past the end offset " + resultLine(end) + ".";
         return outcome;
     }
     std::vector<Piece> pieces;

@@ -1,5 +1,7 @@
 #include "table/FileWindow.h"
 
+#include "search/ResultLine.h"
+
 #include "search/FileReader.h"
 #include "search/ScanError.h"
 
@@ -30,7 +32,7 @@ FileWindowRead readFileWindow(const std::filesystem::path& path, std::uint64_t s
         return result;
     }
     if (offset > reader.size()) {
-        result.message = "The offset " + std::to_string(offset) + " lies past the end of the file " + quoted + ".";
+        result.message = "The offset " + resultLine(offset) + " lies past the end of the file " + quoted + ".";
         return result;
     }
     const auto unit = static_cast<std::uint64_t>(std::max(unitBytes, 1));

@@ -99,7 +99,7 @@ TEST_P(DumpTrouble, SaysWhatIsWrongAndPrintsNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, DumpTrouble,
     ::testing::Values(TroubleCase{"StartPastEndOffset", {"--start", "20", "--end", "0x10"},
-                                  "kinfold: the start offset 20 is past the end offset 16.\n"},
+                                  "kinfold: the start offset 20 (14 hex) is past the end offset 16 (10 hex).\n"},
                       TroubleCase{"StartPastTheFile", {"--start", "27"}, "kinfold: Can't dump the file \""},
                       TroubleCase{"MinimumZero", {"--min-length", "0"}, "--min-length: Value 0 not in range"},
                       TroubleCase{"NotAnOffset", {"--start", "0x"}, "--start: \"0x\" is not an offset"}),

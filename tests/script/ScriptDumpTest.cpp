@@ -260,9 +260,9 @@ TEST(DumpFile, RefusesAStartPastTheEndAndStops) {
     const TableDecoder table(*read.table);
     const ScriptSink none = [](ScriptString&&) {};
     EXPECT_EQ(dumpFile(path, table, {101, {}, 4}, none).problem,
-              "Can't dump the file \"" + path.string() + "\": the start offset 101 is past its end (100 bytes).");
+              "Can't dump the file \"" + path.string() + "\": the start offset 101 (65 hex) is past its end (100 bytes).");
     EXPECT_EQ(dumpFile(path, table, {50, 40, 4}, none).problem,
-              "Can't dump the file \"" + path.string() + "\": the start offset 50 is past the end offset 40.");
+              "Can't dump the file \"" + path.string() + "\": the start offset 50 (32 hex) is past the end offset 40 (28 hex).");
     EXPECT_EQ(dumpFile(folder.path() / "none.bin", table, {}, none).problem,
               "Can't open the ROM file \"" + (folder.path() / "none.bin").string() + "\": " + kNoSuchFileReason + ".");
     std::vector<std::uint64_t> progress;
