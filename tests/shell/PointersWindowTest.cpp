@@ -100,11 +100,24 @@ TEST(PointersWindow, ListsTheGameBoyPointersToTheHit) {
     EXPECT_EQ(p->Mapping->currentText(), "gb");
     EXPECT_EQ(p->Width->currentText(), "16 bits");
     EXPECT_FALSE(p->Width->isEnabled());
-    EXPECT_EQ(lines(p), (QStringList{"336 (150 hex)  34 52", "16383 (3FFF hex)  34 52", "32768 (8000 hex)  34 52",
-                                     "36864 (9000 hex)  34 52", "50161 (C3F1 hex)  34 52", "65534 (FFFE hex)  34 52"}));
+    // The banks' rule first: Hello lies in bank 1, so only pointers in bank 0, the fixed bank, reach it.
+    EXPECT_TRUE(p->SameBank->isEnabled());
+    EXPECT_TRUE(p->SameBank->isChecked());
+    EXPECT_EQ(lines(p), (QStringList{"336 (150 hex)  34 52  bank 0", "16383 (3FFF hex)  34 52  bank 0"}));
+    EXPECT_EQ(p->Status->text(), "2 pointers.");
+    click(p->SameBank);
+    p->waitUntilSearched();
+    EXPECT_EQ(lines(p), (QStringList{"336 (150 hex)  34 52  bank 0", "16383 (3FFF hex)  34 52  bank 0",
+                                     "32768 (8000 hex)  34 52  bank 2", "36864 (9000 hex)  34 52  bank 2",
+                                     "50161 (C3F1 hex)  34 52  bank 3", "65534 (FFFE hex)  34 52  bank 3"}));
     EXPECT_EQ(p->Status->text(), "6 pointers.");
+    click(p->Aligned);  // 3FFF and C3F1 are odd
+    p->waitUntilSearched();
+    EXPECT_EQ(lines(p), (QStringList{"336 (150 hex)  34 52  bank 0", "32768 (8000 hex)  34 52  bank 2",
+                                     "36864 (9000 hex)  34 52  bank 2", "65534 (FFFE hex)  34 52  bank 3"}));
     EXPECT_FALSE(p->StopButton->isEnabled());
-    const QWidget* controls[] = {p->FileName, p->Target, p->Mapping, p->Width, p->Pointers, p->Progress, p->Status};
+    const QWidget* controls[] = {p->FileName, p->Target, p->Mapping, p->Width, p->SameBank, p->Aligned,
+                                 p->Pointers, p->Progress, p->Status};
     for (const QWidget* c : controls) {
         EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
     }
@@ -124,9 +137,9 @@ TEST(PointersWindow, ChosenPointerOpensInThePreviewWithItsTableKept) {
     PointersWindow* p = h.findPointers();
     ASSERT_NE(p, nullptr);
     p->Pointers->setFocus();
-    p->Pointers->setCurrentRow(3);
+    p->Pointers->setCurrentRow(0);
     QTest::keyClick(p->Pointers, Qt::Key_Return);
-    EXPECT_EQ(preview.Offset->text(), "36864 (9000 hex), a pointer to 21044 (5234 hex)");
+    EXPECT_EQ(preview.Offset->text(), "336 (150 hex), a pointer to 21044 (5234 hex)");
     EXPECT_FALSE(preview.LowerBlock->isChecked());
     EXPECT_TRUE(preview.UpperBlock->isChecked());
     EXPECT_EQ(preview.Shift->text(), shift);
@@ -163,14 +176,14 @@ TEST(PointersWindow, FromTheScriptWindowLooksForTheChosenString) {
     ASSERT_NE(p, nullptr);
     p->waitUntilSearched();
     EXPECT_EQ(p->Target->text(), "24576 (6000 hex)");
-    EXPECT_EQ(lines(p), QStringList{"512 (200 hex)  00 60"});
+    EXPECT_EQ(lines(p), QStringList{"512 (200 hex)  00 60  bank 0"});
     // The string opened in the preview is what its own "Find Pointers" looks for.
     s->Strings->setFocus();
     QTest::keyClick(s->Strings, Qt::Key_Return);
     click(preview.FindPointers);
     p->waitUntilSearched();
     EXPECT_EQ(p->Target->text(), "24576 (6000 hex)");
-    EXPECT_EQ(lines(p), QStringList{"512 (200 hex)  00 60"});
+    EXPECT_EQ(lines(p), QStringList{"512 (200 hex)  00 60  bank 0"});
 }
 
 // The script window counts the pointers to every string under the ROM's
@@ -231,6 +244,8 @@ TEST(PointersWindow, DoubleClickOpensThePreviewAtThePointer) {
     GameBoyRom h;
     PointersWindow* p = h.findPointers();
     ASSERT_NE(p, nullptr);
+    click(p->SameBank);  // every pointer, whatever its bank
+    p->waitUntilSearched();
     QListWidget* list = p->Pointers;
     const QPoint at = list->visualItemRect(list->item(3)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
@@ -255,8 +270,10 @@ TEST(PointersWindow, AValueTheFileHoldsEverywhereListsAHundredThousand) {
     GameBoyRom h(withHello(bytes));
     PointersWindow* p = h.findPointers();
     ASSERT_NE(p, nullptr);
+    click(p->SameBank);  // every bank's
+    p->waitUntilSearched();
     ASSERT_EQ(p->Pointers->count(), static_cast<int>(PointersWindow::kMostPointers));
-    EXPECT_EQ(p->Pointers->item(0)->text(), "0 (0 hex)  34 52");
+    EXPECT_EQ(p->Pointers->item(0)->text(), "0 (0 hex)  34 52  bank 0");
     EXPECT_EQ(p->Status->text(), "Only the first 100000 pointers are listed.");
 }
 

@@ -12,6 +12,7 @@
 #include "shell/platform/QuotedPath.h"
 
 #include <QCloseEvent>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFontDatabase>
@@ -42,12 +43,14 @@ constexpr MappingKind kMappings[] = {MappingKind::Linear,    MappingKind::Gb,   
 constexpr int kWidths[] = {16, 24, 32};
 
 // "16400 (4010 hex)  34 52": where the pointer lies and its bytes in the file's order.
-QString pointerLine(const PointerHit& hit, int bytes, ByteOrder order) {
+// "336 (150 hex)  34 52", and the bank the pointer lies in for a banked mapping: "  bank 0".
+QString pointerLine(const PointerHit& hit, int bytes, ByteOrder order, std::optional<std::uint64_t> bank) {
     QString line = QString::fromStdString(resultLine(hit.offset)) + QStringLiteral(" ");
     for (int i = 0; i < bytes; ++i) {
         const int shift = 8 * (order == ByteOrder::Little ? i : bytes - 1 - i);
         line += QStringLiteral(" %1").arg((hit.value >> shift) & 0xFFu, 2, 16, QLatin1Char('0')).toUpper();
     }
+    if (bank) line += QStringLiteral("  bank %1").arg(*bank);
     return line;
 }
 
@@ -58,7 +61,7 @@ PointersWindow::PointersWindow(MessageBoxes& messages, QWidget* parent)
     setObjectName(QStringLiteral("PointersWindow"));
     setWindowTitle(QStringLiteral("Pointers - ") + kProgramTitle);
     createControls();
-    resize(480, 420);
+    resize(560, 420);
 }
 
 PointersWindow::~PointersWindow() { stopWorker(); }
@@ -92,6 +95,16 @@ void PointersWindow::createControls() {
         searchAgain();
     });
     connect(Width, &QComboBox::currentIndexChanged, this, [this] { searchAgain(); });
+    SameBank = new QCheckBox(QStringLiteral("Same &bank only"), this);
+    SameBank->setObjectName(QStringLiteral("SameBank"));
+    SameBank->setAccessibleName(QStringLiteral("Same bank only"));
+    SameBank->setToolTip(QStringLiteral("Only pointers the console's banks let reach the string: in its bank, or in "
+                                        "the fixed bank"));
+    Aligned = new QCheckBox(QStringLiteral("&Aligned"), this);
+    Aligned->setObjectName(QStringLiteral("Aligned"));
+    Aligned->setAccessibleName(QStringLiteral("Aligned"));
+    Aligned->setToolTip(QStringLiteral("Only pointers at offsets that are multiples of their size"));
+    for (QCheckBox* box : {SameBank, Aligned}) connect(box, &QCheckBox::toggled, this, [this] { searchAgain(); });
 
     auto* header = new QFormLayout;
     const auto row = [&](const QString& caption, QWidget* value) { addCaptionedRow(header, this, caption, value); };
@@ -104,6 +117,9 @@ void PointersWindow::createControls() {
     format->addSpacing(12);
     format->addWidget(widthCaption);
     format->addWidget(Width);
+    format->addSpacing(12);
+    format->addWidget(SameBank);
+    format->addWidget(Aligned);
     format->addStretch(1);
     auto* mappingCaption = new QLabel(QStringLiteral("&Mapping:"), this);
     mappingCaption->setBuddy(Mapping);
@@ -161,6 +177,18 @@ void PointersWindow::fillWidths() {
     }
     Width->setCurrentIndex(Width->findData(defaultWidth(kind)));
     Width->setEnabled(Width->count() > 1);
+    // The banked 16-bit mappings start with the banks' rule, which most chance matches break.
+    const QSignalBlocker quiet(SameBank);
+    const bool banked = isBanked(currentFormat());
+    SameBank->setEnabled(banked);
+    SameBank->setChecked(banked);
+}
+
+PointerFormat PointersWindow::currentFormat() const {
+    PointerFormat format;
+    format.kind = static_cast<MappingKind>(Mapping->currentData().toInt());
+    format.width = Width->currentData().toInt();
+    return format;
 }
 
 void PointersWindow::findPointers(const QString& path, std::uint64_t target) {
@@ -185,9 +213,10 @@ void PointersWindow::findPointers(const QString& path, std::uint64_t target) {
 void PointersWindow::searchAgain() {
     if (path_.isEmpty()) return;
     stopWorker();
-    PointerFormat format;
-    format.kind = static_cast<MappingKind>(Mapping->currentData().toInt());
-    format.width = Width->currentData().toInt();
+    const PointerFormat format = currentFormat();
+    PointerSearchOptions options;
+    options.bankOfPointer = SameBank->isEnabled() && SameBank->isChecked();
+    options.aligned = Aligned->isChecked();
     pointerBytes_ = format.width / 8;
     byteOrder_ = format.byteOrder;
     Pointers->clear();
@@ -195,13 +224,13 @@ void PointersWindow::searchAgain() {
     Status->setText(QStringLiteral("Searching..."));
     StopButton->setEnabled(true);
     searching_ = true;
-    worker_.start([this, path = path_, target = target_, format](const BackgroundJob::Work& job) {
-        run(job, path, target, format);
+    worker_.start([this, path = path_, target = target_, format, options](const BackgroundJob::Work& job) {
+        run(job, path, target, format, options);
     });
 }
 
 void PointersWindow::run(const BackgroundJob::Work& job, const QString& path, std::uint64_t target,
-                         const PointerFormat& format) {
+                         const PointerFormat& format, const PointerSearchOptions& options) {
     const auto finishWith = [&](const QString& failure, const QString& note, bool stopped) {
         job.deliver([this, failure, note, stopped] { finish(failure, note, stopped); });
     };
@@ -229,7 +258,7 @@ void PointersWindow::run(const BackgroundJob::Work& job, const QString& path, st
     }
     const PointerMapping& mapping = std::get<PointerMapping>(mapped);
     const std::uint64_t targets[] = {target};
-    const PointerSearch search(mapping, targets);
+    const PointerSearch search(mapping, targets, options);
     QString note;
     if (search.empty()) {
         note = target < mapping.headerSize()
@@ -242,7 +271,12 @@ void PointersWindow::run(const BackgroundJob::Work& job, const QString& path, st
         const std::size_t take = std::min(hits.size(), kMostPointers - listed);
         listed += take;
         std::vector<PointerHit> batch(hits.begin(), hits.begin() + static_cast<std::ptrdiff_t>(take));
-        job.deliver([this, batch = std::move(batch), done, size] { takeBatch(batch, done, size); });
+        std::vector<std::optional<std::uint64_t>> banks;
+        banks.reserve(batch.size());
+        for (const PointerHit& hit : batch) banks.push_back(mapping.bankOf(hit.offset));
+        job.deliver([this, batch = std::move(batch), banks = std::move(banks), done, size] {
+            takeBatch(batch, banks, done, size);
+        });
         return listed < kMostPointers && !job.stopping();
     });
     if (listed == kMostPointers) {
@@ -251,9 +285,12 @@ void PointersWindow::run(const BackgroundJob::Work& job, const QString& path, st
     finishWith(end.error ? QString::fromStdString(end.error->message()) : QString(), note, end.stopped);
 }
 
-void PointersWindow::takeBatch(const std::vector<PointerHit>& hits, std::uint64_t done, std::uint64_t size) {
-    for (const PointerHit& hit : hits) {
-        auto* item = new QListWidgetItem(pointerLine(hit, pointerBytes_, byteOrder_));
+void PointersWindow::takeBatch(const std::vector<PointerHit>& hits,
+                               const std::vector<std::optional<std::uint64_t>>& banks, std::uint64_t done,
+                               std::uint64_t size) {
+    for (std::size_t k = 0; k < hits.size(); ++k) {
+        const PointerHit& hit = hits[k];
+        auto* item = new QListWidgetItem(pointerLine(hit, pointerBytes_, byteOrder_, banks[k]));
         item->setData(Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(hit.offset)));
         Pointers->addItem(item);
     }

@@ -10,8 +10,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -59,6 +61,9 @@ public:
     QLabel* Target = nullptr;
     QComboBox* Mapping = nullptr;
     QComboBox* Width = nullptr;
+    // Only pointers the banks let reach the string (banked mappings, on by default there); only aligned ones.
+    QCheckBox* SameBank = nullptr;
+    QCheckBox* Aligned = nullptr;
     QListWidget* Pointers = nullptr;
     QProgressBar* Progress = nullptr;
     QLabel* Status = nullptr;
@@ -76,9 +81,13 @@ private:
     void searchAgain();
     void stopWorker();
     // The search, on the job's thread.
-    void run(const BackgroundJob::Work& job, const QString& path, std::uint64_t target, const PointerFormat& format);
-    // Called on the window's thread with what the search found.
-    void takeBatch(const std::vector<PointerHit>& hits, std::uint64_t done, std::uint64_t size);
+    void run(const BackgroundJob::Work& job, const QString& path, std::uint64_t target, const PointerFormat& format,
+             const PointerSearchOptions& options);
+    // Called on the window's thread with what the search found, and the bank each pointer lies in.
+    void takeBatch(const std::vector<PointerHit>& hits, const std::vector<std::optional<std::uint64_t>>& banks,
+                   std::uint64_t done, std::uint64_t size);
+    // The mapping and width shown.
+    PointerFormat currentFormat() const;
     void finish(const QString& failure, const QString& note, bool stopped);
     void showCount(const QString& ending);
 
