@@ -259,7 +259,8 @@ TEST_F(Collection, PreviewThroughAnOpenedTable) {
     writeFile(root() / "bad.tbl", "41=A\n*\n");
     const Outcome bad = kinfold({"--string", "Hello", "--preview", "7", "--tbl", (root() / "bad.tbl").string(), one});
     EXPECT_EQ(bad.err, "kinfold: Can't read the table \"" + (root() / "bad.tbl").string() +
-                           "\": line 2 is not a table line (\"\" is not 2 to 16 hex digits).\n");
+                           "\": line 2 is not a table line (\"*\" has no bytes after it: the hex digits of the bytes it "
+                           "stands for are missing).\n");
     EXPECT_EQ(bad.out, "");
     EXPECT_EQ(bad.status, 2);
 }
