@@ -133,12 +133,12 @@ TableSave TableDocument::savedBytes(const CodeTable& edited) const {
     }
     std::string newEnding = "\n";
     for (const Line& line : lines_) {
-        if (!line.ending.empty()) {
+        if (line.ending.ends_with('\n')) {
             newEnding = line.ending;
             break;
         }
     }
-    bool open = false;  // the last line written has no line end
+    bool open = false;  // the last line written has no LF: a line added must end it first
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Line& line = lines_[i];
         if (line.bytes) {
@@ -148,12 +148,12 @@ TableSave TableDocument::savedBytes(const CodeTable& edited) const {
                 const auto bytes = encoded(tableFileLine(*line.bytes, *entry) + line.ending);
                 if (!bytes) return save;
                 out += *bytes;
-                open = line.ending.empty();
+                open = !line.ending.ends_with('\n');
                 continue;
             }
         }
         out += line.raw;
-        open = line.ending.empty();
+        open = !line.ending.ends_with('\n');
     }
     std::string added;
     for (const auto& [bytes, entry] : edited.entries()) {

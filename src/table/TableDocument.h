@@ -32,8 +32,8 @@ struct TableSave {
 // - an entry taken away takes every line for its bytes with it: keeping a
 //   shadowed one would bring the entry back;
 // - a new entry is added at the end, in the order of their bytes, with the
-//   line end the file's first line has (LF when none has one); a file that
-//   did not end with a line end still doesn't.
+//   line end of the file's first line that has an LF (LF when none has); a
+//   file whose last line had no LF still ends without one.
 // Lines for entries left as they were keep their bytes exactly, whatever the
 // encoding; a table with no edits gives the file's bytes back unchanged.
 class TableDocument {

@@ -136,6 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"RemovingTakesTheShadowedLinesToo", "41=A\n# x\n41=B\n42=C\n",
                  [](CodeTable& t) { t.erase({0x41}); }, "# x\n42=C\n"},
         EditCase{"NoFinalLineEndStaysSo", "41=A", [](CodeTable& t) { t.set({0x42}, normal("B")); }, "41=A\n42=B"},
+        EditCase{"LastLineEndedByACrAlone", "41=A\r", [](CodeTable& t) { t.set({0x42}, normal("B")); },
+                 "41=A\r\n42=B"},
         EditCase{"NewEntriesInByteOrderAtTheEnd", "50=P\r\n",
                  [](CodeTable& t) {
                      t.set({0x42}, normal("B"));
