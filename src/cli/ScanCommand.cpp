@@ -91,7 +91,8 @@ std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char
             ->type_name("N")
             ->check(CLI::Range(1, 4096));
     scan->add_option("--tbl", command.tableFile,
-                     "a table file whose entries --preview decodes with, over the inferred table")
+                     "a table file whose entries --preview decodes with, over the inferred table (UTF-8, UTF-16 after its "
+                     "byte order mark, or Shift JIS)")
         ->type_name("FILE");
     CLI::Option* table = scan->add_flag("--table", command.output.table,
                                         "print each file's inferred table after its hits: the table of the "
