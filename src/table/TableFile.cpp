@@ -186,8 +186,10 @@ TableFileLine readTableFileLine(std::string_view line) {
     return readEntryLine(line);
 }
 
-TableFileRead parseTableFile(std::string_view text) {
-    TableDocumentRead read = TableDocument::parse(text);
+namespace {
+
+// A document read down to its table and encoding.
+TableFileRead tableOf(TableDocumentRead read) {
     TableFileRead result;
     result.line = read.line;
     result.reason = std::move(read.reason);
@@ -198,16 +200,10 @@ TableFileRead parseTableFile(std::string_view text) {
     return result;
 }
 
-TableFileRead readTableFile(const std::filesystem::path& path) {
-    TableDocumentRead read = TableDocument::read(path);
-    TableFileRead result;
-    result.line = read.line;
-    result.reason = std::move(read.reason);
-    if (read.document) {
-        result.table = read.document->table();
-        result.encoding = read.document->encoding();
-    }
-    return result;
-}
+}  // namespace
+
+TableFileRead parseTableFile(std::string_view text) { return tableOf(TableDocument::parse(text)); }
+
+TableFileRead readTableFile(const std::filesystem::path& path) { return tableOf(TableDocument::read(path)); }
 
 }  // namespace kinfold
