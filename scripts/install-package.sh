@@ -12,5 +12,16 @@ if [ ${#packages[@]} -ne 1 ]; then
 fi
 
 . scripts/as-root.sh
+
+# apt reads a local package as its own user _apt, who can't enter a home
+# folder of mode 700 (Debian 12's default) and would make apt download it
+# unsandboxed with a notice: install from a copy in a folder anyone can read.
+copy=$(mktemp -d)
+trap 'rm -rf "$copy"' EXIT
+chmod 755 "$copy"
+cp "${packages[0]}" "$copy/"
+deb="$copy/$(basename "${packages[0]}")"
+chmod 644 "$deb"
+
 echo "install-package: installing ${packages[0]} with apt-get${as_root:+ through sudo}"
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "./${packages[0]}"
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "$deb"

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <vector>
 
 namespace kinfold::cli {
 namespace {
@@ -18,12 +19,13 @@ namespace {
 // Enough inferred tables kept for any real file; a pattern that hits at every
 // offset of a wide file could otherwise keep one per hit.
 constexpr std::size_t kKeptTables = 256;
+// Shifts whose hits are counted for the choice of one table: beyond these a
+// pattern that hits everywhere would hold a count for every hit.
+constexpr std::size_t kCountedShifts = 65536;
+// Other shifts the note names before it sums up the rest.
+constexpr std::size_t kNamedShifts = 8;
 
-std::string signedText(std::int64_t n) {
-    std::string text = n > 0 ? "+" : "";
-    text += std::to_string(n);
-    return text;
-}
+std::string hitsText(std::uint64_t n) { return std::to_string(n) + (n == 1 ? " hit" : " hits"); }
 
 }  // namespace
 
@@ -33,6 +35,11 @@ HitPrinter::HitPrinter(const PrintContext& context, const FoundFile& file, std::
     const auto unit = static_cast<std::size_t>(context.match.unitBytes());
     const auto first = static_cast<std::size_t>(firstCheckedEntry(context.pattern).value_or(1));
     bytesAtHit_ = std::max(context.output.preview, first * unit);
+}
+
+// JSON gives the table on a hit, where its shift says which it is.
+bool HitPrinter::tableAfterEachShift() const {
+    return context_.output.table && (context_.output.tablePerShift || context_.output.json);
 }
 
 bool HitPrinter::needsBytes() const {
@@ -55,21 +62,29 @@ const HitPrinter::ShiftTable& HitPrinter::tableFor(std::int64_t shift) {
     return found->second;
 }
 
-HitPrinter::Details HitPrinter::detailsAt(std::span<const std::uint8_t> bytes) {
+HitPrinter::Details HitPrinter::detailsAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
     Details details;
     details.shift = hitShift(context_.pattern, bytes, context_.match);
     if (!details.shift) {
         return details;
     }
     const OutputOptions& o = context_.output;
-    if (o.table || o.preview > 0) {
+    if (o.table && !tableAfterEachShift()) {
+        const auto counted = shiftHits_.find(*details.shift);
+        if (counted != shiftHits_.end()) {
+            ++counted->second.count;
+        } else if (shiftHits_.size() < kCountedShifts) {
+            shiftHits_.emplace(*details.shift, ShiftHits{1, offset});
+        }
+    }
+    if (tableAfterEachShift() || o.preview > 0) {
         const ShiftTable& table = tableFor(*details.shift);
-        if (o.table && printedShifts_.insert(*details.shift).second) {
+        if (tableAfterEachShift() && printedShifts_.insert(*details.shift).second) {
             details.table = &table.inferred;
         }
         if (o.preview > 0) {
-            details.preview = decodeText(table.decoder, bytes.first(std::min(bytes.size(), o.preview)),
-                                         static_cast<std::size_t>(context_.match.unitBytes()));
+            details.preview = decodeOneLine(table.decoder, bytes.first(std::min(bytes.size(), o.preview)),
+                                            static_cast<std::size_t>(context_.match.unitBytes()));
         }
     }
     return details;
@@ -93,7 +108,7 @@ void HitPrinter::hits(std::span<const std::uint64_t> offsets, std::string& out) 
         Details details;
         if (read.ok()) {
             const auto from = static_cast<std::size_t>(offset - read.window.start);
-            details = detailsAt(window.subspan(from, std::min(bytesAtHit_, window.size() - from)));
+            details = detailsAt(offset, window.subspan(from, std::min(bytesAtHit_, window.size() - from)));
         }
         if (context_.output.json) {
             appendJson(offset, details, out);
@@ -104,34 +119,41 @@ void HitPrinter::hits(std::span<const std::uint64_t> offsets, std::string& out) 
 }
 
 // PATH:OFFSET (HEX hex), then the preview after two spaces; a table comes
-// after the first hit with its shift, its lines indented under a heading.
+// after the first hit with its shift, when each shift has one.
 void HitPrinter::appendText(std::uint64_t offset, const Details& details, std::string& out) const {
-    if (context_.output.tableOnly) {
-        // Only table file lines: the hit as a comment above its table.
-        if (details.table != nullptr) {
-            out += "# " + pathText_ + ":" + resultLine(offset) + ", shift " + signedText(*details.shift) + "\n";
-            out += tableFileText(*details.table);
+    if (!context_.output.tableOnly) {
+        out += pathText_;
+        out += ':';
+        out += resultLine(offset);
+        if (details.preview) {
+            out += "  ";
+            out += *details.preview;
         }
+        out += '\n';
+    }
+    if (details.table != nullptr) {
+        appendTable(offset, *details.shift, *details.table, out);
+    }
+}
+
+// Alone, only table file lines: the hit as a comment above its table.
+// Otherwise its lines indented under a heading.
+void HitPrinter::appendTable(std::uint64_t offset, std::int64_t shift, const CharacterTable& table,
+                             std::string& out) const {
+    const std::string shown = shiftText(shift, context_.pattern);
+    if (context_.output.tableOnly) {
+        out += "# " + pathText_ + ":" + resultLine(offset) + ", shift " + shown + "\n";
+        out += tableFileText(table);
         return;
     }
-    out += pathText_;
-    out += ':';
-    out += resultLine(offset);
-    if (details.preview) {
-        out += "  ";
-        out += *details.preview;
-    }
-    out += '\n';
-    if (details.table != nullptr) {
-        out += "  table for shift " + signedText(*details.shift) + ":\n";
-        const std::string lines = tableFileText(*details.table);
-        for (std::size_t at = 0; at < lines.size();) {
-            const std::size_t end = lines.find('\n', at);
-            out += "    ";
-            out.append(lines, at, end == std::string::npos ? std::string::npos : end - at);
-            out += '\n';
-            at = end == std::string::npos ? lines.size() : end + 1;
-        }
+    out += "  table for shift " + shown + ":\n";
+    const std::string lines = tableFileText(table);
+    for (std::size_t at = 0; at < lines.size();) {
+        const std::size_t end = lines.find('\n', at);
+        out += "    ";
+        out.append(lines, at, end == std::string::npos ? std::string::npos : end - at);
+        out += '\n';
+        at = end == std::string::npos ? lines.size() : end + 1;
     }
 }
 
@@ -151,7 +173,23 @@ void HitPrinter::appendJson(std::uint64_t offset, const Details& details, std::s
     appendJsonLine(hit, out);
 }
 
-void HitPrinter::end(std::uint64_t count, std::string& out) const {
+// The shift with the most hits; of shifts with as many, the one hit first.
+const std::pair<const std::int64_t, HitPrinter::ShiftHits>* HitPrinter::mostHits() const {
+    const std::pair<const std::int64_t, ShiftHits>* best = nullptr;
+    for (const auto& entry : shiftHits_) {
+        if (best == nullptr || entry.second.count > best->second.count ||
+            (entry.second.count == best->second.count && entry.second.first < best->second.first)) {
+            best = &entry;
+        }
+    }
+    return best;
+}
+
+void HitPrinter::end(std::uint64_t count, std::string& out) {
+    if (const auto* best = mostHits()) {
+        const ShiftHits hits = best->second;
+        appendTable(hits.first, best->first, tableFor(best->first).inferred, out);
+    }
     if (!context_.output.count) {
         return;
     }
@@ -160,6 +198,33 @@ void HitPrinter::end(std::uint64_t count, std::string& out) const {
     } else {
         out += pathText_ + ":" + std::to_string(count) + "\n";
     }
+}
+
+std::optional<std::string> HitPrinter::note() const {
+    const auto* best = mostHits();
+    if (best == nullptr || shiftHits_.size() < 2) {
+        return std::nullopt;
+    }
+    std::string text = pathText_ + ": the hits have " + std::to_string(shiftHits_.size()) +
+                       " shifts; the table is for shift " + shiftText(best->first, context_.pattern) + " (" +
+                       hitsText(best->second.count) + "), the others are ";
+    std::vector<std::pair<std::int64_t, ShiftHits>> others;
+    for (const auto& entry : shiftHits_) {
+        if (entry.first != best->first) others.push_back(entry);
+    }
+    // The most hits first, then in the order they were hit.
+    std::sort(others.begin(), others.end(), [](const auto& a, const auto& b) {
+        return a.second.count != b.second.count ? a.second.count > b.second.count : a.second.first < b.second.first;
+    });
+    for (std::size_t i = 0; i < others.size() && i < kNamedShifts; ++i) {
+        if (i > 0) text += ", ";
+        text += shiftText(others[i].first, context_.pattern) + " (" + hitsText(others[i].second.count) + ")";
+    }
+    if (others.size() > kNamedShifts) {
+        text += " and " + std::to_string(others.size() - kNamedShifts) + " more";
+    }
+    text += "; --table-per-shift prints a table for each";
+    return text;
 }
 
 }  // namespace kinfold::cli

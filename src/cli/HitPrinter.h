@@ -23,7 +23,8 @@ namespace kinfold::cli {
 struct OutputOptions {
     bool json = false;         // JSON Lines instead of text
     bool count = false;        // one count per file instead of the hits
-    bool table = false;        // each inferred table once per distinct shift
+    bool table = false;        // the inferred table of the shift with the most hits, after them
+    bool tablePerShift = false;  // with table: one table for each shift, after its first hit
     bool tableOnly = false;    // the tables' lines alone, as a table file holds them
     std::size_t preview = 0;   // bytes decoded from each hit on; 0 for none
 };
@@ -47,8 +48,12 @@ public:
 
     // Appends the lines of a batch of hits in increasing offset order.
     void hits(std::span<const std::uint64_t> offsets, std::string& out);
-    // Appends what comes after the last hit: the count, when counting.
-    void end(std::uint64_t count, std::string& out) const;
+    // Appends what comes after the last hit: the count, when counting; the
+    // table of the shift with the most hits, when one table is printed.
+    void end(std::uint64_t count, std::string& out);
+    // For standard error after end(): which shift's table was printed and
+    // what the other shifts were, when the hits had several.
+    std::optional<std::string> note() const;
     // Why the bytes at a hit could not be read, once that happened; the
     // hits after it are printed without shift, table or preview.
     const std::optional<std::string>& problem() const { return problem_; }
@@ -60,8 +65,17 @@ private:
         std::optional<std::string> preview;
     };
 
+    // How many hits had a shift, and the first of them.
+    struct ShiftHits {
+        std::uint64_t count = 0;
+        std::uint64_t first = 0;
+    };
+
     bool needsBytes() const;
-    Details detailsAt(std::span<const std::uint8_t> fromHit);
+    bool tableAfterEachShift() const;
+    Details detailsAt(std::uint64_t offset, std::span<const std::uint8_t> fromHit);
+    const std::pair<const std::int64_t, ShiftHits>* mostHits() const;
+    void appendTable(std::uint64_t offset, std::int64_t shift, const CharacterTable& table, std::string& out) const;
     struct ShiftTable {
         CharacterTable inferred;
         TableDecoder decoder;  // the inferred table with the user's over it
@@ -78,6 +92,7 @@ private:
     TableBlocks blocks_;
     std::map<std::int64_t, ShiftTable> tables_;
     std::set<std::int64_t> printedShifts_;
+    std::map<std::int64_t, ShiftHits> shiftHits_;  // with table: the hits of each shift
     std::optional<std::string> problem_;
 };
 

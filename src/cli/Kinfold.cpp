@@ -10,18 +10,25 @@
 namespace kinfold::cli {
 namespace {
 
+constexpr int kNothingFound = 1;
 constexpr int kTrouble = 2;
+
+// How --string's characters become entries, but for a user's order.
+StringCoding codingOf(const ScanCommand& command) {
+    StringCoding coding;
+    coding.kana = command.kana == "unicode" ? KanaCodes::Unicode : KanaCodes::GameOrder;
+    coding.splitVoiced = command.splitVoiced;
+    coding.lettersOnly = command.lettersOnly;
+    if (command.wildcard) {
+        coding.wildcard = decodeFirstCharacter(*command.wildcard)->codePoint;
+    }
+    return coding;
+}
 
 // The pattern, and the user's order when --string's codes are places in one.
 PatternResult patternOf(const ScanCommand& command, std::optional<UserOrder>& order) {
     if (command.string) {
-        StringCoding coding;
-        coding.kana = command.kana == "unicode" ? KanaCodes::Unicode : KanaCodes::GameOrder;
-        coding.splitVoiced = command.splitVoiced;
-        coding.lettersOnly = command.lettersOnly;
-        if (command.wildcard) {
-            coding.wildcard = decodeFirstCharacter(*command.wildcard)->codePoint;
-        }
+        StringCoding coding = codingOf(command);
         if (command.order || command.orderFile) {
             auto read = command.order ? orderFromText(*command.order) : orderFromFile(*command.orderFile);
             if (auto* error = std::get_if<PatternError>(&read)) {
@@ -73,8 +80,18 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
     const ScanSettings settings{command.folders.threads, command.maxCount,
                                 {command.output, std::get<SearchPattern>(pattern), command.match, order,
                                  std::move(userTable)}};
-    return runOverFiles(command.folders, errIsTerminal, out, err, [&settings](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
-                                              Progress& progress) { return scanFiles(files, settings, sink, progress); });
+    const int status = runOverFiles(
+        command.folders, errIsTerminal, out, err,
+        [&settings](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink, Progress& progress) {
+            return scanFiles(files, settings, sink, progress);
+        });
+    if (status == kNothingFound && command.string && !order) {
+        if (const auto mark = punctuationAmongKana(*command.string, codingOf(command))) {
+            err << "kinfold: nothing matched \"" << *command.string << "\", which holds \"" << *mark
+                << "\": --letters-only finds words whose punctuation lies elsewhere in the game's table.\n";
+        }
+    }
+    return status;
 }
 
 }  // namespace kinfold::cli

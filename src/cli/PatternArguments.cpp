@@ -20,13 +20,23 @@ PatternError refused(std::string_view windowText, const std::string& detail) {
     return {std::string(windowText) + " " + detail};
 }
 
-// Appends a typed value as "Add Value" does: 0, a full pattern and a step
-// beyond 16 bits are refused.
-std::optional<PatternError> appendTyped(SearchPattern& p, std::optional<std::int16_t> value, const std::string& what) {
+// Whether 0 is taken: "Add Value" refuses it, as a box left empty; a list on
+// the command line takes it as the byte it is.
+enum class Zero { Refused, Taken };
+
+// Appends a typed value as "Add Value" does: a full pattern and a step beyond
+// 16 bits are refused, and 0 unless zero says it is taken.
+std::optional<PatternError> appendTyped(SearchPattern& p, std::optional<std::int16_t> value, const std::string& what,
+                                        Zero zero) {
     if (p.full()) {
         return PatternError{messages::kTooManyValues};
     }
-    if (!value || *value == 0) {
+    if (!value) {
+        return refused(messages::kNotValid, what + (zero == Zero::Taken
+                                                        ? ": not a number from -32768 to 32767."
+                                                        : ": not a number from -32768 to 32767 other than 0."));
+    }
+    if (*value == 0 && zero == Zero::Refused) {
         return refused(messages::kNotValid, what + ": not a number from -32768 to 32767 other than 0.");
     }
     if (p.appendValue(*value) == SearchPattern::AppendResult::StepTooLarge) {
@@ -128,7 +138,7 @@ PatternResult patternFromString(std::string_view text, const StringCoding& codin
         const std::string character(text.substr(entry.byte, entry.length));
         const std::string what =
             characterName(entry.character, character, decodeFirstCharacter(character)->codePoint);
-        if (auto error = appendTyped(p, entry.code, what)) {
+        if (auto error = appendTyped(p, entry.code, what, Zero::Refused)) {
             return *error;
         }
     }
@@ -152,7 +162,7 @@ PatternResult patternFromValues(std::string_view list) {
                 return PatternError{messages::kTooManyValues};
             }
             p.appendSkipped();
-        } else if (auto error = appendTyped(p, readListNumber(field), what)) {
+        } else if (auto error = appendTyped(p, readListNumber(field), what, Zero::Taken)) {
             return *error;
         }
         if (comma == std::string_view::npos) {

@@ -31,7 +31,8 @@ std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char
         "order, else the Unicode code point up to 32767)")
         ->type_name("TEXT");
     pattern->add_option("--values", command.values,
-                        "comma-separated entries: decimal (72), hex (&H48 or 0x48), or * for a skipped entry")
+                        "comma-separated entries: decimal (72), hex (&H48 or 0x48), or * for a skipped entry; 0 is a value "
+                        "like any other")
         ->type_name("LIST");
     pattern->add_option("--values-file", command.valuesFile, "a values file (.ksv) as the window saves it")
         ->type_name("FILE");
@@ -84,19 +85,28 @@ std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char
     addNameFilterOptions(*scan, command.folders, "search");
 
     CLI::Option* preview =
-        scan->add_option("--preview", command.output.preview, "add the N bytes from each hit, decoded")
+        scan->add_option("--preview", command.output.preview,
+                         "add the N bytes from each hit, decoded on one line: a line break as \\n, a "
+                         "backslash as \\\\, an end token with no text of its own as <$HH>, its bytes")
             ->type_name("N")
             ->check(CLI::Range(1, 4096));
     scan->add_option("--tbl", command.tableFile,
-                     "a table file whose entries --preview decodes with, over the inferred table")
+                     "a table file whose entries --preview decodes with, over the inferred table (UTF-8, UTF-16 after its "
+                     "byte order mark, or Shift JIS)")
         ->type_name("FILE");
     CLI::Option* table = scan->add_flag("--table", command.output.table,
-                                        "print each hit's inferred table once per distinct shift (alone: only "
-                                        "table file lines, each table under a # comment naming its hit)");
+                                        "print each file's inferred table after its hits: the table of the "
+                                        "shift with the most hits, the others named on standard error (alone: "
+                                        "only table file lines, the table under a # comment naming its first hit)");
+    CLI::Option* tablePerShift =
+        scan->add_flag("--table-per-shift", command.output.tablePerShift,
+                       "with --table: a table for each shift the hits have, after the first hit with it")
+            ->needs(table);
     scan->add_flag("--json", command.output.json, "write JSON Lines instead of text");
     scan->add_flag("--count", command.output.count, "print the number of hits of each file instead")
         ->excludes(preview)
-        ->excludes(table);
+        ->excludes(table)
+        ->excludes(tablePerShift);
     scan->add_option("--max-count", command.maxCount, "stop a file after N hits")
         ->type_name("N")
         ->check(CLI::PositiveNumber);

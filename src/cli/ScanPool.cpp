@@ -66,8 +66,14 @@ public:
                 message = printer.problem();
             }
             outcome.matched = count > 0;
+            outcome.failed = message.has_value();
+            // A note is no failure: it goes out with the messages all the same.
+            if (const std::optional<std::string> note = printer.note()) {
+                message = message ? *message + "\n" + *note : *note;
+            }
+        } else {
+            outcome.failed = true;
         }
-        outcome.failed = message.has_value();
         endFile(i, file.size, scanned, text, message, progress_, output);
         return outcome;
     }

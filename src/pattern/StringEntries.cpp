@@ -47,4 +47,21 @@ std::variant<std::vector<StringEntry>, StringEntryError> stringEntries(std::stri
     return entries;
 }
 
+std::optional<std::string> punctuationAmongKana(std::string_view utf8, const StringCoding& coding) {
+    if (coding.lettersOnly || coding.order != nullptr) return std::nullopt;
+    bool kana = false;
+    std::optional<std::string> first;
+    while (!utf8.empty()) {
+        const std::optional<DecodedCharacter> c = decodeFirstCharacter(utf8);
+        if (!c) return std::nullopt;
+        const char32_t character = c->codePoint;
+        kana = kana || kanaPlace(character).has_value();
+        if (!first && character != coding.wildcard && !isLetterDigitOrKana(character)) {
+            first = std::string(utf8.substr(0, c->length));
+        }
+        utf8.remove_prefix(c->length);
+    }
+    return kana ? first : std::nullopt;
+}
+
 }  // namespace kinfold

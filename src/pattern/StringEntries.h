@@ -57,4 +57,11 @@ std::variant<std::vector<StringEntry>, StringEntryError> stringEntries(std::stri
 // CJK ideographs. Spaces, punctuation and symbols are not.
 bool isLetterDigitOrKana(char32_t codePoint);
 
+// For a string of kana coded by their codes (no user's order, not letters
+// only): its first character that is neither a letter, digit nor kana nor the
+// wildcard (the long vowel mark ー, punctuation, a space), as UTF-8. Games
+// keep those apart from their kana, so a search that takes them as steps
+// finds nothing. nullopt for a string without kana or without one.
+std::optional<std::string> punctuationAmongKana(std::string_view utf8, const StringCoding& coding);
+
 }  // namespace kinfold

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace kinfold {
 
@@ -19,5 +20,11 @@ std::optional<int> firstCheckedEntry(const SearchPattern& pattern);
 // or the pattern has no checked entry.
 std::optional<std::int64_t> hitShift(const SearchPattern& pattern, std::span<const std::uint8_t> fromHit,
                                      const MatchOptions& options);
+
+// A shift as a person reads it: signed ("+1", "0", "-3"), and for a pattern
+// of kana in the games' order also where the shift puts the first kana of
+// each script the pattern has kana of, as the unit's number ("-10190 (あ=50)",
+// "-10318 (ア=50)", both for a pattern with both).
+std::string shiftText(std::int64_t shift, const SearchPattern& pattern);
 
 }  // namespace kinfold

@@ -22,8 +22,35 @@ std::vector<std::string> cellCharacters(const DecodeEntry& entry) {
     return characters;
 }
 
+enum class Layout { Running, BreakAfterEnds, OneLine };
+
+// An entry's text with its backslashes and line breaks escaped; a textless end token as its bytes.
+void appendOnOneLine(const DecodeEntry& entry, std::span<const std::uint8_t> code, std::string& out) {
+    static constexpr std::string_view kDigits = "0123456789ABCDEF";
+    if (entry.kind == EntryKind::End && entry.text.empty()) {
+        for (const std::uint8_t byte : code.first(entry.length)) {
+            out += "<$";
+            out += kDigits[byte >> 4];
+            out += kDigits[byte & 0xFu];
+            out += '>';
+        }
+        return;
+    }
+    std::string decoded;
+    appendDecoded(entry, code.subspan(entry.length), decoded);
+    for (const char c : decoded) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += c;
+        }
+    }
+}
+
 std::string decode(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes,
-                   bool breakAfterEnds) {
+                   Layout layout) {
     stepBytes = std::max<std::size_t>(stepBytes, 1);
     std::string out;
     out.reserve(bytes.size());
@@ -32,8 +59,12 @@ std::string decode(const TableDecoder& table, std::span<const std::uint8_t> byte
         const std::span<const std::uint8_t> rest = bytes.subspan(at);
         const DecodeEntry* entry = table.match(rest);
         if (entry != nullptr && entry->span() <= rest.size()) {
-            appendDecoded(*entry, rest.subspan(entry->length), out);
-            if (breakAfterEnds && entry->kind == EntryKind::End) out += '\n';
+            if (layout == Layout::OneLine) {
+                appendOnOneLine(*entry, rest.first(entry->span()), out);
+            } else {
+                appendDecoded(*entry, rest.subspan(entry->length), out);
+            }
+            if (layout == Layout::BreakAfterEnds && entry->kind == EntryKind::End) out += '\n';
             at += entry->span();
         } else {
             out += kUndecodedUnit;
@@ -46,11 +77,15 @@ std::string decode(const TableDecoder& table, std::span<const std::uint8_t> byte
 }  // namespace
 
 std::string decodeText(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes) {
-    return decode(table, bytes, stepBytes, false);
+    return decode(table, bytes, stepBytes, Layout::Running);
 }
 
 std::string decodeLines(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes) {
-    return decode(table, bytes, stepBytes, true);
+    return decode(table, bytes, stepBytes, Layout::BreakAfterEnds);
+}
+
+std::string decodeOneLine(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes) {
+    return decode(table, bytes, stepBytes, Layout::OneLine);
 }
 
 std::vector<std::string> decodeColumns(const TableDecoder& table, std::span<const std::uint8_t> bytes,

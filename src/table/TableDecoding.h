@@ -28,6 +28,12 @@ std::string decodeText(const TableDecoder& table, std::span<const std::uint8_t> 
 // bytes hold read as lines.
 std::string decodeLines(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes = 1);
 
+// The same on one line that reads back unambiguously: a backslash as "\\",
+// a line break as "\n", and an end token with no text of its own as its
+// bytes, "<$HH>" each, so that strings neither split over lines nor run
+// together.
+std::string decodeOneLine(const TableDecoder& table, std::span<const std::uint8_t> bytes, std::size_t stepBytes = 1);
+
 // The same bytes in columns of columnBytes bytes, one character wide each
 // (bytes.size() / columnBytes of them): an entry's characters in the
 // columns that start within it when they fit there, one each, and blanks

@@ -2,7 +2,7 @@
 
 #include "pattern/CharacterCode.h"
 #include "pattern/QuotedText.h"
-#include "search/FileReader.h"
+#include "table/TableDocument.h"
 
 #include <charconv>
 #include <span>
@@ -12,10 +12,6 @@
 namespace kinfold {
 namespace {
 
-// Far beyond any table a person writes, small enough to hold.
-constexpr std::uint64_t kMaxTableFileBytes = std::uint64_t{64} << 20;
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kLineBreakEscape = "\\n";
 
 bool isUtf8(std::string_view text) {
@@ -29,13 +25,22 @@ bool isUtf8(std::string_view text) {
 
 bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
-// The bytes the hex digits of a line spell, or nullopt when they are not 1 to 8 bytes' worth.
-std::optional<EntryBytes> bytesOfHex(std::string_view hex) {
-    if (hex.empty() || hex.size() % 2 != 0 || hex.size() > 2 * kMaxEntryBytes) return std::nullopt;
+// The bytes the hex digits of a line spell, or why they spell none: not 1
+// to 8 bytes' worth of digits, or an odd number of them.
+std::optional<EntryBytes> bytesOfHex(std::string_view hex, std::string& refusal) {
+    bool digits = !hex.empty();
+    for (const char c : hex) digits = digits && isHexDigit(c);
+    if (!digits || hex.size() > 2 * kMaxEntryBytes) {
+        refusal = quotedText(hex) + " is not 2 to 16 hex digits";
+        return std::nullopt;
+    }
+    if (hex.size() % 2 != 0) {
+        refusal = quotedText(hex) + " has an odd number of hex digits: each byte takes two";
+        return std::nullopt;
+    }
     EntryBytes bytes(hex.size() / 2);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const char* first = hex.data() + 2 * i;
-        if (!isHexDigit(first[0]) || !isHexDigit(first[1])) return std::nullopt;
         std::from_chars(first, first + 2, bytes[i], 16);
     }
     return bytes;
@@ -77,15 +82,9 @@ bool isBookmark(std::string_view line) {
     return true;
 }
 
-// One line that is not passed over: the entry it sets, or the reason it is refused.
-struct EntryLine {
-    EntryBytes bytes;
-    TableEntry entry;
-    std::string refusal;
-};
-
-EntryLine readEntryLine(std::string_view line) {
-    EntryLine result;
+TableFileLine readEntryLine(std::string_view line) {
+    TableFileLine result;
+    result.kind = TableFileLine::Kind::Refused;
     EntryKind kind = EntryKind::Normal;
     if (line.front() == '/') kind = EntryKind::End;
     if (line.front() == '*') kind = EntryKind::LineBreak;
@@ -98,9 +97,14 @@ EntryLine readEntryLine(std::string_view line) {
         return result;
     }
     const std::string_view hex = line.substr(0, equals);
-    const auto bytes = bytesOfHex(hex);
+    if (hex.empty() && kind != EntryKind::Normal) {
+        // "/", "*" or "$" and then no bytes for the entry to stand for.
+        const char prefix = kind == EntryKind::End ? '/' : kind == EntryKind::LineBreak ? '*' : '$';
+        result.refusal = std::string("\"") + prefix + "\" has no bytes after it: the hex digits of the bytes it stands for are missing";
+        return result;
+    }
+    const auto bytes = bytesOfHex(hex, result.refusal);
     if (!bytes) {
-        result.refusal = quotedText(hex) + " is not 2 to 16 hex digits";
         return result;
     }
     const std::string_view text = equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
@@ -112,6 +116,7 @@ EntryLine readEntryLine(std::string_view line) {
     result.entry.kind = kind;
     if (kind != EntryKind::Control) {
         result.entry.text = unescapedText(text);
+        result.kind = TableFileLine::Kind::Entry;
         return result;
     }
     const std::size_t comma = text.rfind(',');
@@ -125,6 +130,7 @@ EntryLine readEntryLine(std::string_view line) {
     }
     result.entry.text = std::string(text.substr(0, comma));
     result.entry.parameters = parameters;
+    result.kind = TableFileLine::Kind::Entry;
     return result;
 }
 
@@ -173,49 +179,31 @@ std::string tableFileText(const CodeTable& table) {
 
 std::string tableFileText(const CharacterTable& table) { return tableFileText(codeTableOf(table)); }
 
-TableFileRead parseTableFile(std::string_view text) {
-    TableFileRead result;
-    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-    CodeTable table;
-    int number = 0;
-    while (!text.empty()) {
-        ++number;
-        const std::size_t lf = text.find('\n');
-        std::string_view line = text.substr(0, lf);
-        text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
-        while (line.ends_with('\r')) line.remove_suffix(1);
-        if (line.empty() || line.front() == '#' || line.front() == '@') continue;
-        if (line.front() == '(' && isBookmark(line)) continue;
-        EntryLine entry = readEntryLine(line);
-        if (!entry.refusal.empty()) {
-            result.line = number;
-            result.reason = std::move(entry.refusal);
-            return result;
-        }
-        table.set(std::move(entry.bytes), std::move(entry.entry));
+TableFileLine readTableFileLine(std::string_view line) {
+    if (line.empty() || line.front() == '#' || line.front() == '@' || (line.front() == '(' && isBookmark(line))) {
+        return {};
     }
-    result.table = std::move(table);
+    return readEntryLine(line);
+}
+
+namespace {
+
+// A document read down to its table and encoding.
+TableFileRead tableOf(TableDocumentRead read) {
+    TableFileRead result;
+    result.line = read.line;
+    result.reason = std::move(read.reason);
+    if (read.document) {
+        result.table = read.document->table();
+        result.encoding = read.document->encoding();
+    }
     return result;
 }
 
-TableFileRead readTableFile(const std::filesystem::path& path) {
-    TableFileRead result;
-    FileReader reader;
-    if (!reader.open(path)) {
-        result.reason = reader.reason();
-        return result;
-    }
-    if (reader.size() > kMaxTableFileBytes) {
-        result.reason = "it is too large to be a table file";
-        return result;
-    }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(reader.size()));
-    if (!reader.read(bytes)) {
-        result.reason = reader.reason();
-        return result;
-    }
-    const std::string text(bytes.begin(), bytes.end());
-    return parseTableFile(text);
-}
+}  // namespace
+
+TableFileRead parseTableFile(std::string_view text) { return tableOf(TableDocument::parse(text)); }
+
+TableFileRead readTableFile(const std::filesystem::path& path) { return tableOf(TableDocument::read(path)); }
 
 }  // namespace kinfold

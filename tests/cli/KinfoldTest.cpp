@@ -97,6 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {"one.gb:2 (2 hex)", "one.gb:16 (10 hex)"}, 0},
         ScanCase{"ValuesWithSkipAndHex", {"--values", "72, 0x65 ,&H6C,*,111"}, {"one.gb"},
                  {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"}, 0},
+        ScanCase{"ValuesFromZero", {"--values", "0,29,36,36,39"}, {"one.gb"},
+                 {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"}, 0},
         ScanCase{"MaxCount", {"--string", "Hello", "--max-count", "2"}, {"one.gb", "notes.txt"},
                  {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "notes.txt:0 (0 hex)"}, 0},
         ScanCase{"Count", {"--string", "Hello", "--count", "--include", "*.gb*"}, {""},
@@ -158,12 +160,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"OneValue", {"--values", "5"},
                     "You can't search in a kinfold way unless you have at least two values to search for!"},
         RefusedCase{"SkipFirst", {"--values", "*,5"}, "You can't skip the first value!"},
-        RefusedCase{"Zero", {"--values", "1,0"},
-                    "That is not a valid value! --values entry 2 \"0\": not a number from -32768 to 32767 other "
-                    "than 0."},
         RefusedCase{"OutOfRange", {"--values", "1,32768"},
-                    "That is not a valid value! --values entry 2 \"32768\": not a number from -32768 to 32767 "
-                    "other than 0."},
+                    "That is not a valid value! --values entry 2 \"32768\": not a number from -32768 to 32767."},
         RefusedCase{"StepPast16Bits", {"--values", "-32768,32767"},
                     "That is not a valid value! --values entry 2 \"32767\": the step from the entry before it "
                     "does not fit 16 bits."},
@@ -222,8 +220,9 @@ TEST_F(Collection, WalkMeasuresSizesOnlyWhenAsked) {
     EXPECT_EQ(findFiles({root() / "one.gb"}, {}, true).at(0).size, 21u);
 }
 
-TEST_F(Collection, TableOncePerShift) {
-    const Outcome run = kinfold({"--string", "Hello", "--preview", "2", "--table", (root() / "one.gb").string()});
+TEST_F(Collection, TablePerShiftAfterEachShiftsFirstHit) {
+    const Outcome run = kinfold(
+        {"--string", "Hello", "--preview", "2", "--table", "--table-per-shift", (root() / "one.gb").string()});
     const std::string one = (root() / "one.gb").string();
     EXPECT_EQ(run.out.find(one + ":2 (2 hex)  He\n  table for shift 0:\n    41=A\n    42=B\n"), 0u);
     const std::size_t second = run.out.find(one + ":16 (10 hex)  He\n  table for shift +1:\n    42=A\n");
@@ -234,34 +233,95 @@ TEST_F(Collection, TableOncePerShift) {
         ++tables;
     }
     EXPECT_EQ(tables, 2u);  // the hit at 9 has shift 0 again
+    EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
 }
 
-TEST_F(Collection, TableAloneIsATableFile) {
-    const Outcome run = kinfold({"--string", "Hello", "--table", (root() / "one.gb").string()});
+// Hits at 2 and 9 have shift 0, the one at 16 shift +1: one table, shift 0's, the other named.
+TEST_F(Collection, TableOfTheShiftWithTheMostHits) {
     const std::string one = (root() / "one.gb").string();
-    EXPECT_EQ(run.out.find("# " + one + ":2 (2 hex), shift 0\n41=A\n42=B\n"), 0u);
-    const std::size_t second = run.out.find("# " + one + ":16 (10 hex), shift +1\n42=A\n");
-    ASSERT_NE(second, std::string::npos);
-    EXPECT_EQ(run.out.find("# ", second + 1), std::string::npos);
-    const TableFileRead read = parseTableFile(run.out);
+    const std::string note = "kinfold: " + one +
+                             ": the hits have 2 shifts; the table is for shift 0 (2 hits), the others are +1 (1 "
+                             "hit); --table-per-shift prints a table for each\n";
+    const Outcome alone = kinfold({"--string", "Hello", "--table", one});
+    EXPECT_EQ(alone.out.find("# " + one + ":2 (2 hex), shift 0\n41=A\n42=B\n"), 0u);
+    EXPECT_EQ(alone.out.find("# ", 1), std::string::npos);
+    const TableFileRead read = parseTableFile(alone.out);
     ASSERT_TRUE(read.table.has_value()) << read.line << ": " << read.reason;
-    EXPECT_EQ(read.table->find({0x42})->text, "A");  // the later table wins
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(read.table->find({0x42})->text, "B");
+    EXPECT_EQ(alone.err, note);
+    EXPECT_EQ(alone.status, 0);
+
+    const Outcome withHits = kinfold({"--string", "Hello", "--preview", "1", "--table", one});
+    EXPECT_EQ(withHits.out.find(one + ":2 (2 hex)  H\n" + one + ":9 (9 hex)  H\n" + one + ":16 (10 hex)  H\n" +
+                                "  table for shift 0:\n    41=A\n"),
+              0u);
+    EXPECT_EQ(withHits.err, note);
+    const Outcome oneShift = kinfold({"--string", "Hello", "--table", (root() / "sub/deep/two.gbc").string()});
+    EXPECT_EQ(oneShift.err, "");
 }
+
+TEST_F(Collection, KanaShiftsShowWhereAIs) {
+    writeFile(root() / "kana.gb", "\x10\x11\x12");  // あいう with あ at 16
+    const Outcome run = kinfold({"--string", "\u3042\u3044\u3046", "--table", (root() / "kana.gb").string()});
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
+              "# " + (root() / "kana.gb").string() + ":0 (0 hex), shift -10224 (\u3042=16)");
+}
+
+struct KanaHintCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string err;
+};
+
+class KanaHints : public Collection, public ::testing::WithParamInterface<KanaHintCase> {};
+
+TEST_P(KanaHints, SayWhenPunctuationMayBeTheCause) {
+    std::vector<std::string> args = GetParam().args;
+    args.push_back((root() / "one.gb").string());
+    const Outcome run = kinfold(args);
+    EXPECT_EQ(run.err, GetParam().err);
+    EXPECT_EQ(run.status, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinfold, KanaHints,
+    ::testing::Values(
+        KanaHintCase{"LongVowelMark", {"--string", "\u30DD\u30FC\u30B7\u30E7\u30F3"},
+                     "kinfold: nothing matched \"\u30DD\u30FC\u30B7\u30E7\u30F3\", which holds \"\u30FC\": "
+                     "--letters-only finds words whose punctuation lies elsewhere in the game's table.\n"},
+        KanaHintCase{"Punctuation", {"--string", "\u3042\u3001\u3044"},
+                     "kinfold: nothing matched \"\u3042\u3001\u3044\", which holds \"\u3001\": "
+                     "--letters-only finds words whose punctuation lies elsewhere in the game's table.\n"},
+        KanaHintCase{"LettersOnlyAlready", {"--string", "\u30DD\u30FC\u30B7\u30E7\u30F3", "--letters-only"}, ""},
+        KanaHintCase{"KanaAlone", {"--string", "\u3055\u304F\u3089"}, ""},
+        KanaHintCase{"NoKana", {"--string", "Hi-Potion"}, ""},
+        KanaHintCase{"TheWildcardIsNoPunctuation", {"--string", "\u3042?\u3093", "--wildcard", "?"}, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Collection, PreviewThroughAnOpenedTable) {
     writeFile(root() / "game.tbl", "6C6C=[ll]\n/78\n");
     const std::string one = (root() / "one.gb").string();
     const Outcome run = kinfold({"--string", "Hello", "--preview", "7", "--tbl", (root() / "game.tbl").string(), one});
-    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), one + ":2 (2 hex)  He[ll]o");
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), one + ":2 (2 hex)  He[ll]o<$78><$78>");
     EXPECT_EQ(run.status, 0);
     writeFile(root() / "bad.tbl", "41=A\n*\n");
     const Outcome bad = kinfold({"--string", "Hello", "--preview", "7", "--tbl", (root() / "bad.tbl").string(), one});
     EXPECT_EQ(bad.err, "kinfold: Can't read the table \"" + (root() / "bad.tbl").string() +
-                           "\": line 2 is not a table line (\"\" is not 2 to 16 hex digits).\n");
+                           "\": line 2 is not a table line (\"*\" has no bytes after it: the hex digits of the bytes it "
+                           "stands for are missing).\n");
     EXPECT_EQ(bad.out, "");
     EXPECT_EQ(bad.status, 2);
+}
+
+// A backslash, a line break and a textless end token, each on the hit's own line.
+TEST_F(Collection, PreviewStaysOnOneLine) {
+    writeFile(root() / "script.gb", "Hello\\a\nb\xFFz");
+    writeFile(root() / "script.tbl", "5C=\\\n0A=\\n\n/FF\n");
+    const std::string file = (root() / "script.gb").string();
+    const Outcome run =
+        kinfold({"--string", "Hello", "--preview", "11", "--tbl", (root() / "script.tbl").string(), file});
+    EXPECT_EQ(run.out, file + ":0 (0 hex)  Hello\\\\a\\nb<$FF>z\n");
 }
 
 TEST_F(Collection, JsonLinesReadBack) {

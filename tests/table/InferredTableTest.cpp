@@ -118,6 +118,29 @@ TEST(HitShift, NeedsTheUnitOfTheFirstCheckedEntry) {
               0x010203 - 10);
 }
 
+struct ShiftTextCase {
+    const char* name;
+    SearchPattern pattern;
+    std::int64_t shift;
+    std::string text;
+};
+
+class ShiftText : public ::testing::TestWithParam<ShiftTextCase> {};
+
+TEST_P(ShiftText, SignedWithWhereAStands) {
+    EXPECT_EQ(shiftText(GetParam().shift, GetParam().pattern), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ShiftText,
+    ::testing::Values(ShiftTextCase{"Positive", patternOf(textValues("AB")), 1, "+1"},
+                      ShiftTextCase{"Zero", patternOf(textValues("AB")), 0, "0"},
+                      ShiftTextCase{"Negative", patternOf({10, 20}), -3, "-3"},
+                      ShiftTextCase{"Hiragana", patternOf(kanaValues("さくら")), 0x50 - 0x2800, "-10160 (あ=80)"},
+                      ShiftTextCase{"KatakanaAtZero", patternOf(kanaValues("ポーション")), -0x2880, "-10368 (ア=0)"},
+                      ShiftTextCase{"BothScripts", patternOf(kanaValues("かナ")), 0x10 - 0x2800, "-10224 (あ=16, ア=144)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(TableBlocks, FollowThePatternsOwnCharacters) {
     EXPECT_EQ(patternBlocks(patternOf(textValues("a 1"))), (TableBlocks{false, true, true, true}));
     EXPECT_EQ(patternBlocks(patternOf(textValues("Q"))), (TableBlocks{true, false, false, false}));

@@ -47,6 +47,31 @@ INSTANTIATE_TEST_SUITE_P(
                       DecodeCase{"ShortLastStep", {0x00, 0x00, 0x00}, 2, "\u00B7\u00B7"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct OneLineCase {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    std::string text;
+};
+
+class OneLine : public ::testing::TestWithParam<OneLineCase> {};
+
+TEST_P(OneLine, ReadsBackUnambiguously) {
+    const TableDecoder decoder = decoderOf("5C=\\\n6E=n\n0A=\\n\n/FF\n/FE00\n/FD=<end>\n*FC\n$F0=[c\\],1\n");
+    EXPECT_EQ(decodeOneLine(decoder, GetParam().bytes), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OneLine,
+    ::testing::Values(OneLineCase{"BackslashThenN", {0x5C, 0x6E}, "\\\\n"},
+                      OneLineCase{"LineBreakText", {0x0A, 0x6E}, "\\nn"},
+                      OneLineCase{"BareLineBreak", {0xFC}, "\\n"},
+                      OneLineCase{"BareEndAsItsBytes", {0x6E, 0xFF, 0x6E}, "n<$FF>n"},
+                      OneLineCase{"TwoByteBareEnd", {0xFE, 0x00}, "<$FE><$00>"},
+                      OneLineCase{"EndWithText", {0xFD}, "<end>"},
+                      OneLineCase{"ControlLabelEscaped", {0xF0, 0x0A}, "[c\\\\]<$0A>"},
+                      OneLineCase{"EndCutShort", {0xFE}, "\u00B7"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(TableDecoding, LinesBreakAfterEachEndToken) {
     const std::vector<std::uint8_t> bytes{0x41, 0xFF, 0x42, 0xFF, 0xFE, 0xFF};
     EXPECT_EQ(decodeLines(decoderOf(kSample), bytes), "A<end>\nth<end>\n\n<end>\n");

@@ -91,6 +91,7 @@ TEST_P(TableFileParse, ReadsOrNamesTheFirstBadLine) {
 }
 
 const std::string kNotHex = " is not 2 to 16 hex digits";
+const std::string kNoBytes = " has no bytes after it: the hex digits of the bytes it stands for are missing";
 const std::string kBadControl = "a control code needs \",N\" after its label, N from 0 to 8 parameter bytes";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -103,12 +104,14 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"EveryKind", "8182=the\n/FF\n/00=<end>\n*FE\n*FD=\\n\n$F0=[pause],1\n$F1=x,0\n$F2=y,8\n", 0, 8, ""},
         ParseCase{"NoEquals", "41=A\n42\n", 2, 0, "it has no \"=\""},
         ParseCase{"NotHex", "41=A\n\n4G=B\n", 3, 0, "\"4G\"" + kNotHex},
-        ParseCase{"OddDigits", "414=AB\n", 1, 0, "\"414\"" + kNotHex},
+        ParseCase{"OddDigits", "808=x\n", 1, 0, "\"808\" has an odd number of hex digits: each byte takes two"},
         ParseCase{"NineBytes", "010203040506070809=x\n", 1, 0, "\"010203040506070809\"" + kNotHex},
         ParseCase{"NoDigits", "=A\n", 1, 0, "\"\"" + kNotHex},
         ParseCase{"Signed", "-1=A\n", 1, 0, "\"-1\"" + kNotHex},
         ParseCase{"EndNotHex", "/FG\n", 1, 0, "\"FG\"" + kNotHex},
-        ParseCase{"BreakNotHex", "41=A\n*\n", 2, 0, "\"\"" + kNotHex},
+        ParseCase{"BreakWithoutBytes", "41=A\n*\n", 2, 0, "\"*\"" + kNoBytes},
+        ParseCase{"EndWithoutBytes", "/=<end>\n", 1, 0, "\"/\"" + kNoBytes},
+        ParseCase{"ControlWithoutBytes", "$=x,1\n", 1, 0, "\"$\"" + kNoBytes},
         ParseCase{"BadBookmark", "(80h\n", 1, 0, "it has no \"=\""},
         ParseCase{"ControlWithoutCount", "$F0=[pause]\n", 1, 0, kBadControl},
         ParseCase{"ControlWithoutEquals", "$F0\n", 1, 0, "it has no \"=\""},
