@@ -425,6 +425,32 @@ TEST(ResultPreview, ARunOfBytesTakesOneEntryThroughF2) {
     EXPECT_EQ(TestFolder::read(table), "28=the\n45=e\n454C=ere\n4C=l\n4F=o\n");
 }
 
+// Where the hex digits of a byte lie in the hex view's viewport (the byte's row shown).
+QPoint bytePoint(ResultPreview* p, std::uint64_t offset) {
+    QTextDocument* document = p->HexView->document();
+    const std::uint64_t firstRow = document->firstBlock().text().left(8).toULongLong(nullptr, 16);
+    const QTextBlock row = document->findBlockByNumber(static_cast<int>((offset - firstRow) / 16));
+    const int column = static_cast<int>(offset % 16);
+    QTextCursor at(document);
+    at.setPosition(row.position() + 8 + 2 + column * 3 + (column >= 8 ? 1 : 0) + 1);
+    return p->HexView->cursorRect(at).center();
+}
+
+TEST(ResultPreview, ADragChoosesARunOfEightBytesAtMost) {
+    Searched h;
+    ResultPreview* p = openWithLettersOnly(h);
+    QWidget* view = p->HexView->viewport();
+    QTest::mousePress(view, Qt::LeftButton, {}, bytePoint(p, 0x12D));
+    QTest::mouseMove(view, bytePoint(p, 0x12F));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, bytePoint(p, 0x12F));
+    EXPECT_EQ(p->ChosenByte->text(), "Bytes 0000012D-0000012F: 45 4C 4C, no entry");
+    QTest::mousePress(view, Qt::LeftButton, {}, bytePoint(p, 0x12D));
+    QTest::mouseMove(view, bytePoint(p, 0x13E));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, bytePoint(p, 0x13E));
+    EXPECT_EQ(p->chosenByte(), 0x12Du);
+    EXPECT_EQ(p->chosenBytes(), 8u);
+}
+
 TEST(ResultPreview, TheEntryLineShowsASpaceByName) {
     Searched h;
     ResultPreview* p = openWithLettersOnly(h);

@@ -24,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QIODevice>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -185,6 +186,7 @@ void ResultPreview::createControls() {
                        "Shift with the arrows, or a drag, chooses a run of bytes for one entry. F2 gives the "
                        "chosen bytes a text, Ctrl+Z and Ctrl+Shift+Z undo and redo."));
     HexView->installEventFilter(this);
+    HexView->viewport()->installEventFilter(this);
     connect(HexView, &QPlainTextEdit::cursorPositionChanged, this, [this] {
         if (drawing_) return;
         if (HexView->textCursor().hasSelection()) {
@@ -252,6 +254,15 @@ void ResultPreview::createControls() {
     buttons->addWidget(Later);
     buttons->addSpacing(12);
     buttons->addWidget(CloseButton);
+
+    // The keyboard goes through the controls as they stand, top to bottom.
+    QWidget* previous = KanaBlock;
+    for (QWidget* next : std::initializer_list<QWidget*>{GoToOffset, HexView, EditEntry, EndToken, LineBreak,
+                                                         RemoveEntry, TextView, OpenTable, SaveTable, FindPointers,
+                                                         Script, Earlier, Later, CloseButton}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Problem);
@@ -710,6 +721,17 @@ void ResultPreview::GoToOffset_Enter() {
 }
 
 bool ResultPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == HexView->viewport() && event->type() == QEvent::MouseButtonPress &&
+        (static_cast<QMouseEvent*>(event)->modifiers() & Qt::ShiftModifier) == 0) {
+        // A press starts a choice afresh, never a drag of the text a choice left selected.
+        QTextCursor cursor = HexView->textCursor();
+        if (cursor.hasSelection()) {
+            cursor.clearSelection();
+            const QSignalBlocker quiet(HexView);
+            HexView->setTextCursor(cursor);
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched != HexView || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     const FileWindow& w = read_.window;
