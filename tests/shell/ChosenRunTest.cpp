@@ -29,20 +29,19 @@ TEST_P(ChosenRuns, StretchFromTheAnchorAndHoldOneEntryAtMost) {
     EXPECT_EQ(run.size(), c.size);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ChosenRuns,
-    testing::Values(RunCase{"OneUnit", 1, 0x105, {}, 0x105, 1}, RunCase{"TwoRight", 1, 0x105, {1, 1}, 0x105, 3},
-                    RunCase{"NineRightStopAtEight", 1, 0x105, {1, 1, 1, 1, 1, 1, 1, 1, 1}, 0x105, 8},
-                    RunCase{"DownStopsAtEight", 1, 0x105, {16}, 0x105, 8},
-                    RunCase{"UpStopsAtEight", 1, 0x115, {-16}, 0x10E, 8},
-                    RunCase{"LeftOfTheAnchor", 1, 0x105, {-1, -1}, 0x103, 3},
-                    RunCase{"BackOverTheAnchor", 1, 0x105, {1, 1, -1, -1, -1}, 0x104, 2},
-                    RunCase{"UpOffTheWindowChangesNothing", 1, 0x102, {-16}, 0x102, 1},
-                    RunCase{"DownOffTheWindowChangesNothing", 1, 0x13A, {1, 16}, 0x13A, 2},
-                    RunCase{"SixteenBitFourUnits", 2, 0x104, {2, 2, 2, 2, 2}, 0x104, 8},
-                    RunCase{"ThirtyTwoBitTwoUnits", 4, 0x108, {4, 4}, 0x108, 8},
-                    RunCase{"ThirtyTwoBitLeftStopsAtTwo", 4, 0x108, {-4, -4}, 0x104, 8}),
-    [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, ChosenRuns,
+                         testing::Values(RunCase{"TwoRight", 1, 0x105, {1, 1}, 0x105, 3},
+                                         RunCase{
+                                             "NineRightStopAtEight", 1, 0x105, {1, 1, 1, 1, 1, 1, 1, 1, 1}, 0x105, 8},
+                                         RunCase{"DownStopsAtEight", 1, 0x105, {16}, 0x105, 8},
+                                         RunCase{"UpStopsAtEight", 1, 0x115, {-16}, 0x10E, 8},
+                                         RunCase{"BackOverTheAnchor", 1, 0x105, {1, 1, -1, -1, -1}, 0x104, 2},
+                                         RunCase{"UpOffTheWindowChangesNothing", 1, 0x102, {-16}, 0x102, 1},
+                                         RunCase{"DownOffTheWindowChangesNothing", 1, 0x13A, {1, 16}, 0x13A, 2},
+                                         RunCase{"SixteenBitFourUnits", 2, 0x104, {2, 2, 2, 2, 2}, 0x104, 8},
+                                         RunCase{"ThirtyTwoBitTwoUnits", 4, 0x108, {4, 4}, 0x108, 8},
+                                         RunCase{"ThirtyTwoBitLeftStopsAtTwo", 4, 0x108, {-4, -4}, 0x104, 8}),
+                         [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 TEST(ChosenRun, AfterAnEntryTheUnitThatFollowsIsChosenUntilTheWindowEnds) {
     const HexLayout layout(0x100, 16, 1 << 20, 2);  // units 100..10E

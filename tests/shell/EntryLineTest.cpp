@@ -29,14 +29,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LineCase{"MultiByteWhole", {0x81, 0x82}, TableEntry{EntryKind::Normal, "the", 0}, "81 82 = the"},
                     LineCase{"SpaceByName", {0x00}, TableEntry{EntryKind::Normal, " ", 0}, "00 = space"},
                     LineCase{"BlankAtAnEndQuoted", {0x20}, TableEntry{EntryKind::Normal, "the ", 0}, "20 = \"the \""},
-                    LineCase{"BreakInTheText", {0x21}, TableEntry{EntryKind::Normal, "A\nB", 0}, "21 = A\u21B5B"},
                     LineCase{"EndToken", {0xFF}, TableEntry{EntryKind::End, "", 0}, "FF = end token"},
                     LineCase{"EndTokenWithText", {0x4F}, TableEntry{EntryKind::End, "!", 0}, "4F = ! (end token)"},
                     LineCase{"LineBreak", {0xFE}, TableEntry{EntryKind::LineBreak, "", 0}, "FE = line break"},
-                    LineCase{"Control", {0xF0}, TableEntry{EntryKind::Control, "<color>", 1},
+                    LineCase{"Control",
+                             {0xF0},
+                             TableEntry{EntryKind::Control, "<color>", 1},
                              "F0 = <color> (control, 1 parameter byte)"},
-                    LineCase{"ControlOfTwo", {0xF1, 0x00}, TableEntry{EntryKind::Control, "<w>", 2},
-                             "F1 00 = <w> (control, 2 parameter bytes)"},
                     LineCase{"NoEntry", {0xEE}, std::nullopt, "EE, no entry"}),
     [](const testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
 
@@ -50,23 +49,14 @@ CodeTable gameTable() {
     return table;
 }
 
-TEST(PlacedEntries, TheEntryCoveringAByteIsTheOneItDecodesIn) {
+TEST(PlacedEntries, AControlsParameterIsCoveredByTheControl) {
     const CodeTable table = gameTable();
     const TableDecoder decoder(table);
-    const std::vector<std::uint8_t> bytes{0x81, 0x82, 0x41, 0xEE, 0xF0, 0x01, 0x82};
-    const std::vector<PlacedEntry> placed = placedEntries(decoder, bytes, 1);
-    const auto startOf = [&](std::size_t index) -> int {
-        const PlacedEntry* e = entryCovering(placed, index);
-        return e == nullptr ? -1 : static_cast<int>(e->at);
-    };
-    EXPECT_EQ(startOf(0), 0);
-    EXPECT_EQ(startOf(1), 0);  // the second byte of "the"
-    EXPECT_EQ(startOf(2), 2);
-    EXPECT_EQ(startOf(3), -1);  // no entry
-    EXPECT_EQ(startOf(5), 4);   // the control's parameter
-    EXPECT_EQ(startOf(6), -1);  // 82 alone has none
-    EXPECT_EQ(startOf(7), -1);  // past the end
-    EXPECT_EQ(entryCovering(placed, 4)->entry.text, "<c>");
+    const std::vector<PlacedEntry> placed = placedEntries(decoder, std::vector<std::uint8_t>{0xEE, 0xF0, 0x01}, 1);
+    EXPECT_EQ(entryCovering(placed, 0), nullptr);
+    ASSERT_NE(entryCovering(placed, 2), nullptr);
+    EXPECT_EQ(entryCovering(placed, 2)->at, 1u);
+    EXPECT_EQ(entryCovering(placed, 3), nullptr);  // past the end
 }
 
 TEST(PlacedEntries, AnEndTokenWithNoTextHasAMarkOfItsOwnInTheColumns) {

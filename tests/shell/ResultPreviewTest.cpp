@@ -8,9 +8,9 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMap>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -57,15 +57,20 @@ struct Searched : Harness {
     }
 };
 
-// Clicks the hex digits of the byte at offset in the preview's hex view.
-void clickByte(ResultPreview* p, std::uint64_t offset) {
+// Where the hex digits of a byte lie in the hex view's viewport (the byte's row shown).
+QPoint bytePoint(ResultPreview* p, std::uint64_t offset) {
     QTextDocument* document = p->HexView->document();
     const std::uint64_t firstRow = document->firstBlock().text().left(8).toULongLong(nullptr, 16);
     const QTextBlock row = document->findBlockByNumber(static_cast<int>((offset - firstRow) / 16));
     const int column = static_cast<int>(offset % 16);
     QTextCursor at(document);
     at.setPosition(row.position() + 8 + 2 + column * 3 + (column >= 8 ? 1 : 0) + 1);
-    QTest::mouseClick(p->HexView->viewport(), Qt::LeftButton, {}, p->HexView->cursorRect(at).center());
+    return p->HexView->cursorRect(at).center();
+}
+
+// Clicks the hex digits of the byte at offset in the preview's hex view.
+void clickByte(ResultPreview* p, std::uint64_t offset) {
+    QTest::mouseClick(p->HexView->viewport(), Qt::LeftButton, {}, bytePoint(p, offset));
 }
 
 QString rowCells(ResultPreview* p, int row) { return p->HexView->toPlainText().split('\n')[row].right(16); }
@@ -107,9 +112,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         EditCase{"TypedSpace", 0x12B, [](ResultPreview* p) { QTest::keyClick(p->HexView, Qt::Key_Space, {}); },
                  "Byte 0000012C: 28 = H", "  Hello  ", QString(12, ' ') + "Hell", "28=H\n45=e\n4C=l\n4F=o\nEE= \n"},
-        EditCase{"TypedKanaOverTheHit", 0x12E,
-                 [](ResultPreview* p) { type(p->HexView, QString::fromUtf8("\u30A2")); },
-                 QString::fromUtf8("Byte 0000012F: 4C = \u30A2"), kDots.left(2) + QString::fromUtf8("He\u30A2\u30A2o") + kDots.left(2),
+        EditCase{"TypedKanaOverTheHit", 0x12E, [](ResultPreview* p) { type(p->HexView, QString::fromUtf8("\u30A2")); },
+                 QString::fromUtf8("Byte 0000012F: 4C = \u30A2"),
+                 kDots.left(2) + QString::fromUtf8("He\u30A2\u30A2o") + kDots.left(2),
                  kDots + QString::fromUtf8("He\u30A2\u30A2"), "28=H\n45=e\n4C=\u30A2\n4F=o\n"},
         EditCase{"EndToken", 0x12B, [](ResultPreview* p) { click(p->EndToken); }, "Byte 0000012B: EE = end token",
                  "\n\nHello\n\n", QString(12, QChar(0x220E)) + "Hell", "28=H\n45=e\n4C=l\n4F=o\n/EE\n"},
@@ -423,17 +428,6 @@ TEST(ResultPreview, ARunOfBytesTakesOneEntryThroughF2) {
     const QString table = h.folder.path("game.tbl");
     h.saveTable(table);
     EXPECT_EQ(TestFolder::read(table), "28=the\n45=e\n454C=ere\n4C=l\n4F=o\n");
-}
-
-// Where the hex digits of a byte lie in the hex view's viewport (the byte's row shown).
-QPoint bytePoint(ResultPreview* p, std::uint64_t offset) {
-    QTextDocument* document = p->HexView->document();
-    const std::uint64_t firstRow = document->firstBlock().text().left(8).toULongLong(nullptr, 16);
-    const QTextBlock row = document->findBlockByNumber(static_cast<int>((offset - firstRow) / 16));
-    const int column = static_cast<int>(offset % 16);
-    QTextCursor at(document);
-    at.setPosition(row.position() + 8 + 2 + column * 3 + (column >= 8 ? 1 : 0) + 1);
-    return p->HexView->cursorRect(at).center();
 }
 
 TEST(ResultPreview, ADragChoosesARunOfEightBytesAtMost) {

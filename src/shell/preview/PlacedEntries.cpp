@@ -31,8 +31,7 @@ const PlacedEntry* entryCovering(const std::vector<PlacedEntry>& entries, std::s
     return index < e.at + e.span ? &e : nullptr;
 }
 
-void markEndTokens(std::vector<std::string>& cells, const std::vector<PlacedEntry>& entries,
-                   std::size_t columnBytes) {
+void markEndTokens(std::vector<std::string>& cells, const std::vector<PlacedEntry>& entries, std::size_t columnBytes) {
     columnBytes = std::max<std::size_t>(columnBytes, 1);
     for (const PlacedEntry& e : entries) {
         if (e.entry.kind != EntryKind::End || !e.entry.text.empty()) continue;

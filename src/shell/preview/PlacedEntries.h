@@ -18,9 +18,9 @@ inline constexpr std::string_view kEndTokenCell = "\u220E";
 
 // An entry where it decodes in a run of bytes.
 struct PlacedEntry {
-    std::size_t at = 0;       // its first byte
-    std::size_t length = 0;   // the bytes of its code
-    std::size_t span = 0;     // with its parameters
+    std::size_t at = 0;      // its first byte
+    std::size_t length = 0;  // the bytes of its code
+    std::size_t span = 0;    // with its parameters
     TableEntry entry;
 };
 
@@ -34,7 +34,6 @@ const PlacedEntry* entryCovering(const std::vector<PlacedEntry>& entries, std::s
 
 // Puts kEndTokenCell in the first column of each end token with no text,
 // in columns of columnBytes bytes as decodeColumns makes them.
-void markEndTokens(std::vector<std::string>& cells, const std::vector<PlacedEntry>& entries,
-                   std::size_t columnBytes);
+void markEndTokens(std::vector<std::string>& cells, const std::vector<PlacedEntry>& entries, std::size_t columnBytes);
 
 }  // namespace kinfold

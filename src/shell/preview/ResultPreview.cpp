@@ -24,13 +24,13 @@
 #include <QHBoxLayout>
 #include <QIODevice>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -257,9 +257,9 @@ void ResultPreview::createControls() {
 
     // The keyboard goes through the controls as they stand, top to bottom.
     QWidget* previous = KanaBlock;
-    for (QWidget* next : std::initializer_list<QWidget*>{GoToOffset, HexView, EditEntry, EndToken, LineBreak,
-                                                         RemoveEntry, TextView, OpenTable, SaveTable, FindPointers,
-                                                         Script, Earlier, Later, CloseButton}) {
+    for (QWidget* next :
+         std::initializer_list<QWidget*>{GoToOffset, HexView, EditEntry, EndToken, LineBreak, RemoveEntry, TextView,
+                                         OpenTable, SaveTable, FindPointers, Script, Earlier, Later, CloseButton}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -604,7 +604,8 @@ EntryBytes ResultPreview::chosenEntryBytes() const {
 void ResultPreview::drawChosen(bool moveCursor) {
     const FileWindow& w = read_.window;
     const auto unitBytes = static_cast<std::size_t>(result_.options.unitBytes());
-    if (!chosen_.empty() && (chosen_.first() < w.start || chosen_.first() - w.start + chosen_.size() > w.bytes.size())) {
+    if (!chosen_.empty() &&
+        (chosen_.first() < w.start || chosen_.first() - w.start + chosen_.size() > w.bytes.size())) {
         chosen_.clear();
     }
     for (QPushButton* b : {EditEntry, EndToken, LineBreak, RemoveEntry}) b->setEnabled(!chosen_.empty());
@@ -624,7 +625,8 @@ void ResultPreview::drawChosen(bool moveCursor) {
         const PlacedEntry* covering = entryCovering(placed_, index);
         if (covering != nullptr) {
             const auto at = static_cast<std::ptrdiff_t>(covering->at);
-            const EntryBytes code(w.bytes.begin() + at, w.bytes.begin() + at + static_cast<std::ptrdiff_t>(covering->length));
+            const EntryBytes code(w.bytes.begin() + at,
+                                  w.bytes.begin() + at + static_cast<std::ptrdiff_t>(covering->length));
             line = QString::fromStdString(entryLine(code, &covering->entry));
         } else {
             line = QString::fromStdString(entryLine(bytes, table_.find(bytes)));
@@ -640,7 +642,8 @@ void ResultPreview::drawChosen(bool moveCursor) {
     std::vector<Mark> marks;
     for (std::size_t i = index; i < index + chosen_.size(); ++i) {
         marks.push_back({hexPositions_[i], 2});
-        if (i % unitBytes == 0 && cellPositions_[i / unitBytes] >= 0) marks.push_back({cellPositions_[i / unitBytes], 1});
+        if (i % unitBytes == 0 && cellPositions_[i / unitBytes] >= 0)
+            marks.push_back({cellPositions_[i / unitBytes], 1});
     }
     selections += selectionsOf(HexView, marks, HexView->palette().text(), HexView->palette().base());
     HexView->setExtraSelections(selections);
@@ -684,19 +687,23 @@ void ResultPreview::EditEntry_Click() {
     if (chosen_.empty() || entryDialog_ != nullptr) return;
     const EntryBytes bytes = chosenEntryBytes();
     const TableEntry* own = table_.find(bytes);
-    const QString text = own != nullptr && own->kind == EntryKind::Normal ? QString::fromStdString(own->text) : QString();
+    const QString text =
+        own != nullptr && own->kind == EntryKind::Normal ? QString::fromStdString(own->text) : QString();
     QString hex;
     for (const std::uint8_t b : bytes) hex += (hex.isEmpty() ? QString() : QStringLiteral(" ")) + hexDigits(b, 2);
     entryDialog_ = new EntryDialog(hex, text, this);
     entryDialog_->setAttribute(Qt::WA_DeleteOnClose);
     const std::uint64_t at = chosen_.first();
     const std::size_t length = chosen_.size();
-    connect(entryDialog_, &QDialog::finished, this, [this, at, length](int result) {
+    const QString file = result_.path;
+    connect(entryDialog_, &QDialog::finished, this, [this, at, length, file](int result) {
         const QString given = entryDialog_->text();
         entryDialog_ = nullptr;
-        // The bytes chosen when the box opened, if the view still shows them.
+        // The bytes chosen when the box opened, if the view still shows them: the main
+        // window may have shown another result meanwhile.
         const FileWindow& w = read_.window;
-        if (result != QDialog::Accepted || given.isEmpty() || at < w.start || at - w.start + length > w.bytes.size()) {
+        if (result != QDialog::Accepted || given.isEmpty() || file != result_.path || at < w.start ||
+            at - w.start + length > w.bytes.size()) {
             return;
         }
         chosen_.choose(at);

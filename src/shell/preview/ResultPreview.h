@@ -6,9 +6,9 @@
 #include "shell/preview/PlacedEntries.h"
 #include "shell/preview/TableEdits.h"
 #include "table/CodeTable.h"
-#include "table/TableDecoder.h"
 #include "table/FileWindow.h"
 #include "table/InferredTable.h"
+#include "table/TableDecoder.h"
 
 #include <QString>
 #include <QTextEdit>
