@@ -2,10 +2,15 @@
 #include "TestFiles.h"
 #include "WindowDriving.h"
 
+#include "shell/preview/EntryDialog.h"
 #include "shell/preview/ResultPreview.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -52,15 +57,20 @@ struct Searched : Harness {
     }
 };
 
-// Clicks the hex digits of the byte at offset in the preview's hex view.
-void clickByte(ResultPreview* p, std::uint64_t offset) {
+// Where the hex digits of a byte lie in the hex view's viewport (the byte's row shown).
+QPoint bytePoint(ResultPreview* p, std::uint64_t offset) {
     QTextDocument* document = p->HexView->document();
     const std::uint64_t firstRow = document->firstBlock().text().left(8).toULongLong(nullptr, 16);
     const QTextBlock row = document->findBlockByNumber(static_cast<int>((offset - firstRow) / 16));
     const int column = static_cast<int>(offset % 16);
     QTextCursor at(document);
     at.setPosition(row.position() + 8 + 2 + column * 3 + (column >= 8 ? 1 : 0) + 1);
-    QTest::mouseClick(p->HexView->viewport(), Qt::LeftButton, {}, p->HexView->cursorRect(at).center());
+    return p->HexView->cursorRect(at).center();
+}
+
+// Clicks the hex digits of the byte at offset in the preview's hex view.
+void clickByte(ResultPreview* p, std::uint64_t offset) {
+    QTest::mouseClick(p->HexView->viewport(), Qt::LeftButton, {}, bytePoint(p, offset));
 }
 
 QString rowCells(ResultPreview* p, int row) { return p->HexView->toPlainText().split('\n')[row].right(16); }
@@ -101,14 +111,14 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, EditingAByte,
     ::testing::Values(
         EditCase{"TypedSpace", 0x12B, [](ResultPreview* p) { QTest::keyClick(p->HexView, Qt::Key_Space, {}); },
-                 "Byte 0000012B: EE= ", "  Hello  ", QString(12, ' ') + "Hell", "28=H\n45=e\n4C=l\n4F=o\nEE= \n"},
-        EditCase{"TypedKanaOverTheHit", 0x12E,
-                 [](ResultPreview* p) { type(p->HexView, QString::fromUtf8("\u30A2")); },
-                 QString::fromUtf8("Byte 0000012E: 4C=\u30A2"), kDots.left(2) + QString::fromUtf8("He\u30A2\u30A2o") + kDots.left(2),
+                 "Byte 0000012C: 28 = H", "  Hello  ", QString(12, ' ') + "Hell", "28=H\n45=e\n4C=l\n4F=o\nEE= \n"},
+        EditCase{"TypedKanaOverTheHit", 0x12E, [](ResultPreview* p) { type(p->HexView, QString::fromUtf8("\u30A2")); },
+                 QString::fromUtf8("Byte 0000012F: 4C = \u30A2"),
+                 kDots.left(2) + QString::fromUtf8("He\u30A2\u30A2o") + kDots.left(2),
                  kDots + QString::fromUtf8("He\u30A2\u30A2"), "28=H\n45=e\n4C=\u30A2\n4F=o\n"},
-        EditCase{"EndToken", 0x12B, [](ResultPreview* p) { click(p->EndToken); }, "Byte 0000012B: /EE",
-                 "\n\nHello\n\n", kDots + "Hell", "28=H\n45=e\n4C=l\n4F=o\n/EE\n"},
-        EditCase{"LineBreak", 0x12B, [](ResultPreview* p) { click(p->LineBreak); }, "Byte 0000012B: *EE",
+        EditCase{"EndToken", 0x12B, [](ResultPreview* p) { click(p->EndToken); }, "Byte 0000012B: EE = end token",
+                 "\n\nHello\n\n", QString(12, QChar(0x220E)) + "Hell", "28=H\n45=e\n4C=l\n4F=o\n/EE\n"},
+        EditCase{"LineBreak", 0x12B, [](ResultPreview* p) { click(p->LineBreak); }, "Byte 0000012B: EE = line break",
                  "\n\nHello\n\n", QString(12, QChar(0x21B5)) + "Hell", "28=H\n45=e\n4C=l\n4F=o\n*EE\n"},
         EditCase{"RightArrowThenDelete", 0x12B,
                  [](ResultPreview* p) {
@@ -316,6 +326,200 @@ TEST(ResultPreview, ClosingTheMainWindowClosesIt) {
     h.messages.answers = {kAnswerNo};  // don't save the values
     EXPECT_TRUE(h.w().close());
     EXPECT_FALSE(p->isVisible());
+}
+
+// The hit's letters alone in the table: 28=H 45=e 4C=l 4F=o.
+ResultPreview* openWithLettersOnly(Searched& h) {
+    ResultPreview* p = h.open();
+    click(p->UpperBlock);
+    click(p->LowerBlock);
+    // The window's keys (F2, undo and redo) work where it is the active window.
+    p->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(p));
+    return p;
+}
+
+void goTo(ResultPreview* p, const QString& offset) {
+    p->GoToOffset->clear();
+    type(p->GoToOffset, offset);
+    QTest::keyClick(p->GoToOffset, Qt::Key_Return);
+}
+
+QString hitText(ResultPreview* p) { return p->TextView->toPlainText().mid(256, 5); }
+
+void press(ResultPreview* p, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::keyClick(p->HexView, key, modifiers);
+}
+
+TEST(ResultPreview, TypingGivesEachCharacterToTheNextByte) {
+    Searched h;
+    ResultPreview* p = openWithLettersOnly(h);
+    clickByte(p, 0x12C);
+    type(p->HexView, "the");
+    EXPECT_EQ(hitText(p), "theeo");
+    EXPECT_EQ(p->chosenByte(), 0x12Fu);
+    EXPECT_EQ(p->ChosenByte->text(), "Byte 0000012F: 4C = e");
+    // The window's last byte keeps the last character.
+    goTo(p, "1023");
+    type(p->HexView, "ab");
+    EXPECT_EQ(p->chosenByte(), 0x3FFu);
+    const QString table = h.folder.path("game.tbl");
+    h.saveTable(table);
+    EXPECT_EQ(TestFolder::read(table), "28=t\n45=h\n4C=e\n4F=o\nEE=b\n");
+}
+
+TEST(ResultPreview, UndoAndRedoGoThroughTheEditsAStepAtATime) {
+    struct Step {
+        const char* name;
+        std::function<void(ResultPreview*)> act;
+        QString text;          // the hit's five characters
+        std::uint64_t chosen;  // the byte chosen afterwards
+        bool edited;
+    };
+    const auto undo = [](ResultPreview* p) { press(p, Qt::Key_Z, Qt::ControlModifier); };
+    const auto redo = [](ResultPreview* p) { press(p, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); };
+    const Step steps[] = {
+        {"Typed", [](ResultPreview* p) { type(p->HexView, "the"); }, "theeo", 0x12F, true},
+        {"UndoE", undo, "thllo", 0x12E, true},
+        {"UndoH", undo, "tello", 0x12D, true},
+        {"RedoH", redo, "thllo", 0x12D, true},
+        {"LineBreak", [](ResultPreview* p) { click(p->LineBreak); }, "th\n\no", 0x12E, true},
+        {"RedoNothingAfterANewEdit", redo, "th\n\no", 0x12E, true},
+        {"UndoLineBreak", undo, "thllo", 0x12E, true},
+        {"UndoH", undo, "tello", 0x12D, true},
+        {"UndoT", undo, "Hello", 0x12C, false},
+        {"UndoNothing", undo, "Hello", 0x12C, false},
+        {"RedoT", redo, "tello", 0x12C, true},
+    };
+    Searched h;
+    ResultPreview* p = openWithLettersOnly(h);
+    clickByte(p, 0x12C);
+    for (const Step& s : steps) {
+        if (std::string_view(s.name) == "LineBreak") clickByte(p, 0x12E);
+        s.act(p);
+        EXPECT_EQ(hitText(p), s.text) << s.name;
+        EXPECT_EQ(p->chosenByte(), s.chosen) << s.name;
+        EXPECT_EQ(p->TableSize->text().endsWith(", edited"), s.edited) << s.name;
+    }
+}
+
+TEST(ResultPreview, ARunOfBytesTakesOneEntryThroughF2) {
+    Searched h;
+    ResultPreview* p = openWithLettersOnly(h);
+    clickByte(p, 0x12D);
+    press(p, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(p->chosenBytes(), 2u);
+    EXPECT_EQ(p->ChosenByte->text(), "Bytes 0000012D-0000012E: 45 4C, no entry");
+    press(p, Qt::Key_F2);
+    EntryDialog* box = p->entryDialog();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->EntryBytes->text(), "45 4C");
+    EXPECT_FALSE(box->Buttons->button(QDialogButtonBox::Ok)->isEnabled());  // no text yet
+    type(box->EntryText, "ere");
+    click(box->Buttons->button(QDialogButtonBox::Ok));
+    EXPECT_EQ(p->entryDialog(), nullptr);
+    EXPECT_EQ(hitText(p), "Herel");
+    EXPECT_EQ(p->ChosenByte->text(), "Bytes 0000012D-0000012E: 45 4C = ere");
+    // One byte of the run alone: the entry it decodes in, whole.
+    clickByte(p, 0x12E);
+    EXPECT_EQ(p->ChosenByte->text(), "Byte 0000012E: 45 4C = ere");
+    // A one-byte entry of several characters; Cancel changes nothing.
+    clickByte(p, 0x12C);
+    click(p->EditEntry);
+    type(p->entryDialog()->EntryText, "xx");
+    click(p->entryDialog()->Buttons->button(QDialogButtonBox::Cancel));
+    EXPECT_EQ(hitText(p), "Herel");
+    press(p, Qt::Key_F2);
+    type(p->entryDialog()->EntryText, "the");
+    QTest::keyClick(p->entryDialog()->EntryText, Qt::Key_Return);
+    EXPECT_EQ(p->ChosenByte->text(), "Byte 0000012C: 28 = the");
+    const QString table = h.folder.path("game.tbl");
+    h.saveTable(table);
+    EXPECT_EQ(TestFolder::read(table), "28=the\n45=e\n454C=ere\n4C=l\n4F=o\n");
+}
+
+TEST(ResultPreview, ADragChoosesARunOfEightBytesAtMost) {
+    Searched h;
+    ResultPreview* p = openWithLettersOnly(h);
+    QWidget* view = p->HexView->viewport();
+    QTest::mousePress(view, Qt::LeftButton, {}, bytePoint(p, 0x12D));
+    QTest::mouseMove(view, bytePoint(p, 0x12F));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, bytePoint(p, 0x12F));
+    EXPECT_EQ(p->ChosenByte->text(), "Bytes 0000012D-0000012F: 45 4C 4C, no entry");
+    QTest::mousePress(view, Qt::LeftButton, {}, bytePoint(p, 0x12D));
+    QTest::mouseMove(view, bytePoint(p, 0x13E));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, bytePoint(p, 0x13E));
+    EXPECT_EQ(p->chosenByte(), 0x12Du);
+    EXPECT_EQ(p->chosenBytes(), 8u);
+}
+
+TEST(ResultPreview, TheEntryLineShowsASpaceByName) {
+    Searched h;
+    ResultPreview* p = openWithLettersOnly(h);
+    clickByte(p, 0x12B);
+    type(p->HexView, " ");
+    press(p, Qt::Key_Left);
+    EXPECT_EQ(p->ChosenByte->text(), "Byte 0000012B: EE = space");
+}
+
+TEST(ResultPreview, GoToOffsetMovesAnywhereOrSaysWhyNot) {
+    struct Case {
+        const char* name;
+        const char* text;
+        QString caption;  // the bytes shown afterwards
+        std::optional<std::uint64_t> chosen;
+        QString message;
+    };
+    const Case cases[] = {
+        {"Decimal", "700", "&Bytes 000001BC-000003FF:", 700, {}},
+        {"Hex", "0x10", "&Bytes 00000000-0000030F:", 0x10, {}},
+        {"LastByte", "0x3FF", "&Bytes 000002FF-000003FF:", 0x3FF, {}},
+        {"PastTheEnd", "1024", "&Bytes 0000002C-000003FF:", std::nullopt,
+         "Offset 1024 (400 hex) lies past the end of \"%1\": its last byte is at 1023 (3FF hex)."},
+        {"NotANumber", "0x3G", "&Bytes 0000002C-000003FF:", std::nullopt,
+         "\"0x3G\" is not an offset: give a number in decimal, or in hex after 0x."},
+    };
+    for (const Case& c : cases) {
+        Searched h;
+        ResultPreview* p = h.open();
+        goTo(p, c.text);
+        EXPECT_EQ(p->BytesCaption->text(), c.caption) << c.name;
+        EXPECT_EQ(p->chosenByte(), c.chosen) << c.name;
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(h.messages.shown.empty()) << c.name;
+            continue;
+        }
+        ASSERT_EQ(h.messages.shown.size(), 1u) << c.name;
+        EXPECT_EQ(h.messages.shown[0].text, (c.message.contains("%1") ? c.message.arg(h.rom) : c.message)) << c.name;
+        EXPECT_EQ(h.messages.shown[0].owner, p) << c.name;
+    }
+}
+
+// The letter after a lone "&" of a caption.
+QChar mnemonicOf(const QString& caption) {
+    for (int i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] != '&') return caption[i + 1].toLower();
+        ++i;
+    }
+    return {};
+}
+
+TEST(ResultPreview, NoLetterServesTwoControls) {
+    Searched h;
+    ResultPreview* p = h.open();
+    QMap<QChar, QString> seen;
+    QStringList captions;
+    for (const QAbstractButton* b : p->findChildren<QAbstractButton*>()) captions << b->text();
+    for (const QLabel* l : p->findChildren<QLabel*>()) captions << l->text();
+    for (const QString& caption : captions) {
+        const QChar letter = mnemonicOf(caption);
+        if (letter.isNull()) continue;
+        EXPECT_FALSE(seen.contains(letter)) << caption.toStdString() << " and " << seen[letter].toStdString();
+        seen[letter] = caption;
+    }
+    EXPECT_EQ(seen.size(), 18);
 }
 
 }  // namespace

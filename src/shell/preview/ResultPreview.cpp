@@ -1,6 +1,9 @@
 #include "shell/preview/ResultPreview.h"
 
+#include "shell/preview/EntryDialog.h"
+#include "shell/preview/EntryLine.h"
 #include "shell/preview/HexLayout.h"
+#include "shell/preview/OffsetToGoTo.h"
 
 #include "script/StringAt.h"
 #include "search/FileReader.h"
@@ -28,9 +31,11 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -155,7 +160,7 @@ void ResultPreview::createControls() {
         connect(b, &QCheckBox::toggled, this, [this] { refresh(); });
         return b;
     };
-    UpperBlock = box("UpperBlock", QStringLiteral("A-&Z"));
+    UpperBlock = box("UpperBlock", QStringLiteral("&A-Z"));
     LowerBlock = box("LowerBlock", QStringLiteral("a-&z"));
     DigitBlock = box("DigitBlock", QStringLiteral("&0-9"));
     SpaceBlock = box("SpaceBlock", QStringLiteral("&Space"));
@@ -167,14 +172,31 @@ void ResultPreview::createControls() {
     blocks->addStretch(1);
     blocks->addWidget(TableSize);
 
+    GoToOffset = new QLineEdit(this);
+    GoToOffset->setObjectName(QStringLiteral("GoToOffset"));
+    GoToOffset->setAccessibleName(QStringLiteral("Go to offset"));
+    GoToOffset->setAccessibleDescription(QStringLiteral("An offset in decimal, or in hex after 0x, then Enter."));
+    GoToOffset->setPlaceholderText(QStringLiteral("decimal or 0x hex"));
+    GoToOffset->setMaximumWidth(GoToOffset->fontMetrics().horizontalAdvance(QStringLiteral("0x0000000000000000")) + 16);
+    connect(GoToOffset, &QLineEdit::returnPressed, this, &ResultPreview::GoToOffset_Enter);
+    auto* goToCaption = new QLabel(QStringLiteral("&Go to offset:"), this);
+    goToCaption->setBuddy(GoToOffset);
+
     HexView = makeView(this, "HexView", QStringLiteral("Bytes"), QPlainTextEdit::NoWrap);
     TextView = makeView(this, "TextView", QStringLiteral("Decoded text"), QPlainTextEdit::WidgetWidth);
     HexView->setAccessibleDescription(
-        QStringLiteral("Choose a byte with a click or the arrow keys, then type the character it stands for."));
+        QStringLiteral("Choose a byte with a click or the arrow keys, then type the character it stands for; "
+                       "Shift with the arrows, or a drag, chooses a run of bytes for one entry. F2 gives the "
+                       "chosen bytes a text, Ctrl+Z and Ctrl+Shift+Z undo and redo."));
     HexView->installEventFilter(this);
+    HexView->viewport()->installEventFilter(this);
     connect(HexView, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-        // Text being selected for copying chooses nothing.
-        if (!drawing_ && !HexView->textCursor().hasSelection()) choose(unitAt(HexView->textCursor().position()));
+        if (drawing_) return;
+        if (HexView->textCursor().hasSelection()) {
+            chooseSelected();
+        } else {
+            choose(unitAt(HexView->textCursor().position()));
+        }
     });
     BytesCaption = new QLabel(QStringLiteral("&Bytes:"), this);
     BytesCaption->setObjectName(QStringLiteral("BytesCaption"));
@@ -191,14 +213,18 @@ void ResultPreview::createControls() {
     OpenTable = button("OpenTable", QStringLiteral("&Open Table..."));
     SaveTable = button("SaveTable", QStringLiteral("Save &Table..."));
     FindPointers = button("FindPointers", QStringLiteral("Find &Pointers"));
+    EditEntry = button("EditEntry", QStringLiteral("Entr&y..."));
+    EditEntry->setToolTip(QStringLiteral("A text for the chosen bytes (F2)"));
     EndToken = button("EndToken", QStringLiteral("End Toke&n"));
     LineBreak = button("LineBreak", QStringLiteral("Line B&reak"));
     RemoveEntry = button("RemoveEntry", QStringLiteral("Remo&ve Entry"));
+    connect(EditEntry, &QPushButton::clicked, this, &ResultPreview::EditEntry_Click);
     connect(EndToken, &QPushButton::clicked, this, &ResultPreview::EndToken_Click);
     connect(LineBreak, &QPushButton::clicked, this, &ResultPreview::LineBreak_Click);
     connect(RemoveEntry, &QPushButton::clicked, this, &ResultPreview::RemoveEntry_Click);
     auto* editing = new QHBoxLayout;
     editing->addWidget(ChosenByte, 1);
+    editing->addWidget(EditEntry);
     editing->addWidget(EndToken);
     editing->addWidget(LineBreak);
     editing->addWidget(RemoveEntry);
@@ -214,6 +240,12 @@ void ResultPreview::createControls() {
     connect(Script, &QPushButton::clicked, this, &ResultPreview::Script_Click);
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
     closeOnEscape(this);
+    auto* entry = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(entry, &QShortcut::activated, this, &ResultPreview::EditEntry_Click);
+    auto* undo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    connect(undo, &QShortcut::activated, this, &ResultPreview::Undo);
+    auto* redo = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), this);
+    connect(redo, &QShortcut::activated, this, &ResultPreview::Redo);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(OpenTable);
     buttons->addWidget(SaveTable);
@@ -225,11 +257,25 @@ void ResultPreview::createControls() {
     buttons->addSpacing(12);
     buttons->addWidget(CloseButton);
 
+    // The keyboard goes through the controls as they stand, top to bottom.
+    QWidget* previous = KanaBlock;
+    for (QWidget* next :
+         std::initializer_list<QWidget*>{GoToOffset, HexView, EditEntry, EndToken, LineBreak, RemoveEntry, TextView,
+                                         OpenTable, SaveTable, FindPointers, Script, Earlier, Later, CloseButton}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Problem);
     layout->addLayout(header);
     layout->addLayout(blocks);
-    layout->addWidget(BytesCaption);
+    auto* bytesRow = new QHBoxLayout;
+    bytesRow->addWidget(BytesCaption);
+    bytesRow->addStretch(1);
+    bytesRow->addWidget(goToCaption);
+    bytesRow->addWidget(GoToOffset);
+    layout->addLayout(bytesRow);
     layout->addWidget(HexView, 3);
     layout->addLayout(editing);
     layout->addWidget(textCaption);
@@ -280,7 +326,7 @@ void ResultPreview::showResult(const SearchedResult& result) {
     ShiftCaption->setText(unitBytes == 1 ? QStringLiteral("Shift (byte = value + shift):")
                                          : QStringLiteral("Shift (unit = value + shift):"));
     Shift->setText(shift_ ? signedText(*shift_) : QStringLiteral("unknown"));
-    chosen_.reset();
+    chosen_ = ChosenRun(result_.options.unitBytes());
     refresh();
     centerOnHit();
 }
@@ -326,7 +372,7 @@ void ResultPreview::showMarked(const QString& path, std::uint64_t offset, std::u
     if (!what.isEmpty()) line += QStringLiteral(", ") + what;
     Offset->setText(line);
     readView();
-    chosen_.reset();
+    chosen_ = ChosenRun(result_.options.unitBytes());
     refresh();
     const FileWindow& w = read_.window;
     if (!read_.ok() || w.bytes.empty()) return;
@@ -352,7 +398,7 @@ void ResultPreview::moveView(bool later) {
         viewOffset_ -= std::min(step, viewOffset_ / unitBytes * unitBytes);
     }
     readView();
-    chosen_.reset();
+    chosen_ = ChosenRun(result_.options.unitBytes());
     refresh();
     centerOnHit();
 }
@@ -386,7 +432,9 @@ void ResultPreview::drawHexView() {
     const std::uint64_t matchEnd = std::min(end, markTo_);
     const auto matched = [&](std::uint64_t at) { return at >= markFrom_ && at < matchEnd; };
     const int digits = layout.offsetDigits();
-    const std::vector<std::string> decoded = decodeColumns(decoder_, w.bytes, static_cast<std::size_t>(unitBytes));
+    std::vector<std::string> decoded = decodeColumns(decoder_, w.bytes, static_cast<std::size_t>(unitBytes));
+    placed_ = placedEntries(decoder_, w.bytes, static_cast<std::size_t>(unitBytes));
+    markEndTokens(decoded, placed_, static_cast<std::size_t>(unitBytes));
     const auto indexOf = [&](std::uint64_t at) { return static_cast<std::size_t>(at - w.start); };
 
     QString text;
@@ -551,60 +599,178 @@ std::optional<std::uint64_t> ResultPreview::unitAt(int position) const {
     return std::nullopt;
 }
 
-void ResultPreview::choose(std::optional<std::uint64_t> offset) {
-    chosen_ = offset;
-    drawChosen();
+HexLayout ResultPreview::hexLayout() const {
+    const FileWindow& w = read_.window;
+    return HexLayout(w.start, w.bytes.size(), w.fileSize, result_.options.unitBytes());
 }
 
-void ResultPreview::drawChosen() {
+void ResultPreview::choose(std::optional<std::uint64_t> offset, bool moveCursor) {
+    if (offset) {
+        chosen_.choose(*offset);
+    } else {
+        chosen_.clear();
+    }
+    drawChosen(moveCursor);
+}
+
+void ResultPreview::chooseSelected() {
+    // A selection that starts outside the bytes (the offsets, all of the text) is for copying.
+    const QTextCursor cursor = HexView->textCursor();
+    const std::optional<std::uint64_t> from = unitAt(cursor.anchor());
+    if (!from) return;
+    // The end of a selection lies after the last character it takes.
+    const int position = cursor.position();
+    const std::optional<std::uint64_t> to = unitAt(position > cursor.anchor() ? position - 1 : position);
+    chosen_.choose(*from);
+    if (to) chosen_.stretchTo(*to);
+    drawChosen(false);
+}
+
+EntryBytes ResultPreview::chosenEntryBytes() const {
+    const FileWindow& w = read_.window;
+    if (chosen_.empty()) return {};
+    const auto index = static_cast<std::ptrdiff_t>(chosen_.first() - w.start);
+    return EntryBytes(w.bytes.begin() + index, w.bytes.begin() + index + static_cast<std::ptrdiff_t>(chosen_.size()));
+}
+
+void ResultPreview::drawChosen(bool moveCursor) {
     const FileWindow& w = read_.window;
     const auto unitBytes = static_cast<std::size_t>(result_.options.unitBytes());
-    if (chosen_ && (*chosen_ < w.start || *chosen_ - w.start + unitBytes > w.bytes.size())) chosen_.reset();
-    for (QPushButton* b : {EndToken, LineBreak, RemoveEntry}) b->setEnabled(chosen_.has_value());
+    if (!chosen_.empty() &&
+        (chosen_.first() < w.start || chosen_.first() - w.start + chosen_.size() > w.bytes.size())) {
+        chosen_.clear();
+    }
+    for (QPushButton* b : {EditEntry, EndToken, LineBreak, RemoveEntry}) b->setEnabled(!chosen_.empty());
     QList<QTextEdit::ExtraSelection> selections = hitMarks_;
-    if (!chosen_) {
+    if (chosen_.empty()) {
         ChosenByte->setText(w.bytes.empty() ? QString()
                                             : QStringLiteral("Click a byte or use the arrow keys, then type its "
                                                              "character."));
         HexView->setExtraSelections(selections);
         return;
     }
-    const auto index = static_cast<std::size_t>(*chosen_ - w.start);
-    const EntryBytes bytes(w.bytes.begin() + static_cast<std::ptrdiff_t>(index),
-                           w.bytes.begin() + static_cast<std::ptrdiff_t>(index + unitBytes));
-    const TableEntry* entry = table_.find(bytes);
-    const QString line = QString::fromStdString(entry != nullptr ? tableFileLine(bytes, *entry)
-                                                                 : bytesHex(bytes) + ", no entry");
-    ChosenByte->setText(QStringLiteral("Byte %1: %2").arg(hexDigits(*chosen_, 8), line));
-    // The chosen unit stands out from the hit: its colours turned round.
+    const auto index = static_cast<std::size_t>(chosen_.first() - w.start);
+    const EntryBytes bytes = chosenEntryBytes();
+    QString line;
+    if (chosen_.single()) {
+        // One unit: the entry it decodes in, whole, else its own.
+        const PlacedEntry* covering = entryCovering(placed_, index);
+        if (covering != nullptr) {
+            const auto at = static_cast<std::ptrdiff_t>(covering->at);
+            const EntryBytes code(w.bytes.begin() + at,
+                                  w.bytes.begin() + at + static_cast<std::ptrdiff_t>(covering->length));
+            line = QString::fromStdString(entryLine(code, &covering->entry));
+        } else {
+            line = QString::fromStdString(entryLine(bytes, table_.find(bytes)));
+        }
+        line = QStringLiteral("Byte %1: %2").arg(hexDigits(chosen_.first(), 8), line);
+    } else {
+        line = QStringLiteral("Bytes %1-%2: %3")
+                   .arg(hexDigits(chosen_.first(), 8), hexDigits(chosen_.first() + chosen_.size() - 1, 8),
+                        QString::fromStdString(entryLine(bytes, table_.find(bytes))));
+    }
+    ChosenByte->setText(line);
+    // The chosen bytes stand out from the hit: their colours turned round.
     std::vector<Mark> marks;
-    for (std::size_t i = index; i < index + unitBytes; ++i) marks.push_back({hexPositions_[i], 2});
-    if (cellPositions_[index / unitBytes] >= 0) marks.push_back({cellPositions_[index / unitBytes], 1});
+    for (std::size_t i = index; i < index + chosen_.size(); ++i) {
+        marks.push_back({hexPositions_[i], 2});
+        if (i % unitBytes == 0 && cellPositions_[i / unitBytes] >= 0)
+            marks.push_back({cellPositions_[i / unitBytes], 1});
+    }
     selections += selectionsOf(HexView, marks, HexView->palette().text(), HexView->palette().base());
     HexView->setExtraSelections(selections);
+    if (!moveCursor) return;
     const QSignalBlocker quiet(HexView);
     drawing_ = true;
     QTextCursor at(HexView->document());
-    at.setPosition(hexPositions_[index]);
+    at.setPosition(hexPositions_[static_cast<std::size_t>(chosen_.active() - w.start)]);
     HexView->setTextCursor(at);
     HexView->ensureCursorVisible();
     drawing_ = false;
 }
 
 void ResultPreview::editChosen(std::optional<TableEntry> entry) {
-    if (!chosen_) return;
-    const FileWindow& w = read_.window;
-    const auto index = static_cast<std::ptrdiff_t>(*chosen_ - w.start);
-    const EntryBytes bytes(w.bytes.begin() + index, w.bytes.begin() + index + result_.options.unitBytes());
+    if (chosen_.empty()) return;
+    const EntryBytes bytes = chosenEntryBytes();
     if (entry) {
-        edits_.set(bytes, std::move(*entry));
+        edits_.set(bytes, std::move(*entry), chosen_.first());
     } else {
-        edits_.remove(bytes);
+        edits_.remove(bytes, chosen_.first());
     }
     refresh();
 }
 
+void ResultPreview::chooseStep(const std::optional<TableEdits::Place>& place) {
+    if (!place) return;
+    refresh();
+    const FileWindow& w = read_.window;
+    // Bytes of another window (Earlier, Later) are not chosen: the table changed all the same.
+    if (place->at < w.start || place->at - w.start + place->bytes > w.bytes.size()) return;
+    chosen_.choose(place->at);
+    chosen_.stretchTo(place->at + place->bytes - static_cast<std::uint64_t>(result_.options.unitBytes()));
+    drawChosen();
+}
+
+void ResultPreview::Undo() { chooseStep(edits_.undo()); }
+
+void ResultPreview::Redo() { chooseStep(edits_.redo()); }
+
+void ResultPreview::EditEntry_Click() {
+    if (chosen_.empty() || entryDialog_ != nullptr) return;
+    const EntryBytes bytes = chosenEntryBytes();
+    const TableEntry* own = table_.find(bytes);
+    const QString text =
+        own != nullptr && own->kind == EntryKind::Normal ? QString::fromStdString(own->text) : QString();
+    QString hex;
+    for (const std::uint8_t b : bytes) hex += (hex.isEmpty() ? QString() : QStringLiteral(" ")) + hexDigits(b, 2);
+    entryDialog_ = new EntryDialog(hex, text, this);
+    entryDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    const std::uint64_t at = chosen_.first();
+    const std::size_t length = chosen_.size();
+    const QString file = result_.path;
+    connect(entryDialog_, &QDialog::finished, this, [this, at, length, file](int result) {
+        const QString given = entryDialog_->text();
+        entryDialog_ = nullptr;
+        // The bytes chosen when the box opened, if the view still shows them: the main
+        // window may have shown another result meanwhile.
+        const FileWindow& w = read_.window;
+        if (result != QDialog::Accepted || given.isEmpty() || file != result_.path || at < w.start ||
+            at - w.start + length > w.bytes.size()) {
+            return;
+        }
+        chosen_.choose(at);
+        chosen_.stretchTo(at + length - static_cast<std::uint64_t>(result_.options.unitBytes()));
+        editChosen(TableEntry{EntryKind::Normal, given.toStdString(), 0});
+        HexView->setFocus();
+    });
+    entryDialog_->open();
+}
+
+void ResultPreview::GoToOffset_Enter() {
+    if (!shown_) return;
+    const auto offset = offsetToGoTo(GoToOffset->text().toStdString(), result_.fileSize, result_.path.toStdString());
+    if (const auto* why = std::get_if<std::string>(&offset)) {
+        message(QString::fromStdString(*why));
+        return;
+    }
+    const std::uint64_t to = std::get<std::uint64_t>(offset);
+    showOffset(to);
+    if (const std::optional<std::uint64_t> unit = hexLayout().unitOf(to)) choose(*unit);
+    HexView->setFocus();
+}
+
 bool ResultPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == HexView->viewport() && event->type() == QEvent::MouseButtonPress &&
+        (static_cast<QMouseEvent*>(event)->modifiers() & Qt::ShiftModifier) == 0) {
+        // A press starts a choice afresh, never a drag of the text a choice left selected.
+        QTextCursor cursor = HexView->textCursor();
+        if (cursor.hasSelection()) {
+            cursor.clearSelection();
+            const QSignalBlocker quiet(HexView);
+            HexView->setTextCursor(cursor);
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched != HexView || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     const FileWindow& w = read_.window;
@@ -618,26 +784,30 @@ bool ResultPreview::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_Down: move = kBytesPerRow; break;
     case Qt::Key_Delete:
     case Qt::Key_Backspace:
-        if (!chosen_ || modifiers != Qt::NoModifier) return false;
+        if (chosen_.empty() || modifiers != Qt::NoModifier) return false;
         RemoveEntry_Click();
         return true;
     default: break;
     }
-    if (move != 0 && modifiers == Qt::NoModifier) {
-        const HexLayout layout(w.start, w.bytes.size(), w.fileSize, result_.options.unitBytes());
-        const std::optional<std::uint64_t> last = layout.lastUnit();
+    if (move != 0 && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
+        const HexLayout shown = hexLayout();
+        const std::optional<std::uint64_t> last = shown.lastUnit();
         if (!last) return true;
-        // With nothing chosen yet, the first move lands on the hit, or on the first unit.
-        const std::optional<std::uint64_t> marked = layout.unitOf(markFrom_);
-        const std::optional<std::uint64_t> to =
-            chosen_ ? layout.moved(*chosen_, move) : std::optional<std::uint64_t>(marked ? *marked : w.start);
-        if (to) choose(*to);
+        if (chosen_.empty()) {
+            // With nothing chosen yet, the first move lands on what is marked, or on the first unit.
+            const std::optional<std::uint64_t> marked = shown.unitOf(markFrom_);
+            choose(marked ? *marked : w.start);
+        } else if (modifiers == Qt::ShiftModifier ? chosen_.stretch(shown, move) : chosen_.move(shown, move)) {
+            drawChosen();
+        }
         return true;
     }
     const QString text = key->text();
-    if (chosen_ && !text.isEmpty() && text.at(0).isPrint() &&
+    if (!chosen_.empty() && !text.isEmpty() && text.at(0).isPrint() &&
         (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0) {
         editChosen(TableEntry{EntryKind::Normal, text.toStdString(), 0});
+        // On to the next byte, as a hex editor types.
+        if (chosen_.advance(hexLayout())) drawChosen();
         return true;
     }
     return false;

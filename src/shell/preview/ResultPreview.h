@@ -2,11 +2,13 @@
 
 #include "pattern/SearchPattern.h"
 #include "search/MatchOptions.h"
+#include "shell/preview/ChosenRun.h"
+#include "shell/preview/PlacedEntries.h"
 #include "shell/preview/TableEdits.h"
 #include "table/CodeTable.h"
-#include "table/TableDecoder.h"
 #include "table/FileWindow.h"
 #include "table/InferredTable.h"
+#include "table/TableDecoder.h"
 
 #include <QString>
 #include <QTextEdit>
@@ -18,11 +20,13 @@
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace kinfold {
 
+class EntryDialog;
 class FileChooser;
 class MessageBoxes;
 class ScriptWindow;
@@ -39,8 +43,10 @@ struct SearchedResult {
 
 // The result preview: the bytes around a hit, decoded through the table the
 // hit implies, and that table written to or widened from table files. A byte
-// chosen in the hex view takes the character typed on it, or becomes an end
-// token or a line break; what the user gives a file's table stays with that file.
+// (or a run of them) chosen in the hex view takes the character typed on it,
+// a text given through "Entry...", or becomes an end token or a line break;
+// what the user gives a file's table stays with that file, as does the
+// history that undo and redo go through.
 class ResultPreview : public QWidget {
     Q_OBJECT
 public:
@@ -67,8 +73,14 @@ public:
     // The table in force: the inferred one, a table the user opened over it.
     const CodeTable& table() const { return table_; }
     std::optional<std::int64_t> shift() const { return shift_; }
-    // The file offset of the byte (the unit) chosen in the hex view, if any.
-    std::optional<std::uint64_t> chosenByte() const { return chosen_; }
+    // The file offset of the byte (the unit) chosen in the hex view, if any,
+    // the first of a run; and how many bytes are chosen.
+    std::optional<std::uint64_t> chosenByte() const {
+        return chosen_.empty() ? std::nullopt : std::optional<std::uint64_t>(chosen_.first());
+    }
+    std::size_t chosenBytes() const { return chosen_.size(); }
+    // The box "Entry..." opened, while it is open.
+    EntryDialog* entryDialog() const { return entryDialog_; }
 
 signals:
     // "Find Pointers": the pointers to the offset shown are wanted.
@@ -81,6 +93,13 @@ public slots:
     void EndToken_Click();
     void LineBreak_Click();
     void RemoveEntry_Click();
+    // A text for the chosen byte or run, through a small box.
+    void EditEntry_Click();
+    // Ctrl+Z and Ctrl+Shift+Z: the table edits of the file shown, a step each.
+    void Undo();
+    void Redo();
+    // Enter in "Go to offset".
+    void GoToOffset_Enter();
     void Script_Click();
 
 public:
@@ -98,9 +117,12 @@ public:
     QLabel* TableSize = nullptr;
     // "Bytes 00000020-000003FF:", the first and the last offset shown.
     QLabel* BytesCaption = nullptr;
+    // An offset to show, decimal or 0x hex.
+    QLineEdit* GoToOffset = nullptr;
     QPlainTextEdit* HexView = nullptr;
-    // "Byte 0000012C (28): H", or how to choose one.
+    // "Byte 0000012C: 28 = H", "Bytes 00000130-00000131: 81 82 = the", or how to choose one.
     QLabel* ChosenByte = nullptr;
+    QPushButton* EditEntry = nullptr;
     QPushButton* EndToken = nullptr;
     QPushButton* LineBreak = nullptr;
     QPushButton* RemoveEntry = nullptr;
@@ -135,10 +157,18 @@ private:
     void centerOnHit();
     // The unit whose hex digits or character lie at a position of the hex view.
     std::optional<std::uint64_t> unitAt(int position) const;
-    void choose(std::optional<std::uint64_t> offset);
-    void drawChosen();
-    // Sets the chosen unit's entry (none: takes it away), then decodes again.
+    HexLayout hexLayout() const;
+    // Chooses one unit; moveCursor puts the view's cursor on it (not while the mouse drags).
+    void choose(std::optional<std::uint64_t> offset, bool moveCursor = true);
+    // A selection made with the mouse: the run from where it started to where it is.
+    void chooseSelected();
+    void drawChosen(bool moveCursor = true);
+    // The chosen bytes, as the window holds them.
+    EntryBytes chosenEntryBytes() const;
+    // Sets the chosen bytes' entry (none: takes it away), then decodes again.
     void editChosen(std::optional<TableEntry> entry);
+    // After an undo or a redo: the bytes it changed chosen, if they are shown.
+    void chooseStep(const std::optional<TableEdits::Place>& place);
 
     MessageBoxes& messages_;
     FileChooser& files_;
@@ -154,7 +184,9 @@ private:
     TableEdits edits_;
     CodeTable table_;
     TableDecoder decoder_{table_};
-    std::optional<std::uint64_t> chosen_;
+    ChosenRun chosen_;
+    std::vector<PlacedEntry> placed_;  // the entries of the window, where they decode
+    EntryDialog* entryDialog_ = nullptr;
     std::vector<int> hexPositions_;   // where each byte of the window stands in the hex view
     std::vector<int> cellPositions_;  // where each unit's character stands there
     QList<QTextEdit::ExtraSelection> hitMarks_;
