@@ -275,10 +275,33 @@ TEST(ResultPreview, OpenTableTakesEveryKindAndSavesItBack) {
     const QString saved = h.folder.path("saved.tbl");
     h.saveTable(saved);
     const QByteArray bytes = TestFolder::read(saved);
-    EXPECT_TRUE(bytes.startsWith("21=A\n")) << bytes.toStdString();
-    // The opened entries in place of the inferred ones for the same bytes, in the order of the bytes.
-    EXPECT_TRUE(bytes.contains("\n4B=k\n$4C=<c>,1\n4D=m\n4E=n\n/4F=!\n50=p\n")) << bytes.toStdString();
-    EXPECT_TRUE(bytes.endsWith("\n5A=z\nEEEE=~\n")) << bytes.toStdString();
+    // The file as its user wrote it, then the inferred entries it didn't hold, in the order of their bytes.
+    EXPECT_TRUE(bytes.startsWith("@game\n# kinds\nEEEE=~\n/4F=!\n$4C=<c>,1\n21=A\n")) << bytes.toStdString();
+    EXPECT_TRUE(bytes.contains("\n4B=k\n4D=m\n4E=n\n50=p\n")) << bytes.toStdString();
+    EXPECT_TRUE(bytes.endsWith("\n5A=z\n")) << bytes.toStdString();
+}
+
+// With nothing inferred beyond it (the pattern's own letters) and nothing edited, an opened table saves back byte for byte;
+// an edit changes only its own line. Shift JIS is said, and written back as such.
+TEST(ResultPreview, AnOpenedTableSavesBackAsWritten) {
+    Searched h;
+    ResultPreview* p = h.open();
+    for (QCheckBox* box : {p->UpperBlock, p->LowerBlock}) click(box);
+    const QByteArray written("# \x83\x51\x81\x5B\x83\x80\r\n@quest\r\n(4000h)Start\r\n28=H\r\n\r\n4C=\x82\xA0\r\n45=e\r\n4F=o\r\n");  // Shift JIS
+    h.files.paths = {h.folder.write("game.tbl", written)};
+    click(p->OpenTable);
+    EXPECT_TRUE(h.messages.texts().isEmpty());
+    EXPECT_EQ(p->TableSize->text(), "4 entries, with game.tbl, read as Shift JIS");
+    const QString same = h.folder.path("same.tbl");
+    h.saveTable(same);
+    EXPECT_EQ(TestFolder::read(same), written);
+    clickByte(p, 300);  // the hit's "H", at 28
+    QTest::keyClick(p->HexView, Qt::Key_J);
+    const QString edited = h.folder.path("edited.tbl");
+    h.saveTable(edited);
+    QByteArray expected = written;
+    expected.replace("28=H\r\n", "28=j\r\n");
+    EXPECT_EQ(TestFolder::read(edited), expected);
 }
 
 TEST(ResultPreview, FileGoneOrChangedSaysSo) {

@@ -19,6 +19,7 @@
 #include "table/HitShift.h"
 #include "table/InferredTable.h"
 #include "table/TableDecoding.h"
+#include "table/TableDocument.h"
 #include "table/TableFile.h"
 
 #include <QCheckBox>
@@ -41,6 +42,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -416,6 +418,10 @@ void ResultPreview::refresh() {
     decoder_ = TableDecoder(table_);
     QString size = table_.size() == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(table_.size());
     if (!edits_.name().empty()) size += QStringLiteral(", with ") + QString::fromStdString(edits_.name());
+    // Shift JIS is a guess from the bytes: the user sees it was made.
+    if (edits_.document() != nullptr && edits_.document()->encoding() == TableEncoding::ShiftJis) {
+        size += QStringLiteral(", read as ") + QString::fromStdString(std::string(encodingName(TableEncoding::ShiftJis)));
+    }
     if (edits_.edited()) size += QStringLiteral(", edited");
     TableSize->setText(size);
     SaveTable->setEnabled(!table_.empty());
@@ -511,7 +517,18 @@ void ResultPreview::SaveTable_Click() {
     const QString proposed = rom.dir().filePath(rom.completeBaseName() + QStringLiteral(".tbl"));
     const QString path = files_.chooseOver(this, FileChooser::Use::Save, kTableFileFilter, proposed);
     if (path.isEmpty() || !mayReplace(messages_, this, path)) return;
-    const std::string bytes = tableFileText(table_);
+    // An opened table saves back as its user wrote it, with only the edits; an inferred one as plain lines.
+    std::string bytes;
+    if (const TableDocument* document = edits_.document()) {
+        TableSave saved = document->savedBytes(table_);
+        if (!saved.bytes) {
+            message(QStringLiteral("Can't save the table %1: %2.").arg(quoted(path), QString::fromStdString(saved.reason)));
+            return;
+        }
+        bytes = std::move(*saved.bytes);
+    } else {
+        bytes = tableFileText(table_);
+    }
     const std::optional<QString> failure = writeFileAtomically(path, [&bytes](QIODevice& out) {
         return out.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
     });
@@ -541,8 +558,8 @@ void ResultPreview::Script_Click() {
 void ResultPreview::OpenTable_Click() {
     const QString path = files_.chooseOver(this, FileChooser::Use::Open, kTableFileFilter, QString());
     if (path.isEmpty()) return;
-    const TableFileRead read = readTableFile(toFilesystemPath(path));
-    if (!read.table) {
+    TableDocumentRead read = TableDocument::read(toFilesystemPath(path));
+    if (!read.document) {
         const QString reason = QString::fromStdString(read.reason);
         message(read.line > 0 ? QStringLiteral("Can't open the table %1: line %2 is not a table line (%3). Nothing was "
                                                "taken from it.")
@@ -550,7 +567,9 @@ void ResultPreview::OpenTable_Click() {
                               : QStringLiteral("Can't open the table %1: %2.").arg(quoted(path), reason));
         return;
     }
-    edits_.open(*read.table, QFileInfo(path).fileName().toStdString());
+    const CodeTable opened = read.document->table();
+    edits_.open(opened, QFileInfo(path).fileName().toStdString(),
+                std::make_shared<const TableDocument>(std::move(*read.document)));
     refresh();
 }
 

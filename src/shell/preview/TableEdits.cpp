@@ -17,8 +17,8 @@ void TableEdits::switchTo(const std::string& file) {
     file_ = file;
 }
 
-void TableEdits::open(CodeTable table, std::string name) {
-    current_ = {std::move(table), std::move(name), {}, false, {}, {}};
+void TableEdits::open(CodeTable table, std::string name, std::shared_ptr<const TableDocument> document) {
+    current_ = {std::move(table), std::move(name), std::move(document), {}, false, {}, {}};
 }
 
 void TableEdits::set(const EntryBytes& bytes, TableEntry entry, std::uint64_t at) {

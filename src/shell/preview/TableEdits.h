@@ -1,9 +1,11 @@
 #pragma once
 
 #include "table/CodeTable.h"
+#include "table/TableDocument.h"
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -23,8 +25,11 @@ public:
     const std::string& file() const { return file_; }
 
     // A table opened for the current file: the edits before it are dropped,
-    // and so is their history.
-    void open(CodeTable table, std::string name);
+    // and so is their history. document: the file as its user wrote it, for
+    // saving it back that way.
+    void open(CodeTable table, std::string name, std::shared_ptr<const TableDocument> document = nullptr);
+    // The opened table's file, if it was opened from one.
+    const TableDocument* document() const { return current_.document.get(); }
     // Sets an entry, or takes an entry away (an inferred one too): one step
     // of the history each, made at a file offset (where the chosen bytes lay),
     // and a step taken back can no longer be made again.
@@ -67,6 +72,7 @@ private:
     struct FileTable {
         CodeTable table;  // opened, with the entries set since
         std::string name;
+        std::shared_ptr<const TableDocument> document;
         std::set<EntryBytes, EntryBytesOrder> removed;  // taken away, inferred ones too
         bool edited = false;
         std::vector<Step> done;
