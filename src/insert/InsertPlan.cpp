@@ -335,7 +335,9 @@ InsertPlan planInsert(const InsertRequest& request) {
         auto at = static_cast<std::size_t>(change.newOffset);
         std::copy(w.encoded.bytes.begin(), w.encoded.bytes.end(), plan.output.begin() + static_cast<std::ptrdiff_t>(at));
         at += w.encoded.bytes.size();
-        for (std::size_t k = 0; at < w.old.offset + w.padTo; ++at, ++k) plan.output[at] = w.padding[k % w.padding.size()];
+        // A string in place fills the rest of its old bytes with the padding, when it has one.
+        const std::uint64_t padEnd = w.moves || w.padding.empty() ? 0 : w.old.offset + w.padTo;
+        for (std::size_t k = 0; at < padEnd; ++at, ++k) plan.output[at] = w.padding[k % w.padding.size()];
         plan.changes.push_back(std::move(change));
     }
     if (!request.keepChecksums) plan.checksums = keepChecksumsRight(request.console, rom, plan.output);
