@@ -1,6 +1,9 @@
 // Reading the script a dump printed, edited.
 #include "insert/PointerList.h"
 #include "insert/ScriptReader.h"
+#include "script/ScriptLine.h"
+
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +97,27 @@ TEST(PointerList, ReadsPlainAndJsonLines) {
     EXPECT_EQ(read.pointers[1].target, 21168u);
     ASSERT_EQ(read.problems.size(), 1u);
     EXPECT_EQ(read.problems[0].line, 4);
+}
+
+}  // namespace
+}  // namespace kinfold
+
+namespace kinfold {
+namespace {
+
+// What the dump writes reads back as the text it decoded, whatever backslashes and line breaks it holds.
+TEST(ScriptReader, ReadsBackEveryDumpLine) {
+    std::mt19937 random(3);
+    const std::vector<std::string> pieces = {"a", "\\", "\n", "\\n", "n", "<$0A>", "\u3042", " "};
+    for (int round = 0; round < 500; ++round) {
+        std::string text;
+        for (int k = 0, n = static_cast<int>(random() % 8); k < n; ++k) text += pieces[random() % pieces.size()];
+        const ScriptString string{static_cast<std::uint64_t>(round), 1, text, true};
+        const ScriptRead read = readScript(scriptLine(string) + "\n");
+        ASSERT_EQ(read.entries.size(), 1u) << scriptLine(string);
+        EXPECT_EQ(read.entries[0].text, text) << scriptLine(string);
+    }
+    EXPECT_EQ(scriptLine({5, 1, "a\\b\nc", true}), "5 (5 hex)  a\\\\b\\nc");
 }
 
 }  // namespace
