@@ -98,6 +98,8 @@ TextEncoder::TextEncoder(const CodeTable& table) {
         Node& node = nodes_[k];
         node.plain = build[k].plain;
         node.end = build[k].end;
+        if (node.plain >= 0) node.plainLength = pieces_[static_cast<std::size_t>(node.plain)].length;
+        if (node.end >= 0) node.endLength = pieces_[static_cast<std::size_t>(node.end)].length;
         node.controlStart = static_cast<std::uint32_t>(controls_.size());
         node.controlCount = static_cast<std::uint32_t>(build[k].controls.size());
         controls_.insert(controls_.end(), build[k].controls.begin(), build[k].controls.end());
@@ -115,6 +117,12 @@ std::uint32_t TextEncoder::child(std::uint32_t node, std::uint8_t byte) const {
     const Node& n = nodes_[node];
     const auto first = children_.begin() + n.childStart;
     const auto last = first + n.childCount;
+    if (n.childCount <= 8) {
+        for (auto it = first; it != last; ++it) {
+            if (it->first == byte) return it->second;
+        }
+        return 0;
+    }
     const auto found = std::lower_bound(first, last, byte, [](const auto& c, std::uint8_t b) { return c.first < b; });
     return found != last && found->first == byte ? found->second : 0;
 }
@@ -124,12 +132,8 @@ void TextEncoder::forEachStep(std::string_view text, std::size_t at, Visit visit
     const std::size_t n = text.size();
     const auto atNode = [&](std::uint32_t index, std::size_t after) {
         const Node& node = nodes_[index];
-        if (node.plain >= 0) {
-            visit(Step{node.plain, after - at, pieces_[static_cast<std::size_t>(node.plain)].length});
-        }
-        if (node.end >= 0 && after == n) {
-            visit(Step{node.end, after - at, pieces_[static_cast<std::size_t>(node.end)].length});
-        }
+        if (node.plain >= 0) visit(Step{node.plain, after - at, node.plainLength});
+        if (node.end >= 0 && after == n) visit(Step{node.end, after - at, node.endLength});
         for (std::uint32_t c = 0; c < node.controlCount; ++c) {
             const std::int32_t piece = controls_[node.controlStart + c];
             const Piece& control = pieces_[static_cast<std::size_t>(piece)];
@@ -139,14 +143,14 @@ void TextEncoder::forEachStep(std::string_view text, std::size_t at, Visit visit
             if (whole) visit(Step{piece, to - at, std::size_t{control.length} + control.parameters});
         }
     };
-    atNode(0, at);
+    if (nodes_[0].controlCount > 0) atNode(0, at);
     std::uint32_t node = 0;
     for (std::size_t i = at; i < n; ++i) {
         node = child(node, static_cast<std::uint8_t>(text[i]));
         if (node == 0) break;
         atNode(node, i + 1);
     }
-    if (rawByteAt(text, at)) visit(Step{-1, kRawLength, 1});
+    if (text[at] == '<' && rawByteAt(text, at)) visit(Step{-1, kRawLength, 1});
 }
 
 std::size_t TextEncoder::stepBytes(const Step& step, std::string_view text, std::size_t at, std::uint8_t* out) const {
@@ -183,17 +187,25 @@ std::optional<EncodeFailure> TextEncoder::encode(std::string_view text, EncodedT
     std::uint8_t candidate[kMaxEntryBytes + kMaxControlParameters];
     for (std::size_t i = 0; i < n;) {
         Step pick;
-        std::size_t pickLength = 0;
+        std::size_t pickLength = 0;  // the bytes in chosen, 0 until a tie needs them
         forEachStep(text, i, [&](const Step& step) {
             const std::uint32_t rest = best_[i + step.textLength];
             if (rest == kNoWay || rest + step.byteCount != best_[i]) return;
             if (pick.textLength > step.textLength) return;
-            const std::size_t length = stepBytes(step, text, i, candidate);
-            if (pick.textLength == step.textLength && !lower(candidate, length, chosen, pickLength)) return;
+            if (pick.textLength == step.textLength) {
+                // Only a tie on the text needs the bytes.
+                if (pickLength == 0) pickLength = stepBytes(pick, text, i, chosen);
+                const std::size_t length = stepBytes(step, text, i, candidate);
+                if (!lower(candidate, length, chosen, pickLength)) return;
+                std::memcpy(chosen, candidate, sizeof chosen);
+                pickLength = length;
+                pick = step;
+                return;
+            }
             pick = step;
-            pickLength = length;
-            std::memcpy(chosen, candidate, sizeof chosen);
+            pickLength = 0;
         });
+        if (pickLength == 0) pickLength = stepBytes(pick, text, i, chosen);
         out.bytes.insert(out.bytes.end(), chosen, chosen + pickLength);
         out.ended = pick.piece >= 0 && pieces_[static_cast<std::size_t>(pick.piece)].end;
         i += pick.textLength;

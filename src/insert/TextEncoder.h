@@ -57,6 +57,8 @@ private:
         std::uint32_t childCount = 0;
         std::int32_t plain = -1;  // the best normal or line break piece whose text ends here
         std::int32_t end = -1;    // the best end token whose text ends here
+        std::uint8_t plainLength = 0;  // their bytes
+        std::uint8_t endLength = 0;
         std::uint32_t controlStart = 0;  // the controls whose label ends here, in controls_
         std::uint32_t controlCount = 0;
     };
