@@ -10,7 +10,7 @@ packages=(
   xvfb xauth imagemagick desktop-file-utils
   fonts-dejavu-core fonts-dejavu-extra fonts-ipafont-gothic
   clang clang-format
-  libcli11-dev nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev zlib1g-dev
   dpkg-dev file lintian
 )
 # The fuzzers' runtime; older releases ship it inside clang's own packages.

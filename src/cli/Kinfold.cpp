@@ -1,6 +1,8 @@
 #include "cli/Kinfold.h"
 
 #include "cli/FileCommand.h"
+#include "cli/InsertCommand.h"
+#include "cli/PatchCommand.h"
 #include "cli/PatternArguments.h"
 #include "cli/PointersCommand.h"
 #include "cli/ScanCommand.h"
@@ -50,6 +52,12 @@ PatternResult patternOf(const ScanCommand& command, std::optional<UserOrder>& or
 int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool errIsTerminal) {
     if (argc > 1 && std::string_view(argv[1]) == "pointers") {
         return runPointers(argc - 1, argv + 1, out, err, errIsTerminal);
+    }
+    if (argc > 1 && std::string_view(argv[1]) == "insert") {
+        return runInsert(argc - 1, argv + 1, out, err);
+    }
+    if (argc > 1 && std::string_view(argv[1]) == "patch") {
+        return runPatch(argc - 1, argv + 1, out, err);
     }
     const auto read = readScanCommand(argc, argv, out, err);
     if (const int* status = std::get_if<int>(&read)) {

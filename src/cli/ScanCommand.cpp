@@ -23,6 +23,9 @@ std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char
     // Listed here for --help; runKinfold hands `kinfold pointers` to its own reader before this one.
     app.add_subcommand("pointers", "List what points at offsets of files, as a console maps them "
                                    "(kinfold pointers --help).");
+    app.add_subcommand("insert", "Put an edited script back into a ROM, as a new file or an IPS or BPS patch "
+                                 "(kinfold insert --help).");
+    app.add_subcommand("patch", "Apply an IPS or BPS patch to a ROM (kinfold patch --help).");
 
     CLI::Option_group* pattern = scan->add_option_group("Pattern", "exactly one of these");
     CLI::Option* stringOption = pattern->add_option(

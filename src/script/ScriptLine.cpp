@@ -2,8 +2,6 @@
 
 #include "search/ResultLine.h"
 
-#include <algorithm>
-
 namespace kinfold {
 
 std::string scriptLine(const ScriptString& string) {
@@ -15,12 +13,15 @@ std::string scriptLine(const ScriptString& string) {
 void appendScriptLine(std::uint64_t offset, std::string_view text, std::string& out) {
     out += resultLine(offset);
     out += "  ";
-    for (std::size_t from = 0; from < text.size();) {
-        const std::size_t lineEnd = std::min(text.find('\n', from), text.size());
-        out.append(text, from, lineEnd - from);
-        if (lineEnd < text.size()) out += "\\n";
-        from = lineEnd + 1;
+    // Written so that the line reads back as the text: a backslash doubled, a line break as "\n".
+    std::size_t from = 0;
+    for (std::size_t at = text.find_first_of("\\\n"); at != std::string_view::npos;
+         at = text.find_first_of("\\\n", from)) {
+        out.append(text, from, at - from);
+        out += text[at] == '\n' ? "\\n" : "\\\\";
+        from = at + 1;
     }
+    out.append(text, from);
 }
 
 }  // namespace kinfold

@@ -9,7 +9,8 @@
 namespace kinfold {
 
 // A string as a line of a saved script: "OFFSET (HEX hex)  TEXT", each line
-// break of the text written as the two characters "\n"; no line end.
+// break of the text written as the two characters "\n" and each backslash
+// as "\\", so that the line reads back as the text; no line end.
 std::string scriptLine(const ScriptString& string);
 // The same line, of the string at offset whose text is text, appended to out.
 void appendScriptLine(std::uint64_t offset, std::string_view text, std::string& out);

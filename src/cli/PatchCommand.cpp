@@ -1,0 +1,76 @@
+#include "cli/PatchCommand.h"
+
+#include "cli/WholeFile.h"
+#include "files/AtomicWrite.h"
+#include "patch/Crc32.h"
+#include "patch/PatchFile.h"
+#include "search/FileReader.h"
+
+#include <CLI/CLI.hpp>
+
+namespace kinfold::cli {
+namespace {
+
+constexpr int kTrouble = 2;
+constexpr std::uint64_t kMaxFile = std::uint64_t{1} << 30;
+
+std::string quotedPath(const std::string& path) {
+    std::string quoted(1, '"');
+    quoted += pathText(path);
+    quoted += '"';
+    return quoted;
+}
+
+}  // namespace
+
+int runPatch(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    std::string patchPath;
+    std::string romPath;
+    std::string outputPath;
+    CLI::App app("Applies an IPS or BPS patch to a ROM, as players will, and writes the result to a new file. A BPS "
+                 "patch is checked against the ROM's size and CRC32, and its result against the CRC32 it names.",
+                 "kinfold patch");
+    app.add_option("PATCH", patchPath, "the IPS or BPS patch")->required();
+    app.add_option("ROM", romPath, "the ROM, which is only read")->required();
+    app.add_option("-o", outputPath, "where the patched ROM goes")->type_name("OUT")->required();
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e, out, err);
+        return status == 0 ? 0 : kTrouble;
+    }
+    const auto refuse = [&err](const std::string& message) {
+        err << "kinfold: " << message << '\n';
+        return kTrouble;
+    };
+    for (const auto& [what, path] : {std::pair{"the ROM", &romPath}, std::pair{"the patch", &patchPath}}) {
+        if (sameFile(outputPath, *path) || outputPath == *path) {
+            return refuse("Can't write " + quotedPath(outputPath) + ": it is " + what +
+                          " itself, which kinfold patch only reads; give a new file.");
+        }
+    }
+    auto patch = readWholeFile(patchPath, kMaxFile);
+    if (auto* reason = std::get_if<std::string>(&patch)) {
+        return refuse("Can't read the patch " + quotedPath(patchPath) + ": " + *reason + ".");
+    }
+    auto rom = readWholeFile(romPath, kMaxFile);
+    if (auto* reason = std::get_if<std::string>(&rom)) {
+        return refuse("Can't read the ROM " + quotedPath(romPath) + ": " + *reason + ".");
+    }
+    auto applied = applyPatch(std::get<std::vector<std::uint8_t>>(patch), std::get<std::vector<std::uint8_t>>(rom));
+    if (auto* reason = std::get_if<std::string>(&applied)) {
+        return refuse("Can't apply the patch " + quotedPath(patchPath) + " to " + quotedPath(romPath) + ": " +
+                      *reason + ".");
+    }
+    const AppliedPatch& result = std::get<AppliedPatch>(applied);
+    const std::string_view bytes(reinterpret_cast<const char*>(result.output.data()), result.output.size());
+    if (const auto problem = writeFileAtomically(outputPath, bytes)) {
+        return refuse("Can't write " + quotedPath(outputPath) + ": " + *problem + ".");
+    }
+    err << "kinfold: applied the " << (result.kind == PatchKind::Ips ? "IPS" : "BPS") << " patch "
+        << quotedPath(patchPath) << " to " << quotedPath(romPath) << ": wrote " << quotedPath(outputPath) << ", "
+        << result.output.size() << " bytes, CRC32 " << crc32Text(crc32Of(result.output)) << ".\n";
+    return 0;
+}
+
+}  // namespace kinfold::cli
