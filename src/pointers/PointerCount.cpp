@@ -3,6 +3,7 @@
 #include "pointers/MappingChoice.h"
 #include "pointers/PointerFileScan.h"
 #include "pointers/PointerSearch.h"
+#include "pointers/TableMark.h"
 #include "search/FileReader.h"
 
 #include <algorithm>
@@ -12,7 +13,8 @@ namespace kinfold {
 
 PointerCounts countPointers(const std::filesystem::path& path, const PointerFormat& format,
                             std::span<const std::uint64_t> targets,
-                            const std::function<bool(std::uint64_t done)>& progress) {
+                            const std::function<bool(std::uint64_t done)>& progress,
+                            const PointerCountOptions& options) {
     PointerCounts result;
     result.counts.assign(targets.size(), 0);
     const std::string pathText = path.string();
@@ -27,7 +29,10 @@ PointerCounts countPointers(const std::filesystem::path& path, const PointerForm
         result.error = ScanError{pathText, refused->reason, ScanError::Stage::Open, 0};
         return result;
     }
-    const PointerSearch search(std::get<PointerMapping>(mapped), targets);
+    const PointerMapping& mapping = std::get<PointerMapping>(mapped);
+    const PointerSearch search(mapping, targets, options.search);
+    const std::uint64_t slot = static_cast<std::uint64_t>(mapping.width() / 8);
+    std::vector<std::uint8_t> around(static_cast<std::size_t>(3 * slot));
 
     // A hit names its target; the targets' sorted order finds where it stands.
     std::vector<std::size_t> order(targets.size());
@@ -39,6 +44,12 @@ PointerCounts countPointers(const std::filesystem::path& path, const PointerForm
     const PointerScanEnd end = scanForPointers(reader, pathText, search, [&](std::span<const PointerHit> hits,
                                                                              std::uint64_t done) {
         for (const PointerHit& hit : hits) {
+            if (options.inTablesOnly) {
+                // The slots on either side, as far as the file has them.
+                const std::uint64_t from = hit.offset >= slot ? hit.offset - slot : 0;
+                const std::size_t got = reader.readAt(from, around).got;
+                if (!sitsInPointerTable(mapping, std::span(around).first(got), from, hit, sorted)) continue;
+            }
             // Every copy of a repeated target gets the hit.
             auto at = std::lower_bound(sorted.begin(), sorted.end(), hit.target);
             for (; at != sorted.end() && *at == hit.target; ++at) {

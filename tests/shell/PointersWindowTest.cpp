@@ -193,6 +193,7 @@ TEST(PointersWindow, TheScriptWindowCountsThePointersToEachString) {
     plant(bytes, 0x6000, {'G' + kShift, 'o' + kShift, 'o' + kShift, 'd' + kShift, 'b' + kShift, 'y' + kShift, 'e' + kShift});
     plant(bytes, 0x0200, {0x00, 0x60});
     plant(bytes, 0x7000, {'W' + kShift, 'o' + kShift, 'r' + kShift, 'l' + kShift, 'd' + kShift});
+    plant(bytes, 0x0300, {0x00, 0x60, 0x00, 0x70});  // a pointer table: Goodbye, World
     GameBoyRom h(bytes);
     click(h.preview().Script);
     ScriptWindow* s = h.preview().scriptWindow();
@@ -207,10 +208,25 @@ TEST(PointersWindow, TheScriptWindowCountsThePointersToEachString) {
         }
         return QString();
     };
-    EXPECT_EQ(lineAt("21044 "), "21044 (5234 hex)  [6 pointers]  Hello");
-    EXPECT_EQ(lineAt("24576 "), "24576 (6000 hex)  [1 pointer]  Goodbye");
-    EXPECT_EQ(lineAt("28672 "), "28672 (7000 hex)  [no pointer]  World");
+    // The banks' rule first: only the pointers in bank 0, the fixed bank, reach bank 1.
+    EXPECT_TRUE(s->SameBank->isChecked());
+    EXPECT_EQ(lineAt("21044 "), "21044 (5234 hex)  [2 pointers]  Hello");
+    EXPECT_EQ(lineAt("24576 "), "24576 (6000 hex)  [2 pointers]  Goodbye");
+    EXPECT_EQ(lineAt("28672 "), "28672 (7000 hex)  [1 pointer]  World");
     EXPECT_TRUE(s->Count->text().endsWith(", pointers counted as gb")) << s->Count->text().toStdString();
+    click(s->SameBank);
+    s->waitUntilCounted();
+    EXPECT_EQ(lineAt("21044 "), "21044 (5234 hex)  [6 pointers]  Hello");
+    // In tables: only the two slots at 0300 lead to strings side by side.
+    s->CountWhich->setFocus();
+    QTest::keyClick(s->CountWhich, Qt::Key_End);
+    s->waitUntilCounted();
+    EXPECT_EQ(lineAt("21044 "), "21044 (5234 hex)  [no pointer]  Hello");
+    EXPECT_EQ(lineAt("24576 "), "24576 (6000 hex)  [1 pointer]  Goodbye");
+    EXPECT_EQ(lineAt("28672 "), "28672 (7000 hex)  [1 pointer]  World");
+    EXPECT_TRUE(s->Count->text().endsWith(", pointers in tables counted as gb")) << s->Count->text().toStdString();
+    QTest::keyClick(s->CountWhich, Qt::Key_Home);
+    s->waitUntilCounted();
     // gba pointers hold 08 in their last byte: only the one at 9000 leads to Hello.
     s->CountPointers->setFocus();
     QTest::keyClick(s->CountPointers, Qt::Key_End);

@@ -444,9 +444,7 @@ Form1::SaveOutcome Form1::saveValues() {
     }
     const std::string bytes = writeValuesFile(pattern_);
     showCount();
-    const std::optional<QString> failure = writeFileAtomically(path, [&bytes](QIODevice& out) {
-        return out.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
-    });
+    const std::optional<QString> failure = writeFileAtomically(path, bytes);
     if (failure) {
         message(QStringLiteral("Can't save the values file %1: %2.").arg(quoted(path), *failure));
         return SaveOutcome::Failed;

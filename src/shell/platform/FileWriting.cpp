@@ -73,6 +73,12 @@ std::optional<QString> writeFileAtomically(const QString& path, const std::funct
     return std::nullopt;
 }
 
+std::optional<QString> writeFileAtomically(const QString& path, std::string_view bytes) {
+    return writeFileAtomically(path, [bytes](QIODevice& out) {
+        return out.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+    });
+}
+
 std::optional<QString> readSmallFile(const QString& path, qint64 maxBytes, QByteArray& contents) {
     const std::filesystem::file_status status = statusOf(path);
     if (std::filesystem::is_directory(status)) {

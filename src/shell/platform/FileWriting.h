@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 class QIODevice;
 
@@ -19,6 +20,8 @@ std::filesystem::path toFilesystemPath(const QString& path);
 // new one is complete. writeBody returns false when a write failed. Returns
 // the reason in plain words when the file could not be written.
 std::optional<QString> writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeBody);
+// The same for bytes held whole.
+std::optional<QString> writeFileAtomically(const QString& path, std::string_view bytes);
 
 // Reads a small text file whole; at most maxBytes are read. Returns the
 // reason when it can't be read.

@@ -529,9 +529,7 @@ void ResultPreview::SaveTable_Click() {
     } else {
         bytes = tableFileText(table_);
     }
-    const std::optional<QString> failure = writeFileAtomically(path, [&bytes](QIODevice& out) {
-        return out.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
-    });
+    const std::optional<QString> failure = writeFileAtomically(path, bytes);
     if (failure) {
         message(QStringLiteral("Can't save the table %1: %2.").arg(quoted(path), *failure));
     }

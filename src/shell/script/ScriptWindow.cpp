@@ -13,6 +13,7 @@
 #include "pointers/MappingChoice.h"
 #include "pointers/PointerCount.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -104,15 +105,50 @@ void ScriptWindow::createControls() {
         CountPointers->addItem(QString::fromUtf8(mappingName(kind)), static_cast<int>(kind));
     }
     connect(CountPointers, &QComboBox::activated, this, [this] {
+        takeDefaultBankRule();
         if (!running()) startPointerCount();
     });
+    CountWhich = new QComboBox(this);
+    CountWhich->setObjectName(QStringLiteral("CountWhich"));
+    CountWhich->setAccessibleName(QStringLiteral("Count"));
+    CountWhich->addItem(QStringLiteral("all pointers"));
+    CountWhich->addItem(QStringLiteral("pointers in tables"));
+    CountWhich->setToolTip(QStringLiteral("Pointers in tables: those with a neighbouring slot that leads to another "
+                                          "listed string"));
+    SameBank = new QCheckBox(QStringLiteral("Same &bank only"), this);
+    SameBank->setObjectName(QStringLiteral("SameBank"));
+    SameBank->setAccessibleName(QStringLiteral("Same bank only"));
+    Aligned = new QCheckBox(QStringLiteral("&Aligned"), this);
+    Aligned->setObjectName(QStringLiteral("Aligned"));
+    Aligned->setAccessibleName(QStringLiteral("Aligned"));
+    connect(CountWhich, &QComboBox::activated, this, [this] {
+        if (!running()) startPointerCount();
+    });
+    for (QCheckBox* box : {SameBank, Aligned}) {
+        connect(box, &QCheckBox::toggled, this, [this] {
+            if (!running()) startPointerCount();
+        });
+    }
 
     auto* header = new QFormLayout;
     const auto row = [&](const QString& caption, QWidget* value) { addCaptionedRow(header, this, caption, value); };
     row(QStringLiteral("File:"), FileName);
     row(QStringLiteral("&Filter:"), Filter);
     row(QStringLiteral("&Minimum length:"), MinLength);
-    row(QStringLiteral("Count p&ointers as:"), CountPointers);
+    auto* counting = new QHBoxLayout;
+    counting->addWidget(CountPointers);
+    auto* whichCaption = new QLabel(QStringLiteral("Co&unt:"), this);
+    whichCaption->setBuddy(CountWhich);
+    counting->addSpacing(12);
+    counting->addWidget(whichCaption);
+    counting->addWidget(CountWhich);
+    counting->addSpacing(12);
+    counting->addWidget(SameBank);
+    counting->addWidget(Aligned);
+    counting->addStretch(1);
+    auto* countCaption = new QLabel(QStringLiteral("Count p&ointers as:"), this);
+    countCaption->setBuddy(CountPointers);
+    header->addRow(countCaption, counting);
 
     Progress = new QProgressBar(this);
     Progress->setObjectName(QStringLiteral("Progress"));
@@ -182,6 +218,7 @@ void ScriptWindow::showFile(const QString& path, const CodeTable& table) {
         // A ROM's extension says how its console maps it; other files start uncounted.
         const std::optional<MappingKind> kind = mappingForExtension(toFilesystemPath(path));
         CountPointers->setCurrentIndex(kind ? CountPointers->findData(static_cast<int>(*kind)) : 0);
+        takeDefaultBankRule();
     }
     path_ = path;
     table_ = table;
@@ -230,11 +267,17 @@ void ScriptWindow::startPointerCount() {
         return;
     }
     const PointerFormat format{static_cast<MappingKind>(kind.toInt())};
+    PointerCountOptions options;
+    options.search.bankOfPointer = SameBank->isEnabled() && SameBank->isChecked();
+    options.search.aligned = Aligned->isChecked();
+    options.inTablesOnly = CountWhich->currentIndex() == 1;
     // Written by the count before it ends, read when it has finished.
     auto counted = std::make_shared<PointerCounts>();
     counter_.start(
-        [format, path = toFilesystemPath(path_), offsets = model_->offsets(), counted](const BackgroundJob::Work& job) {
-            *counted = countPointers(path, format, offsets, [&job](std::uint64_t) { return !job.stopping(); });
+        [format, options, path = toFilesystemPath(path_), offsets = model_->offsets(),
+         counted](const BackgroundJob::Work& job) {
+            *counted = countPointers(
+                path, format, offsets, [&job](std::uint64_t) { return !job.stopping(); }, options);
         },
         [this, counted] { takePointerCounts(*counted); });
     showCount();
@@ -254,6 +297,15 @@ void ScriptWindow::takePointerCounts(PointerCounts& counted) {
     if (counted.error) messages_.show(QString::fromStdString(counted.error->message()), kStyleWarning);
 }
 
+void ScriptWindow::takeDefaultBankRule() {
+    // The banked 16-bit mappings start with the banks' rule, which most chance matches break.
+    const QVariant kind = CountPointers->currentData();
+    const bool banked = kind.isValid() && isBanked(PointerFormat{static_cast<MappingKind>(kind.toInt())});
+    const QSignalBlocker quiet(SameBank);
+    SameBank->setEnabled(banked);
+    SameBank->setChecked(banked);
+}
+
 void ScriptWindow::showCount() {
     const auto strings = [](std::size_t n) {
         return n == 1 ? QStringLiteral("1 string") : QStringLiteral("%1 strings").arg(n);
@@ -268,7 +320,9 @@ void ScriptWindow::showCount() {
     } else if (counter_.running()) {
         text += QStringLiteral(", counting pointers");
     } else if (model_->hasPointerCounts()) {
-        text += QStringLiteral(", pointers counted as ") + CountPointers->currentText();
+        text += (CountWhich->currentIndex() == 1 ? QStringLiteral(", pointers in tables counted as ")
+                                                 : QStringLiteral(", pointers counted as ")) +
+                CountPointers->currentText();
     }
     Count->setText(text);
 }
@@ -281,9 +335,7 @@ void ScriptWindow::SaveScript_Click() {
     if (path.isEmpty() || !mayReplace(messages_, this, path)) return;
     std::string bytes;
     model_->appendLines(bytes);
-    const std::optional<QString> failure = writeFileAtomically(path, [&bytes](QIODevice& out) {
-        return out.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
-    });
+    const std::optional<QString> failure = writeFileAtomically(path, bytes);
     if (failure) {
         messages_.show(QStringLiteral("Can't save the script %1: %2.").arg(quoted(path), *failure), kStyleWarning);
     }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QHBoxLayout;
 class QLabel;
@@ -61,6 +62,11 @@ public:
     QSpinBox* MinLength = nullptr;
     // "not counted", or the mapping under which the pointers to each string are counted.
     QComboBox* CountPointers = nullptr;
+    // "all pointers", or "pointers in tables": those a neighbouring slot shows to sit in a table.
+    QComboBox* CountWhich = nullptr;
+    // Only pointers the banks let reach the string; only aligned ones.
+    QCheckBox* SameBank = nullptr;
+    QCheckBox* Aligned = nullptr;
     QProgressBar* Progress = nullptr;
     QPushButton* StopButton = nullptr;
     QLabel* Count = nullptr;
@@ -83,6 +89,8 @@ private:
     // Counts the pointers to every string found, in the background, under
     // the mapping CountPointers names; nothing when it says "not counted".
     void startPointerCount();
+    // Same bank only: on, and offered, for the banked 16-bit mappings.
+    void takeDefaultBankRule();
     void stopPointerCount();
     void takePointerCounts(PointerCounts& counted);
 
