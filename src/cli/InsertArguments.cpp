@@ -1,5 +1,6 @@
 #include "cli/InsertArguments.h"
 
+#include "cli/ParseArguments.h"
 #include "cli/PointerFormatArguments.h"
 #include "pattern/OffsetReader.h"
 
@@ -56,12 +57,7 @@ std::variant<InsertArguments, int> readInsertArguments(int argc, const char* con
     app.add_flag("--json", arguments.json, "write one JSON object per changed string on standard output");
     app.add_option("ROM", arguments.rom, "the ROM, which is only read")->required();
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int status = app.exit(e, out, err);
-        return status == 0 ? 0 : kTrouble;
-    }
+    if (const std::optional<int> status = parseArguments(app, argc, argv, out, err)) return *status;
     const auto refuse = [&err](const std::string& message) {
         err << "kinfold: " << message << '\n';
         return kTrouble;

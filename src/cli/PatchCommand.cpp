@@ -1,5 +1,6 @@
 #include "cli/PatchCommand.h"
 
+#include "cli/ParseArguments.h"
 #include "cli/WholeFile.h"
 #include "files/AtomicWrite.h"
 #include "patch/Crc32.h"
@@ -33,12 +34,7 @@ int runPatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     app.add_option("PATCH", patchPath, "the IPS or BPS patch")->required();
     app.add_option("ROM", romPath, "the ROM, which is only read")->required();
     app.add_option("-o", outputPath, "where the patched ROM goes")->type_name("OUT")->required();
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int status = app.exit(e, out, err);
-        return status == 0 ? 0 : kTrouble;
-    }
+    if (const std::optional<int> status = parseArguments(app, argc, argv, out, err)) return *status;
     const auto refuse = [&err](const std::string& message) {
         err << "kinfold: " << message << '\n';
         return kTrouble;

@@ -1,5 +1,6 @@
 #include "cli/PointersArguments.h"
 
+#include "cli/ParseArguments.h"
 #include "cli/PointerFormatArguments.h"
 #include "pattern/OffsetReader.h"
 #include "pattern/QuotedText.h"
@@ -95,12 +96,7 @@ std::variant<PointersCommand, int> readPointersCommand(int argc, const char* con
     addNameFilterOptions(app, command.folders, "search");
     addRunOptions(app, command.folders, "search", "files searched at once (default: the machine's cores)");
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int status = app.exit(e, out, err);
-        return status == 0 ? 0 : kTrouble;
-    }
+    if (const std::optional<int> status = parseArguments(app, argc, argv, out, err)) return *status;
 
     const auto refuse = [&err](const std::string& message) {
         err << "kinfold: " << message << '\n';

@@ -1,5 +1,6 @@
 #include "cli/ScanCommand.h"
 
+#include "cli/ParseArguments.h"
 #include "pattern/CharacterCode.h"
 
 #include <CLI/CLI.hpp>
@@ -118,12 +119,7 @@ std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char
     DumpCommand dumpCommand;
     const CLI::App* dump = addDumpCommand(app, dumpCommand);
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int status = app.exit(e, out, err);
-        return status == 0 ? 0 : 2;
-    }
+    if (const std::optional<int> status = parseArguments(app, argc, argv, out, err)) return *status;
     if (dump->parsed()) {
         return dumpCommand;
     }

@@ -12,14 +12,6 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LittleMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BigMark = "\xFE\xFF";
 
-bool isUtf8(std::string_view text) {
-    while (!text.empty()) {
-        const auto c = decodeFirstCharacter(text);
-        if (!c) return false;
-        text.remove_prefix(c->length);
-    }
-    return true;
-}
 
 std::optional<std::string> utf16ToUtf8(std::string_view bytes, bool big) {
     if (bytes.size() % 2 != 0) return std::nullopt;
@@ -71,6 +63,15 @@ std::optional<std::string> utf8ToUtf16(std::string_view text, bool big) {
 }
 
 }  // namespace
+
+bool isUtf8(std::string_view text) {
+    while (!text.empty()) {
+        const auto c = decodeFirstCharacter(text);
+        if (!c) return false;
+        text.remove_prefix(c->length);
+    }
+    return true;
+}
 
 std::string_view encodingName(TableEncoding encoding) {
     switch (encoding) {

@@ -12,6 +12,9 @@ namespace kinfold {
 // and reads as Shift JIS, and UTF-8 otherwise.
 enum class TableEncoding { Utf8, Utf16Little, Utf16Big, ShiftJis };
 
+// Whether text is whole UTF-8 characters.
+bool isUtf8(std::string_view text);
+
 // "UTF-8", "UTF-16 little-endian", "UTF-16 big-endian", "Shift JIS": as in "read as Shift JIS".
 std::string_view encodingName(TableEncoding encoding);
 

@@ -1,5 +1,7 @@
 #include "table/TableFile.h"
 
+#include "table/TableEncoding.h"
+
 #include "pattern/CharacterCode.h"
 #include "pattern/QuotedText.h"
 #include "table/TableDocument.h"
@@ -14,14 +16,6 @@ namespace {
 
 constexpr std::string_view kLineBreakEscape = "\\n";
 
-bool isUtf8(std::string_view text) {
-    while (!text.empty()) {
-        const auto c = decodeFirstCharacter(text);
-        if (!c) return false;
-        text.remove_prefix(c->length);
-    }
-    return true;
-}
 
 bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
