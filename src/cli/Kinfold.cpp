@@ -6,6 +6,7 @@
 #include "cli/ScanCommand.h"
 #include "cli/ScanPool.h"
 #include "cli/TableArgument.h"
+#include "search/PathText.h"
 
 namespace kinfold::cli {
 namespace {
@@ -23,7 +24,7 @@ PatternResult patternOf(const ScanCommand& command, std::optional<UserOrder>& or
             coding.wildcard = decodeFirstCharacter(*command.wildcard)->codePoint;
         }
         if (command.order || command.orderFile) {
-            auto read = command.order ? orderFromText(*command.order) : orderFromFile(*command.orderFile);
+            auto read = command.order ? orderFromText(*command.order) : orderFromFile(pathFromText(*command.orderFile));
             if (auto* error = std::get_if<PatternError>(&read)) {
                 return *error;
             }
@@ -35,7 +36,7 @@ PatternResult patternOf(const ScanCommand& command, std::optional<UserOrder>& or
     if (command.values) {
         return patternFromValues(*command.values);
     }
-    return patternFromValuesFile(*command.valuesFile);
+    return patternFromValuesFile(pathFromText(*command.valuesFile));
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ std::optional<std::string> addOffsetsFile(const std::string& path, std::vector<s
     const std::string quoted = "\"" + path + "\"";
     FileReader reader;
     std::string text;
-    if (reader.open(path)) {
+    if (reader.open(pathFromText(path))) {
         text.resize(static_cast<std::size_t>(reader.size()));
         const std::optional<std::size_t> got =
             reader.read(std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
