@@ -29,10 +29,12 @@ constexpr std::array<NamedClass, 12> kClasses = {{
 
 // What a bracket expression starting at glob[at] == '[' gave for byte c:
 // whether it matched and where the glob goes on; nothing when it isn't one
-// (no closing bracket, an unknown class), and the '[' is an ordinary byte.
+// (no closing bracket), and the '[' is an ordinary byte. A class of no known
+// name matches nothing at all.
 struct Bracket {
     bool matched = false;
     std::size_t next = 0;
+    bool unknownClass = false;
 };
 
 std::optional<Bracket> matchBracket(std::string_view glob, std::size_t at, unsigned char c) {
@@ -63,7 +65,7 @@ std::optional<Bracket> matchBracket(std::string_view glob, std::size_t at, unsig
                 if (named.name == name) found = &named;
             }
             if (found == nullptr) {
-                return std::nullopt;
+                return Bracket{false, 0, true};
             }
             matched = matched || found->test(c) != 0;
             i = end + 2;
@@ -116,6 +118,9 @@ bool globMatches(std::string_view glob, std::string_view text, bool byPath) {
                 }
                 if (p == '[') {
                     if (const std::optional<Bracket> bracket = matchBracket(glob, g, c)) {
+                        if (bracket->unknownClass) {
+                            return false;
+                        }
                         if (bracket->matched) {
                             g = bracket->next;
                             ++t;
@@ -128,8 +133,9 @@ bool globMatches(std::string_view glob, std::string_view text, bool byPath) {
                     }
                 }
             }
-            if (more && p != '?' && p != '[') {
-                const bool escaped = p == '\\' && g + 1 < glob.size();
+            // A backslash at the very end escapes nothing and matches nothing.
+            if (more && p != '?' && p != '[' && !(p == '\\' && g + 1 == glob.size())) {
+                const bool escaped = p == '\\';
                 if (static_cast<unsigned char>(glob[escaped ? g + 1 : g]) == c) {
                     g += escaped ? 2 : 1;
                     ++t;

@@ -95,6 +95,8 @@ std::variant<PointersCommand, int> readPointersCommand(int argc, const char* con
     CLI::App app("Lists the places in files that point at the given offsets, as the console the file is for "
                  "maps it into memory.",
                  "kinfold pointers");
+    // Options are --words on Windows too, so a path such as /roms/a.sfc is a path there as well.
+    app.allow_windows_style_options(false);
     std::vector<std::string> to;
     std::vector<std::string> toFiles;
     app.add_option("--to", to, "the offsets pointed at, comma-separated: decimal or 0x hex (repeatable)")

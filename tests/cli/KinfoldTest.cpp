@@ -187,6 +187,9 @@ TEST_F(Collection, ThousandValuesAreTaken) {
 }
 
 TEST_F(Collection, UnsearchablePathsAreErrorsButTheRestIsReported) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "Windows keeps named pipes out of folders, and making links takes a privilege";
+#else
     fs::create_symlink(root() / "nowhere", root() / "dangling.gb");
     ASSERT_EQ(::mkfifo((root() / "pipe.gb").c_str(), 0600), 0);
     fs::create_directory_symlink(root() / "sub", root() / "linked");
@@ -197,6 +200,7 @@ TEST_F(Collection, UnsearchablePathsAreErrorsButTheRestIsReported) {
                            "kinfold: Can't open the ROM file \"" + (root() / "pipe.gb").string() +
                            "\": it is not an ordinary file.\n");
     EXPECT_EQ(run.status, 2);
+#endif
 }
 
 // The walk measures files only for the progress display; either way it

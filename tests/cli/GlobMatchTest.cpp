@@ -1,0 +1,80 @@
+#include "cli/GlobMatch.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#if !defined(_WIN32)
+#include <fnmatch.h>
+#endif
+
+namespace kinfold::cli {
+namespace {
+
+struct GlobCase {
+    const char* name;
+    const char* glob;
+    const char* text;
+    bool byPath;
+    bool matches;
+};
+
+class GlobCases : public ::testing::TestWithParam<GlobCase> {};
+
+TEST_P(GlobCases, MatchesAsFnmatch) {
+    const GlobCase& c = GetParam();
+    EXPECT_EQ(globMatches(c.glob, c.text, c.byPath), c.matches);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Globs, GlobCases,
+    ::testing::Values(GlobCase{"StarTakesNothing", "a*", "a", false, true},
+                      GlobCase{"StarBacktracks", "*ab*ab", "xabyabab", false, true},
+                      GlobCase{"StarCrossesSlashByName", "a*b", "a/x/b", false, true},
+                      GlobCase{"StarStopsAtSlashByPath", "a*b", "a/b", true, false},
+                      GlobCase{"QuestionIsOneByte", "?", "\xe3", false, true},
+                      GlobCase{"QuestionNotSlashByPath", "a?b", "a/b", true, false},
+                      GlobCase{"LiteralSlashByPath", "a/*", "a/b", true, true},
+                      GlobCase{"RangeHighEnd", "[a-c]", "c", false, true},
+                      GlobCase{"NegatedRange", "[!a-c]", "c", false, false},
+                      GlobCase{"CaretNegatesToo", "[^a]", "b", false, true},
+                      GlobCase{"ClosingBracketFirst", "[]a]", "]", false, true},
+                      GlobCase{"DashLast", "[a-]", "-", false, true},
+                      GlobCase{"Class", "[[:digit:]]x", "7x", false, true},
+                      GlobCase{"UnknownClassMatchesNothing", "[[:nope:]]", "[[:nope:]]", false, false},
+                      GlobCase{"UnclosedBracketIsLiteral", "[ab", "[ab", false, true},
+                      GlobCase{"BracketNotSlashByPath", "a[/]b", "a/b", true, false},
+                      GlobCase{"EscapedStar", "\\*", "*", false, true},
+                      GlobCase{"EscapedStarIsNoStar", "\\*", "x", false, false},
+                      GlobCase{"TrailingBackslashMatchesNothing", "a\\", "a\\", false, false},
+                      GlobCase{"CaseMatters", "*.GB", "a.gb", false, false},
+                      GlobCase{"EmptyMatchesEmpty", "", "", false, true},
+                      GlobCase{"TextLeftOver", "ab", "abc", false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+#if !defined(_WIN32)
+// Where the system has fnmatch(), random globs and names from a few bytes
+// that mean something to it give the same answers.
+TEST(GlobMatch, AgreesWithFnmatchOnRandomGlobs) {
+    std::mt19937 random(2024);
+    const std::string globBytes = "ab/.*?[]!^-\\:";
+    const std::string textBytes = "ab/.*?[]-\\";
+    const auto pick = [&](const std::string& from, std::size_t most) {
+        std::string word(std::uniform_int_distribution<std::size_t>(0, most)(random), ' ');
+        for (char& c : word) c = from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+        return word;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const std::string glob = pick(globBytes, 7);
+        const std::string text = pick(textBytes, 6);
+        const bool byPath = (i & 1) != 0;
+        const bool expected = ::fnmatch(glob.c_str(), text.c_str(), byPath ? FNM_PATHNAME : 0) == 0;
+        ASSERT_EQ(globMatches(glob, text, byPath), expected)
+            << "glob \"" << glob << "\" text \"" << text << "\" byPath " << byPath;
+    }
+}
+#endif
+
+}  // namespace
+}  // namespace kinfold::cli
