@@ -247,7 +247,17 @@ bool FileReader::openFile(const std::filesystem::path& path) {
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return fail(kFolderReason);
     }
-    size_ = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    // A size of 0 is an empty file or, under Wine, one of Linux's made up as
+    // it is read (/proc): refused as on Linux.
+    if (size == 0) {
+        std::uint8_t probe = 0;
+        std::string unused;
+        if (readOnceAt(handle, 0, &probe, 1, unused) > 0) {
+            return fail(kNoSizeReason);
+        }
+    }
+    size_ = size;
     return true;
 }
 
