@@ -122,10 +122,4 @@ inline std::wstring holderCommandLine(Hold hold, const std::wstring& path) {
            quotedArgument(path);
 }
 
-// Whether this runs under Wine rather than on Windows itself.
-inline bool underWine() {
-    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 }  // namespace kinfold::testing_support
