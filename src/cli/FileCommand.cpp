@@ -1,5 +1,7 @@
 #include "cli/FileCommand.h"
 
+#include "search/PathText.h"
+
 #include <filesystem>
 
 namespace kinfold::cli {
@@ -7,7 +9,10 @@ namespace kinfold::cli {
 int runOverFiles(const FolderWords& folders, bool errIsTerminal, std::ostream& out, std::ostream& err,
                  const FilesSearch& search) {
     const bool showProgress = errIsTerminal && !folders.quiet;
-    const std::vector<std::filesystem::path> roots(folders.paths.begin(), folders.paths.end());
+    std::vector<std::filesystem::path> roots;
+    for (const std::string& path : folders.paths) {
+        roots.push_back(pathFromText(path));
+    }
     const std::vector<FoundFile> files =
         findFiles(roots, NameFilter(folders.includes, folders.excludes), showProgress);
     std::uint64_t totalBytes = 0;

@@ -51,7 +51,7 @@ private:
         std::error_code ec;
         std::vector<Entry> entries;
         for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
-            entries.push_back({it->path().filename().string(), *it});
+            entries.push_back({pathText(it->path().filename()), *it});
         }
         if (ec) {
             found_.push_back(folderProblem(path, ec));

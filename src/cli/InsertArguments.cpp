@@ -33,6 +33,8 @@ std::variant<InsertArguments, int> readInsertArguments(int argc, const char* con
                  "when it fits, else moved to free space its pointers reach and its pointers rewritten. The ROM is "
                  "never written: the result goes to a new file, an IPS patch or a BPS patch.",
                  "kinfold insert");
+    // Options are --words on Windows too, so a path such as /roms/a.sfc is a path there as well.
+    app.allow_windows_style_options(false);
     app.add_option("--tbl", arguments.table, "the table file the script was dumped with")->type_name("TABLE")->required();
     app.add_option("--script", arguments.script,
                    "the script: the lines of kinfold dump (plain, pointer-table or --json), edited")

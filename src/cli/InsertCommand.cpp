@@ -35,7 +35,7 @@ std::string quotedPath(const std::string& path) {
 // The bytes of a file given on the command line, or the message that says why not.
 std::variant<std::vector<std::uint8_t>, std::string> readInput(const std::string& what, const std::string& path,
                                                                std::uint64_t maxBytes) {
-    auto read = readWholeFile(path, maxBytes);
+    auto read = readWholeFile(pathFromText(path), maxBytes);
     if (auto* reason = std::get_if<std::string>(&read)) {
         return "Can't read the " + what + " " + quotedPath(path) + ": " + *reason + ".";
     }
@@ -72,14 +72,14 @@ int runInsert(int argc, const char* const* argv, std::ostream& out, std::ostream
         const std::string& path = *outputs[k].second;
         if (path.empty()) continue;
         for (const auto& [what, input] : inputs) {
-            if (!input->empty() && (sameFile(path, *input) || path == *input)) {
+            if (!input->empty() && (sameFile(pathFromText(path), pathFromText(*input)) || path == *input)) {
                 return refuse("Can't write " + std::string(outputs[k].first) + " " + quotedPath(path) + ": it is " +
                               what + " itself, which kinfold insert only reads; give a new file.");
             }
         }
         for (std::size_t j = 0; j < k; ++j) {
             const std::string& other = *outputs[j].second;
-            if (!other.empty() && (sameFile(path, other) || path == other)) {
+            if (!other.empty() && (sameFile(pathFromText(path), pathFromText(other)) || path == other)) {
                 return refuse(std::string(outputs[k].first) + " and " + outputs[j].first + " both name " +
                               quotedPath(path) + ": give each output a file of its own.");
             }
@@ -100,7 +100,7 @@ int runInsert(int argc, const char* const* argv, std::ostream& out, std::ostream
     request.free = a.free;
     request.pad = a.pad;
     request.keepChecksums = a.keepChecksums;
-    request.console = consoleOf(a.rom);
+    request.console = consoleOf(pathFromText(a.rom));
 
     bool refused = false;
     ScriptRead script = readScript(textOf(std::get<std::vector<std::uint8_t>>(scriptBytes)));
@@ -126,8 +126,8 @@ int runInsert(int argc, const char* const* argv, std::ostream& out, std::ostream
     auto format = readPointerFormat(a.format);
     if (auto* problem = std::get_if<std::string>(&format)) return refuse(*problem);
     FileReader reader;
-    if (reader.open(a.rom)) {
-        auto chosen = mappingForFile(std::get<PointerFormatChoice>(format), a.rom, pathText(a.rom), reader, "read");
+    if (reader.open(pathFromText(a.rom))) {
+        auto chosen = mappingForFile(std::get<PointerFormatChoice>(format), pathFromText(a.rom), a.rom, reader, "read");
         if (auto* problem = std::get_if<std::string>(&chosen)) {
             request.mappingProblem = *problem;
         } else {
@@ -161,7 +161,7 @@ int runInsert(int argc, const char* const* argv, std::ostream& out, std::ostream
     }
     if (!a.bps.empty()) files.push_back({"the BPS patch", &a.bps, bytesText(bpsPatch(romBytes, plan.output))});
     for (const Output& file : files) {
-        if (const auto problem = writeFileAtomically(*file.path, file.bytes)) {
+        if (const auto problem = writeFileAtomically(pathFromText(*file.path), file.bytes)) {
             return refuse("Can't write " + std::string(file.what) + " " + quotedPath(*file.path) + ": " + *problem +
                           ".");
         }

@@ -8,6 +8,7 @@
 #include "cli/ScanCommand.h"
 #include "cli/ScanPool.h"
 #include "cli/TableArgument.h"
+#include "search/PathText.h"
 
 namespace kinfold::cli {
 namespace {
@@ -32,7 +33,7 @@ PatternResult patternOf(const ScanCommand& command, std::optional<UserOrder>& or
     if (command.string) {
         StringCoding coding = codingOf(command);
         if (command.order || command.orderFile) {
-            auto read = command.order ? orderFromText(*command.order) : orderFromFile(*command.orderFile);
+            auto read = command.order ? orderFromText(*command.order) : orderFromFile(pathFromText(*command.orderFile));
             if (auto* error = std::get_if<PatternError>(&read)) {
                 return *error;
             }
@@ -44,7 +45,7 @@ PatternResult patternOf(const ScanCommand& command, std::optional<UserOrder>& or
     if (command.values) {
         return patternFromValues(*command.values);
     }
-    return patternFromValuesFile(*command.valuesFile);
+    return patternFromValuesFile(pathFromText(*command.valuesFile));
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include "cli/NameFilter.h"
 
+#if defined(_WIN32)
+#include "cli/GlobMatch.h"
+#else
 #include <fnmatch.h>
+#endif
 
 namespace kinfold::cli {
 
@@ -9,7 +13,11 @@ bool NameFilter::anyMatches(const std::vector<std::string>& globs, const std::st
     for (const std::string& glob : globs) {
         const bool byPath = glob.find('/') != std::string::npos;
         const std::string& subject = byPath ? relativePath : name;
+#if defined(_WIN32)
+        if (globMatches(glob, subject, byPath)) {
+#else
         if (::fnmatch(glob.c_str(), subject.c_str(), byPath ? FNM_PATHNAME : 0) == 0) {
+#endif
             return true;
         }
     }

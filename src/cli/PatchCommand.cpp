@@ -31,6 +31,8 @@ int runPatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     CLI::App app("Applies an IPS or BPS patch to a ROM, as players will, and writes the result to a new file. A BPS "
                  "patch is checked against the ROM's size and CRC32, and its result against the CRC32 it names.",
                  "kinfold patch");
+    // Options are --words on Windows too, so a path such as /roms/a.sfc is a path there as well.
+    app.allow_windows_style_options(false);
     app.add_option("PATCH", patchPath, "the IPS or BPS patch")->required();
     app.add_option("ROM", romPath, "the ROM, which is only read")->required();
     app.add_option("-o", outputPath, "where the patched ROM goes")->type_name("OUT")->required();
@@ -40,16 +42,16 @@ int runPatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
         return kTrouble;
     };
     for (const auto& [what, path] : {std::pair{"the ROM", &romPath}, std::pair{"the patch", &patchPath}}) {
-        if (sameFile(outputPath, *path) || outputPath == *path) {
+        if (sameFile(pathFromText(outputPath), pathFromText(*path)) || outputPath == *path) {
             return refuse("Can't write " + quotedPath(outputPath) + ": it is " + what +
                           " itself, which kinfold patch only reads; give a new file.");
         }
     }
-    auto patch = readWholeFile(patchPath, kMaxFile);
+    auto patch = readWholeFile(pathFromText(patchPath), kMaxFile);
     if (auto* reason = std::get_if<std::string>(&patch)) {
         return refuse("Can't read the patch " + quotedPath(patchPath) + ": " + *reason + ".");
     }
-    auto rom = readWholeFile(romPath, kMaxFile);
+    auto rom = readWholeFile(pathFromText(romPath), kMaxFile);
     if (auto* reason = std::get_if<std::string>(&rom)) {
         return refuse("Can't read the ROM " + quotedPath(romPath) + ": " + *reason + ".");
     }
@@ -60,7 +62,7 @@ int runPatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     }
     const AppliedPatch& result = std::get<AppliedPatch>(applied);
     const std::string_view bytes(reinterpret_cast<const char*>(result.output.data()), result.output.size());
-    if (const auto problem = writeFileAtomically(outputPath, bytes)) {
+    if (const auto problem = writeFileAtomically(pathFromText(outputPath), bytes)) {
         return refuse("Can't write " + quotedPath(outputPath) + ": " + *problem + ".");
     }
     err << "kinfold: applied the " << (result.kind == PatchKind::Ips ? "IPS" : "BPS") << " patch "

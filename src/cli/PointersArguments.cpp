@@ -41,7 +41,7 @@ std::optional<std::string> addOffsets(std::string_view list, std::vector<std::ui
 std::optional<std::string> addOffsetsFile(const std::string& path, std::vector<std::uint64_t>& targets) {
     FileReader reader;
     std::string text;
-    if (reader.open(path)) {
+    if (reader.open(pathFromText(path))) {
         text.resize(static_cast<std::size_t>(reader.size()));
         const std::optional<std::size_t> got =
             reader.read(std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
@@ -79,6 +79,8 @@ std::variant<PointersCommand, int> readPointersCommand(int argc, const char* con
     CLI::App app("Lists the places in files that point at the given offsets, as the console the file is for "
                  "maps it into memory.",
                  "kinfold pointers");
+    // Options are --words on Windows too, so a path such as /roms/a.sfc is a path there as well.
+    app.allow_windows_style_options(false);
     std::vector<std::string> to;
     std::vector<std::string> toFiles;
     app.add_option("--to", to, "the offsets pointed at, comma-separated: decimal or 0x hex (repeatable)")

@@ -19,6 +19,8 @@ std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char
                  "through a table.",
                  "kinfold");
     app.set_version_flag("--version", versionText());
+    // Options are --words on Windows too, so a path such as /roms/a.sfc is a path there as well.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
     CLI::App* scan = app.add_subcommand("scan", "Search files and folders for a pattern.");
     // Listed here for --help; runKinfold hands `kinfold pointers` to its own reader before this one.

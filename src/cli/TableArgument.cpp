@@ -6,7 +6,7 @@
 namespace kinfold::cli {
 
 std::variant<CodeTable, std::string> tableArgument(const std::string& path) {
-    const TableFileRead read = readTableFile(path);
+    const TableFileRead read = readTableFile(pathFromText(path));
     if (read.table) return *read.table;
     std::string name(1, '"');
     name += pathText(path);

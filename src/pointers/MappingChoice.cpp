@@ -40,7 +40,7 @@ bool headerSays(const FileReader& reader, std::uint64_t offset, bool hirom) {
 }  // namespace
 
 std::optional<MappingKind> mappingForExtension(const std::filesystem::path& path) {
-    std::string extension = path.extension().string();
+    std::string extension = pathText(path.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (extension == ".gb" || extension == ".gbc") {

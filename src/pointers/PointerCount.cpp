@@ -17,7 +17,7 @@ PointerCounts countPointers(const std::filesystem::path& path, const PointerForm
                             const PointerCountOptions& options) {
     PointerCounts result;
     result.counts.assign(targets.size(), 0);
-    const std::string pathText = path.string();
+    const std::string pathText = kinfold::pathText(path);
     FileReader reader;
     if (!reader.open(path)) {
         result.error = ScanError{pathText, reader.reason(), ScanError::Stage::Open, 0};

@@ -7,7 +7,14 @@
 #include <optional>
 #include <span>
 #include <string>
-#if !((defined(__unix__) || defined(__APPLE__)) && !defined(KINFOLD_STDIO_READER))
+
+#include "search/PathText.h"
+
+#if !defined(KINFOLD_STDIO_READER) && (defined(__unix__) || defined(__APPLE__))
+#define KINFOLD_POSIX_READER 1
+#elif !defined(KINFOLD_STDIO_READER) && defined(_WIN32)
+#define KINFOLD_WINDOWS_READER 1
+#else
 #include <mutex>
 #endif
 
@@ -66,8 +73,14 @@ private:
     // Reads all of destination from offset, which the caller has checked lies within size().
     PositionalRead readAtSome(std::uint64_t offset, std::span<std::uint8_t> destination) const;
 
-#if (defined(__unix__) || defined(__APPLE__)) && !defined(KINFOLD_STDIO_READER)
+#if KINFOLD_POSIX_READER
     int fd_ = -1;
+#elif KINFOLD_WINDOWS_READER
+    // The system's HANDLE, opened for reading and shared with every other
+    // opener; nullptr when closed. Every read names its offset, so reads at
+    // once on several threads don't disturb each other or read().
+    void* handle_ = nullptr;
+    std::uint64_t next_ = 0;  // where read() reads next
 #else
     std::FILE* file_ = nullptr;
     // A seek and the read after it must not be split by another thread's.
@@ -77,8 +90,5 @@ private:
     std::uint64_t offset_ = 0;
     std::string reason_;
 };
-
-// The path as UTF-8 text for messages, whatever the platform's own encoding.
-std::string pathText(const std::filesystem::path& path);
 
 }  // namespace kinfold

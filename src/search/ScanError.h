@@ -37,6 +37,8 @@ inline constexpr const char* kShrankReason = "the file became shorter while it w
 inline constexpr const char* kNoSizeReason =
     "it reports a size of 0 but has contents, like the system's files under /proc; copy it to an ordinary "
     "file to search it";
+// Windows alone: another program opened the file without sharing it, or locked a part of it.
+inline constexpr const char* kLockedReason = "another program has locked it";
 inline constexpr const char* kNoMemoryReason = "there is not enough memory to search it";
 inline constexpr const char* kBadPatternReason = "the search pattern needs 2 to 1000 entries";
 
@@ -44,7 +46,8 @@ inline constexpr const char* kBadPatternReason = "the search pattern needs 2 to 
 // where one fits, the system's own text otherwise.
 std::string errorReason(int errorNumber);
 // The same for an error code of any category (std::filesystem reports
-// the platform's own codes).
+// the platform's own codes; on Windows, the system category holds the
+// system's own error numbers, GetLastError()).
 std::string errorReason(std::error_code code);
 
 }  // namespace kinfold

@@ -4,6 +4,7 @@
 #include "search/SearchTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <filesystem>
@@ -73,8 +74,8 @@ TEST_F(Dump, RangeAndMinimum) {
 
 TEST_F(Dump, JsonLines) {
     const Outcome run = dump({"--json", rom("b.gb")});
-    EXPECT_EQ(run.out, "{\"path\":\"" + rom("b.gb") +
-                           "\",\"offset\":2,\"length\":11,\"text\":\"the END\\n[wait]<$09>KO\",\"ended\":true}\n");
+    EXPECT_EQ(run.out, "{\"path\":" + nlohmann::json(rom("b.gb")).dump() +
+                           ",\"offset\":2,\"length\":11,\"text\":\"the END\\n[wait]<$09>KO\",\"ended\":true}\n");
     EXPECT_EQ(run.status, 0);
 }
 
@@ -195,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DumpPointerTable, JsonAddsThePointer) {
     const Outcome run = dump({"--json", "--pointer-table", "0x4104,2", rom("game.gb")});
-    const std::string path = "{\"path\":\"" + rom("game.gb") + "\",";
+    const std::string path = "{\"path\":" + nlohmann::json(rom("game.gb")).dump() + ",";
     EXPECT_EQ(run.out, path + "\"offset\":17152,\"pointer\":16644,\"length\":4,\"text\":\"ONE\",\"ended\":true}\n" +
                            path + "\"offset\":null,\"pointer\":16646,\"outside\":\"outside the file: the value 36864 "
                                   "(9000 hex) is no address in the cartridge\"}\n");

@@ -37,7 +37,7 @@ void writeFile(const fs::path& path, const std::string& bytes) {
 // Each line of expected with the folder's path in front.
 std::string under(const fs::path& root, const std::vector<std::string>& lines) {
     std::string text;
-    for (const std::string& line : lines) text += (root / line).string() + "\n";
+    for (const std::string& line : lines) text += (root / testing_support::nativeSlashes(line)).string() + "\n";
     return text;
 }
 
@@ -72,7 +72,7 @@ class Scans : public Collection, public ::testing::WithParamInterface<ScanCase> 
 
 TEST_P(Scans, PrintTheHitsInFileOrder) {
     std::vector<std::string> args = GetParam().args;
-    for (const std::string& p : GetParam().paths) args.push_back((root() / p).string());
+    for (const std::string& p : GetParam().paths) args.push_back((root() / testing_support::nativeSlashes(p)).string());
     const Outcome run = kinfold(args);
     EXPECT_EQ(run.out, under(root(), GetParam().lines));
     EXPECT_EQ(run.err, "");
@@ -185,6 +185,9 @@ TEST_F(Collection, ThousandValuesAreTaken) {
 }
 
 TEST_F(Collection, UnsearchablePathsAreErrorsButTheRestIsReported) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "Windows keeps named pipes out of folders, and making links takes a privilege";
+#else
     fs::create_symlink(root() / "nowhere", root() / "dangling.gb");
     ASSERT_EQ(::mkfifo((root() / "pipe.gb").c_str(), 0600), 0);
     fs::create_directory_symlink(root() / "sub", root() / "linked");
@@ -195,23 +198,29 @@ TEST_F(Collection, UnsearchablePathsAreErrorsButTheRestIsReported) {
                            "kinfold: Can't open the ROM file \"" + (root() / "pipe.gb").string() +
                            "\": it is not an ordinary file.\n");
     EXPECT_EQ(run.status, 2);
+#endif
 }
 
 // The walk measures files only for the progress display; either way it
 // finds the same files in the same order, links to files measured as their target.
 TEST_F(Collection, WalkMeasuresSizesOnlyWhenAsked) {
+#if !defined(_WIN32)
+    // Windows gives links only to those with a privilege for them (and Wine makes none).
     fs::create_symlink(root() / "one.gb", root() / "sub/link.gb");
+#endif
     const std::vector<FoundFile> measured = findFiles({root()}, {}, true);
     const std::vector<FoundFile> unmeasured = findFiles({root()}, {}, false);
     std::vector<std::pair<std::string, std::uint64_t>> sizes;
-    for (const FoundFile& f : measured) sizes.emplace_back(f.path.lexically_relative(root()).string(), f.size);
-    EXPECT_EQ(sizes, (std::vector<std::pair<std::string, std::uint64_t>>{{"bad.ksv", 20},
-                                                                        {"notes.txt", 5},
-                                                                        {"one.gb", 21},
-                                                                        {"sub/deep/two.gbc", 7},
-                                                                        {"sub/link.gb", 21},
-                                                                        {"sub/wide.bin", 11},
-                                                                        {"values.ksv", 30}}));
+    for (const FoundFile& f : measured) {
+        sizes.emplace_back(f.path.lexically_relative(root()).generic_string(), f.size);
+    }
+    std::vector<std::pair<std::string, std::uint64_t>> expected = {
+        {"bad.ksv", 20}, {"notes.txt", 5}, {"one.gb", 21}, {"sub/deep/two.gbc", 7},
+        {"sub/link.gb", 21}, {"sub/wide.bin", 11}, {"values.ksv", 30}};
+#if defined(_WIN32)
+    expected.erase(expected.begin() + 4);
+#endif
+    EXPECT_EQ(sizes, expected);
     ASSERT_EQ(unmeasured.size(), measured.size());
     for (std::size_t i = 0; i < measured.size(); ++i) {
         EXPECT_EQ(unmeasured[i].path, measured[i].path);
@@ -340,7 +349,7 @@ TEST_F(Collection, JsonLinesReadBack) {
         {one, 2, 0, "Hello", "I"},
         {one, 9, 0, "Helxo", ""},
         {one, 16, 1, "Hello", "H"},
-        {(root() / "sub/deep/two.gbc").string(), 2, 0, "Hello", "I"}};
+        {(root() / testing_support::nativeSlashes("sub/deep/two.gbc")).string(), 2, 0, "Hello", "I"}};
     EXPECT_EQ(hits, expected);
     EXPECT_EQ(run.status, 0);
 }

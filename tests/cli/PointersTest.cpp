@@ -75,7 +75,7 @@ class PointerLines : public PointerFiles, public ::testing::WithParamInterface<P
 TEST_P(PointerLines, InOrderOfPositionThenTarget) {
     const Outcome outcome = run(GetParam().args);
     std::string expected;
-    for (const std::string& line : GetParam().lines) expected += placed(line) + "\n";
+    for (const std::string& line : GetParam().lines) expected += placed(testing_support::nativeSlashes(line)) + "\n";
     EXPECT_EQ(outcome.out, expected);
     EXPECT_EQ(outcome.err, placed(GetParam().err));
     EXPECT_EQ(outcome.status, GetParam().status);

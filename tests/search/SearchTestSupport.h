@@ -162,6 +162,17 @@ inline void expectFastMatchAgrees(const CompiledPattern& compiled, std::span<con
     }
 }
 
+// A path below a folder written with slashes, as the folder walk writes it
+// on this system: with backslashes on Windows.
+inline std::string nativeSlashes(std::string relative) {
+#if defined(_WIN32)
+    for (char& c : relative) {
+        if (c == '/') c = '\\';
+    }
+#endif
+    return relative;
+}
+
 inline int testScale() {
     const char* text = std::getenv("KINFOLD_TEST_SCALE");
     if (text == nullptr) {
