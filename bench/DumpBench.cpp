@@ -31,10 +31,13 @@ void BM_Dump(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         strings = 0;
-        const DumpOutcome outcome = dumpFile(file.path(), table, DumpSettings{0, {}, static_cast<std::uint64_t>(state.range(0))}, [&](const ScriptStrings& found) {
-            benchmark::DoNotOptimize(found.texts().data());
-            strings += found.size();
-        }, {}, work);
+        const DumpOutcome outcome = dumpFile(
+            file.path(), table, DumpSettings{0, {}, static_cast<std::uint64_t>(state.range(0))},
+            [&](const ScriptStrings& found) {
+                benchmark::DoNotOptimize(found.texts().data());
+                strings += found.size();
+            },
+            {}, work);
         if (!outcome.problem.empty()) {
             state.SkipWithError(outcome.problem.c_str());
             return;

@@ -4,6 +4,7 @@
 // 200-entry table with multi-byte entries.
 #include "table/CodeTable.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -12,7 +13,6 @@
 #include <random>
 #include <string>
 #include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace kinfold::bench {

@@ -74,10 +74,14 @@ public:
         std::size_t at = kTextStart;
         for (std::size_t s = 0; s < kStrings; ++s) {
             const std::uint32_t value = 0x08000000u + static_cast<std::uint32_t>(at);
-            for (int b = 0; b < 4; ++b) rom[kPointers + 4 * s + static_cast<std::size_t>(b)] = static_cast<char>(value >> (8 * b));
+            for (int b = 0; b < 4; ++b)
+                rom[kPointers + 4 * s + static_cast<std::size_t>(b)] = static_cast<char>(value >> (8 * b));
             for (std::size_t n = 20 + random() % 40; n > 0; --n) {
                 const unsigned r = random() % 100;
-                rom[at++] = static_cast<char>(r < 60 ? 'a' + random() % 26 : r < 70 ? ' ' : r < 98 ? 0x80 + random() % 100 : 0x01);
+                rom[at++] = static_cast<char>(r < 60   ? 'a' + random() % 26
+                                              : r < 70 ? ' '
+                                              : r < 98 ? 0x80 + random() % 100
+                                                       : 0x01);
             }
             rom[at++] = 0;
         }
@@ -86,7 +90,8 @@ public:
         // The script as the dump prints it through the pointer table, each text edited.
         std::string out;
         std::string err;
-        run({"dump", "--tbl", table_path(), "--pointer-table", std::to_string(kPointers) + "," + std::to_string(kStrings), rom_path()},
+        run({"dump", "--tbl", table_path(), "--pointer-table",
+             std::to_string(kPointers) + "," + std::to_string(kStrings), rom_path()},
             out, err);
         std::istringstream lines(out);
         std::string edited;
@@ -130,9 +135,18 @@ void BM_Insert(benchmark::State& state) {
         state.SkipWithError("the script was not dumped whole");
         return;
     }
-    const std::vector<std::string> words = {"insert", "--tbl", in.table_path(), "--script", in.script_path(), "--free",
-                                            std::to_string(kFreeStart) + "-" + std::to_string(kFreeEnd), "--ips",
-                                            in.path("out.ips"), "--bps", in.path("out.bps"), in.rom_path()};
+    const std::vector<std::string> words = {"insert",
+                                            "--tbl",
+                                            in.table_path(),
+                                            "--script",
+                                            in.script_path(),
+                                            "--free",
+                                            std::to_string(kFreeStart) + "-" + std::to_string(kFreeEnd),
+                                            "--ips",
+                                            in.path("out.ips"),
+                                            "--bps",
+                                            in.path("out.bps"),
+                                            in.rom_path()};
     std::string out;
     std::string err;
     for (auto _ : state) {

@@ -1,15 +1,15 @@
 // Opening the result preview on a hit near the end of a 4 GiB file, headless:
 // from the list's activation of the line to the preview window drawn.
 #include "QtBenchmarkMain.h"
+#include "SilentPlatform.h"
+#include "shell/main/Form1.h"
+#include "shell/main/ResultsView.h"
 #include "shell/platform/ApplicationFont.h"
 #include "shell/platform/Clock.h"
 #include "shell/platform/EventPump.h"
 #include "shell/platform/FileChooser.h"
-#include "shell/main/Form1.h"
 #include "shell/platform/MessageBoxes.h"
-#include "SilentPlatform.h"
 #include "shell/preview/ResultPreview.h"
-#include "shell/main/ResultsView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,7 +28,6 @@ using namespace kinfold;
 
 constexpr qint64 kFileSize = 4LL << 30;
 constexpr qint64 kHit = kFileSize - 1000;
-
 
 // A sparse file of 4 GiB, all zeros but "Hello" a little before its end.
 QString sparseFile() {
@@ -78,7 +77,11 @@ void BM_PreviewOpen_again(benchmark::State& state) {
 }  // namespace
 
 // The first opening builds the window; later ones only refill it.
-BENCHMARK(BM_PreviewOpen_first)->Name("BM_PreviewOpen/first")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_PreviewOpen_first)
+    ->Name("BM_PreviewOpen/first")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 BENCHMARK(BM_PreviewOpen_again)->Name("BM_PreviewOpen/again")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {

@@ -20,7 +20,8 @@ namespace kinfold::bench {
 inline void runQtBenchmarks(int argc, char** argv, const std::function<void()>& beforeQuit = {}) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type != QtDebugMsg && type != QtInfoMsg && type != QtWarningMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+        if (type != QtDebugMsg && type != QtInfoMsg && type != QtWarningMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(text));
     });
     QApplication app(argc, argv);
     QApplication::setFont(applicationFont());

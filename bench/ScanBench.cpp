@@ -10,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -24,7 +25,6 @@
 #include <span>
 #include <string>
 #include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -89,7 +89,8 @@ const std::vector<std::uint8_t>& buffer() {
                 }
                 const int shift = static_cast<int>(random() % static_cast<std::uint64_t>(254 - high + low + 1)) - low;
                 for (int v : p.values) {
-                    out[at++] = static_cast<std::uint8_t>(v < 0 ? random() % 255 : static_cast<std::uint64_t>(v + shift));
+                    out[at++] =
+                        static_cast<std::uint8_t>(v < 0 ? random() % 255 : static_cast<std::uint64_t>(v + shift));
                 }
                 at += 7;
             }
@@ -385,9 +386,8 @@ const bool registered = [] {
         benchmark::RegisterBenchmark(("BM_ScanHot/hello/" + std::to_string(kib) + "KiB").c_str(),
                                      [kib](benchmark::State& state) { scanHot(state, patterns()[0], kib << 10); });
     }
-    benchmark::RegisterBenchmark("BM_ReadFile", [](benchmark::State& state) {
-        readFile(state, FileScanner::kDefaultBlockSize);
-    });
+    benchmark::RegisterBenchmark("BM_ReadFile",
+                                 [](benchmark::State& state) { readFile(state, FileScanner::kDefaultBlockSize); });
     benchmark::RegisterBenchmark("BM_ScanFile/hello", [](benchmark::State& state) {
         scanFile(state, patterns()[0], FileScanner::kDefaultBlockSize);
     });

@@ -2,10 +2,10 @@
 // headless: from showing the file to the list filled and drawn, the window's
 // events handled all the while.
 #include "DumpInput.h"
-#include "SilentPlatform.h"
 #include "QtBenchmarkMain.h"
-#include "shell/platform/ApplicationFont.h"
+#include "SilentPlatform.h"
 #include "shell/main/ResultsView.h"
+#include "shell/platform/ApplicationFont.h"
 #include "shell/script/ScriptModel.h"
 #include "shell/script/ScriptWindow.h"
 

@@ -61,8 +61,8 @@ std::vector<std::uint64_t> fileSizes() {
 const fs::path& tree() {
     static const fs::path root = [] {
         const char* chosen = std::getenv("KINFOLD_BENCH_TREE");
-        const fs::path path = chosen != nullptr && *chosen != '\0' ? fs::path(chosen)
-                                                                   : fs::temp_directory_path() / "kinfold-bench-tree";
+        const fs::path path =
+            chosen != nullptr && *chosen != '\0' ? fs::path(chosen) : fs::temp_directory_path() / "kinfold-bench-tree";
         const std::vector<std::uint64_t> sizes = fileSizes();
         std::ostringstream stamp;
         for (const std::uint64_t size : sizes) stamp << size << '\n';
@@ -101,15 +101,17 @@ const fs::path& tree() {
 double processCpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 // The CPU time all threads took per iteration since `start`, which tells how
 // much work a run costs apart from how well it spreads over the cores.
 void reportCpu(benchmark::State& state, double start) {
-    state.counters["cpu_ms"] =
-        (processCpuSeconds() - start) * 1e3 / static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
+    state.counters["cpu_ms"] = (processCpuSeconds() - start) * 1e3 /
+                               static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
 }
 
 std::uint64_t treeBytes() {
@@ -169,8 +171,8 @@ void scanTree(benchmark::State& state, unsigned threads) {
     for (auto _ : state) {
         const std::vector<cli::FoundFile> files = cli::findFiles({tree()}, {}, false);
         cli::Progress progress(messages, false, files.size(), 0);
-        const cli::ScanOutcome outcome =
-            cli::scanFiles(files, settings, [&printed](std::string_view text) { printed += text.size(); }, progress);
+        const cli::ScanOutcome outcome = cli::scanFiles(
+            files, settings, [&printed](std::string_view text) { printed += text.size(); }, progress);
         benchmark::DoNotOptimize(outcome);
     }
     reportCpu(state, cpu);

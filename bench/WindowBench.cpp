@@ -1,24 +1,24 @@
 // A whole search run through the main window, headless: the window's own loop
 // (slices, progress text, event handling, the results list) over the engine.
+#include "QtBenchmarkMain.h"
+#include "SilentPlatform.h"
 #include "search/CompiledPattern.h"
 #include "search/FileScanner.h"
-#include "QtBenchmarkMain.h"
+#include "shell/main/Form1.h"
 #include "shell/platform/ApplicationFont.h"
 #include "shell/platform/Clock.h"
 #include "shell/platform/EventPump.h"
 #include "shell/platform/FileChooser.h"
-#include "shell/main/Form1.h"
 #include "shell/platform/MessageBoxes.h"
-#include "SilentPlatform.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include "shell/main/ResultsView.h"
 #include <QPushButton>
 #include <QScrollBar>
+#include "shell/main/ResultsView.h"
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -33,7 +33,6 @@
 namespace {
 
 using namespace kinfold;
-
 
 QString benchFile(const char* name, qint64 size, bool random) {
     const QString path = QDir::temp().filePath(QString::fromLatin1(name));

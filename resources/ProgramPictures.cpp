@@ -2,12 +2,8 @@
 
 namespace kinfold {
 
-QString programIconPath() {
-    return QStringLiteral(":/kinfold/kinfold-search.png");
-}
+QString programIconPath() { return QStringLiteral(":/kinfold/kinfold-search.png"); }
 
-QString bannerPath() {
-    return QStringLiteral(":/kinfold/banner.gif");
-}
+QString bannerPath() { return QStringLiteral(":/kinfold/banner.gif"); }
 
 }  // namespace kinfold

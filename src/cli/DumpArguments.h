@@ -11,7 +11,7 @@
 
 namespace CLI {
 class App;
-}
+}  // namespace CLI
 
 namespace kinfold::cli {
 

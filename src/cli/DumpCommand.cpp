@@ -96,7 +96,8 @@ private:
                         if (pointer.target && *pointer.target < reader.size()) {
                             StringAtRead read = stringAt(reader, table_, *pointer.target);
                             if (!read.reason.empty()) {
-                                message = ScanError{path, read.reason, ScanError::Stage::Read, *pointer.target}.message();
+                                message =
+                                    ScanError{path, read.reason, ScanError::Stage::Read, *pointer.target}.message();
                                 return false;
                             }
                             string = std::move(read.string);
@@ -145,8 +146,8 @@ int runDump(const DumpCommand& command, std::ostream& out, std::ostream& err, bo
     const std::optional<TableReading>& reading = std::get<std::optional<TableReading>>(read);
     const TableDecoder decoder(std::get<CodeTable>(table));
 
-    return runOverFiles(command.folders, errIsTerminal, out, err, [&](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
-                                      Progress& progress) {
+    return runOverFiles(command.folders, errIsTerminal, out, err,
+                        [&](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink, Progress& progress) {
                             return runFilePool(files.size(), command.folders.threads, sink, progress, [&] {
                                 return std::make_unique<DumpWorker>(files, decoder, command, reading, progress);
                             });

@@ -13,8 +13,7 @@ int runOverFiles(const FolderWords& folders, bool errIsTerminal, std::ostream& o
     for (const std::string& path : folders.paths) {
         roots.push_back(pathFromText(path));
     }
-    const std::vector<FoundFile> files =
-        findFiles(roots, NameFilter(folders.includes, folders.excludes), showProgress);
+    const std::vector<FoundFile> files = findFiles(roots, NameFilter(folders.includes, folders.excludes), showProgress);
     std::uint64_t totalBytes = 0;
     for (const FoundFile& file : files) {
         totalBytes += file.size;
@@ -22,8 +21,7 @@ int runOverFiles(const FolderWords& folders, bool errIsTerminal, std::ostream& o
 
     Progress progress(err, showProgress, files.size(), totalBytes);
     const PoolOutcome outcome = search(
-        files,
-        [&out](std::string_view text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); },
+        files, [&out](std::string_view text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); },
         progress);
     out.flush();
     bool failed = outcome.failed;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/FilePool.h"
-#include "cli/FolderArguments.h"
 #include "cli/FileWalk.h"
+#include "cli/FolderArguments.h"
 #include "cli/NameFilter.h"
 
 #include <functional>

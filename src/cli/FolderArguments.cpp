@@ -14,7 +14,8 @@ void addNameFilterOptions(CLI::App& app, FolderWords& words, std::string_view ve
                        "folder given)")
         ->type_name("GLOB")
         ->allow_extra_args(false);
-    app.add_option("--exclude", words.excludes, "in folders, skip files and folders whose name matches GLOB (repeatable)")
+    app.add_option("--exclude", words.excludes,
+                   "in folders, skip files and folders whose name matches GLOB (repeatable)")
         ->type_name("GLOB")
         ->allow_extra_args(false);
 }

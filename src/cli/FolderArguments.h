@@ -6,7 +6,7 @@
 
 namespace CLI {
 class App;
-}
+}  // namespace CLI
 
 namespace kinfold::cli {
 

@@ -30,7 +30,10 @@ std::string hitsText(std::uint64_t n) { return std::to_string(n) + (n == 1 ? " h
 }  // namespace
 
 HitPrinter::HitPrinter(const PrintContext& context, const FoundFile& file, std::uint64_t searchedSize)
-    : context_(context), file_(file), searchedSize_(searchedSize), pathText_(pathText(file.path)),
+    : context_(context),
+      file_(file),
+      searchedSize_(searchedSize),
+      pathText_(pathText(file.path)),
       blocks_(patternBlocks(context.pattern)) {
     const auto unit = static_cast<std::size_t>(context.match.unitBytes());
     const auto first = static_cast<std::size_t>(firstCheckedEntry(context.pattern).value_or(1));
@@ -53,8 +56,8 @@ const HitPrinter::ShiftTable& HitPrinter::tableFor(std::int64_t shift) {
         if (tables_.size() >= kKeptTables) {
             tables_.clear();
         }
-        CharacterTable inferred = inferTable(context_.pattern, shift, blocks_, context_.match,
-                                             context_.order ? &*context_.order : nullptr);
+        CharacterTable inferred =
+            inferTable(context_.pattern, shift, blocks_, context_.match, context_.order ? &*context_.order : nullptr);
         CodeTable decoded = codeTableOf(inferred);
         decoded.merge(context_.userTable);
         found = tables_.emplace(shift, ShiftTable{std::move(inferred), TableDecoder(decoded)}).first;

@@ -6,8 +6,8 @@
 #include "search/MatchOptions.h"
 #include "table/CharacterTable.h"
 #include "table/CodeTable.h"
-#include "table/TableDecoder.h"
 #include "table/InferredTable.h"
+#include "table/TableDecoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,12 +21,12 @@ namespace kinfold::cli {
 
 // What is printed for the hits.
 struct OutputOptions {
-    bool json = false;         // JSON Lines instead of text
-    bool count = false;        // one count per file instead of the hits
-    bool table = false;        // the inferred table of the shift with the most hits, after them
+    bool json = false;           // JSON Lines instead of text
+    bool count = false;          // one count per file instead of the hits
+    bool table = false;          // the inferred table of the shift with the most hits, after them
     bool tablePerShift = false;  // with table: one table for each shift, after its first hit
-    bool tableOnly = false;    // the tables' lines alone, as a table file holds them
-    std::size_t preview = 0;   // bytes decoded from each hit on; 0 for none
+    bool tableOnly = false;      // the tables' lines alone, as a table file holds them
+    std::size_t preview = 0;     // bytes decoded from each hit on; 0 for none
 };
 
 // What every file's hits are printed with.
@@ -35,7 +35,7 @@ struct PrintContext {
     SearchPattern pattern;
     MatchOptions match;
     std::optional<UserOrder> order;  // the pattern's codes are places in it
-    CodeTable userTable;  // merged over each inferred table for the preview; empty for none
+    CodeTable userTable;             // merged over each inferred table for the preview; empty for none
 };
 
 // The text of one file's hits, made a batch at a time as the scan finds them.

@@ -29,13 +29,16 @@ std::optional<ByteRange> readFreeRange(std::string_view text) {
 std::variant<InsertArguments, int> readInsertArguments(int argc, const char* const* argv, std::ostream& out,
                                                        std::ostream& err) {
     InsertArguments arguments;
-    CLI::App app("Puts an edited script back into a ROM: each changed string encoded through the table, in place "
-                 "when it fits, else moved to free space its pointers reach and its pointers rewritten. The ROM is "
-                 "never written: the result goes to a new file, an IPS patch or a BPS patch.",
-                 "kinfold insert");
+    CLI::App app(
+        "Puts an edited script back into a ROM: each changed string encoded through the table, in place "
+        "when it fits, else moved to free space its pointers reach and its pointers rewritten. The ROM is "
+        "never written: the result goes to a new file, an IPS patch or a BPS patch.",
+        "kinfold insert");
     // Options are --words on Windows too, so a path such as /roms/a.sfc is a path there as well.
     app.allow_windows_style_options(false);
-    app.add_option("--tbl", arguments.table, "the table file the script was dumped with")->type_name("TABLE")->required();
+    app.add_option("--tbl", arguments.table, "the table file the script was dumped with")
+        ->type_name("TABLE")
+        ->required();
     app.add_option("--script", arguments.script,
                    "the script: the lines of kinfold dump (plain, pointer-table or --json), edited")
         ->type_name("FILE")
@@ -45,8 +48,7 @@ std::variant<InsertArguments, int> readInsertArguments(int argc, const char* con
         ->type_name("FILE");
     addPointerFormatOptions(app, arguments.format);
     std::vector<std::string> free;
-    app.add_option("--free", free,
-                   "free space strings may move to, END exclusive, decimal or 0x hex (repeatable)")
+    app.add_option("--free", free, "free space strings may move to, END exclusive, decimal or 0x hex (repeatable)")
         ->type_name("START-END")
         ->allow_extra_args(false);
     std::string pad;
@@ -67,8 +69,9 @@ std::variant<InsertArguments, int> readInsertArguments(int argc, const char* con
     for (const std::string& range : free) {
         const std::optional<ByteRange> read = readFreeRange(range);
         if (!read) {
-            return refuse("--free \"" + range + "\" is not START-END: give two offsets, each in decimal or in hex "
-                                                "after 0x, END exclusive.");
+            return refuse("--free \"" + range +
+                          "\" is not START-END: give two offsets, each in decimal or in hex "
+                          "after 0x, END exclusive.");
         }
         arguments.free.push_back(*read);
     }

@@ -21,7 +21,7 @@ struct InsertArguments {
     std::vector<ByteRange> free;
     std::optional<std::uint8_t> pad;
     bool keepChecksums = false;
-    std::string output;    // -o, empty for none
+    std::string output;  // -o, empty for none
     std::string ips;
     std::string bps;
     bool json = false;

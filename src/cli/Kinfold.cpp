@@ -86,14 +86,14 @@ int runKinfold(int argc, const char* const* argv, std::ostream& out, std::ostrea
         userTable = std::move(std::get<CodeTable>(table));
     }
 
-    const ScanSettings settings{command.folders.threads, command.maxCount,
-                                {command.output, std::get<SearchPattern>(pattern), command.match, order,
-                                 std::move(userTable)}};
-    const int status = runOverFiles(
-        command.folders, errIsTerminal, out, err,
-        [&settings](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink, Progress& progress) {
-            return scanFiles(files, settings, sink, progress);
-        });
+    const ScanSettings settings{
+        command.folders.threads,
+        command.maxCount,
+        {command.output, std::get<SearchPattern>(pattern), command.match, order, std::move(userTable)}};
+    const int status =
+        runOverFiles(command.folders, errIsTerminal, out, err,
+                     [&settings](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
+                                 Progress& progress) { return scanFiles(files, settings, sink, progress); });
     if (status == kNothingFound && command.string && !order) {
         if (const auto mark = punctuationAmongKana(*command.string, codingOf(command))) {
             err << "kinfold: nothing matched \"" << *command.string << "\", which holds \"" << *mark

@@ -3,7 +3,10 @@
 namespace kinfold::cli {
 
 OrderedOutput::OrderedOutput(std::size_t files, std::size_t ahead, std::size_t keepLimit, Sink out, Sink messages)
-    : files_(files), ahead_(ahead < 1 ? 1 : ahead), keepLimit_(keepLimit), out_(std::move(out)),
+    : files_(files),
+      ahead_(ahead < 1 ? 1 : ahead),
+      keepLimit_(keepLimit),
+      out_(std::move(out)),
       messages_(std::move(messages)) {}
 
 std::optional<std::size_t> OrderedOutput::take() {

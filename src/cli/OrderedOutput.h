@@ -51,8 +51,8 @@ private:
     std::size_t ahead_;
     std::size_t keepLimit_;
     std::size_t keptBytes_ = 0;  // in the texts of kept_
-    std::size_t next_ = 0;   // the next file to hand out
-    std::size_t first_ = 0;  // the first file not finished: the one whose output is written
+    std::size_t next_ = 0;       // the next file to hand out
+    std::size_t first_ = 0;      // the first file not finished: the one whose output is written
     Sink out_;
     Sink messages_;
 };

@@ -28,9 +28,10 @@ int runPatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     std::string patchPath;
     std::string romPath;
     std::string outputPath;
-    CLI::App app("Applies an IPS or BPS patch to a ROM, as players will, and writes the result to a new file. A BPS "
-                 "patch is checked against the ROM's size and CRC32, and its result against the CRC32 it names.",
-                 "kinfold patch");
+    CLI::App app(
+        "Applies an IPS or BPS patch to a ROM, as players will, and writes the result to a new file. A BPS "
+        "patch is checked against the ROM's size and CRC32, and its result against the CRC32 it names.",
+        "kinfold patch");
     // Options are --words on Windows too, so a path such as /roms/a.sfc is a path there as well.
     app.allow_windows_style_options(false);
     app.add_option("PATCH", patchPath, "the IPS or BPS patch")->required();
@@ -57,8 +58,8 @@ int runPatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     }
     auto applied = applyPatch(std::get<std::vector<std::uint8_t>>(patch), std::get<std::vector<std::uint8_t>>(rom));
     if (auto* reason = std::get_if<std::string>(&applied)) {
-        return refuse("Can't apply the patch " + quotedPath(patchPath) + " to " + quotedPath(romPath) + ": " +
-                      *reason + ".");
+        return refuse("Can't apply the patch " + quotedPath(patchPath) + " to " + quotedPath(romPath) + ": " + *reason +
+                      ".");
     }
     const AppliedPatch& result = std::get<AppliedPatch>(applied);
     const std::string_view bytes(reinterpret_cast<const char*>(result.output.data()), result.output.size());

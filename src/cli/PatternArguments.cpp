@@ -1,9 +1,9 @@
 #include "cli/PatternArguments.h"
 
-#include "pattern/PatternMessages.h"
 #include "files/ValuesFile.h"
 #include "pattern/CharacterCode.h"
 #include "pattern/NumberReader.h"
+#include "pattern/PatternMessages.h"
 #include "pattern/QuotedText.h"
 #include "pattern/StringEntries.h"
 #include "search/FileReader.h"
@@ -32,9 +32,9 @@ std::optional<PatternError> appendTyped(SearchPattern& p, std::optional<std::int
         return PatternError{messages::kTooManyValues};
     }
     if (!value) {
-        return refused(messages::kNotValid, what + (zero == Zero::Taken
-                                                        ? ": not a number from -32768 to 32767."
-                                                        : ": not a number from -32768 to 32767 other than 0."));
+        return refused(messages::kNotValid,
+                       what + (zero == Zero::Taken ? ": not a number from -32768 to 32767."
+                                                   : ": not a number from -32768 to 32767 other than 0."));
     }
     if (*value == 0 && zero == Zero::Refused) {
         return refused(messages::kNotValid, what + ": not a number from -32768 to 32767 other than 0.");
@@ -114,8 +114,8 @@ PatternResult patternFromString(std::string_view text, const StringCoding& codin
     const auto read = stringEntries(text, coding);
     if (const auto* error = std::get_if<StringEntryError>(&read)) {
         if (error->reason == StringEntryError::Reason::NotUtf8) {
-            return refused(messages::kNotValid, "--string byte " + std::to_string(error->byte + 1) +
-                                                    " is not valid UTF-8.");
+            return refused(messages::kNotValid,
+                           "--string byte " + std::to_string(error->byte + 1) + " is not valid UTF-8.");
         }
         const std::string what = characterName(error->character, error->text, error->codePoint);
         if (error->reason == StringEntryError::Reason::NotInOrder) {
@@ -136,8 +136,7 @@ PatternResult patternFromString(std::string_view text, const StringCoding& codin
             continue;
         }
         const std::string character(text.substr(entry.byte, entry.length));
-        const std::string what =
-            characterName(entry.character, character, decodeFirstCharacter(character)->codePoint);
+        const std::string what = characterName(entry.character, character, decodeFirstCharacter(character)->codePoint);
         if (auto error = appendTyped(p, entry.code, what, Zero::Refused)) {
             return *error;
         }

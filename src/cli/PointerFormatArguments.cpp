@@ -15,12 +15,9 @@ namespace {
 // set the part at fault where the core's reason doesn't name it.
 std::string faultMessage(const FormatFault& fault) {
     switch (fault.part) {
-    case FormatFault::Part::Base:
-        return "--base: " + fault.reason;
-    case FormatFault::Part::ByteOrder:
-        return "--byte-order: " + fault.reason;
-    case FormatFault::Part::Width:
-        break;
+    case FormatFault::Part::Base: return "--base: " + fault.reason;
+    case FormatFault::Part::ByteOrder: return "--byte-order: " + fault.reason;
+    case FormatFault::Part::Width: break;
     }
     // The reason names the width given ("not 32"), which says enough.
     return fault.reason;

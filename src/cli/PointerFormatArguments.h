@@ -9,11 +9,11 @@
 
 namespace CLI {
 class App;
-}
+}  // namespace CLI
 
 namespace kinfold {
 class FileReader;
-}
+}  // namespace kinfold
 
 namespace kinfold::cli {
 

@@ -86,9 +86,9 @@ private:
         const auto past = std::lower_bound(targets.begin(), targets.end(), size);
         const auto inHeader = std::lower_bound(targets.begin(), past, mapping.headerSize());
         if (inHeader != targets.begin()) {
-            messages = skipped(targets.begin(), inHeader,
-                               "in the file's " + std::to_string(mapping.headerSize()) +
-                                   "-byte header, where no pointer leads");
+            messages = skipped(
+                targets.begin(), inHeader,
+                "in the file's " + std::to_string(mapping.headerSize()) + "-byte header, where no pointer leads");
         }
         if (past != targets.end()) {
             messages += messages.empty() ? "" : "\n";

@@ -76,9 +76,10 @@ std::variant<PointersCommand, int> readPointersCommand(int argc, const char* con
                                                        std::ostream& err) {
     PointersCommand command;
 
-    CLI::App app("Lists the places in files that point at the given offsets, as the console the file is for "
-                 "maps it into memory.",
-                 "kinfold pointers");
+    CLI::App app(
+        "Lists the places in files that point at the given offsets, as the console the file is for "
+        "maps it into memory.",
+        "kinfold pointers");
     // Options are --words on Windows too, so a path such as /roms/a.sfc is a path there as well.
     app.allow_windows_style_options(false);
     std::vector<std::string> to;
@@ -130,8 +131,9 @@ std::variant<PointersCommand, int> readPointersCommand(int argc, const char* con
         return command;
     }
     if (command.search.bankOfPointer && !isBanked(command.format)) {
-        return refuse("--bank-of-pointer is for the mappings with 16-bit pointers into banks: gb, nes, "
-                      "snes-lorom and snes-hirom.");
+        return refuse(
+            "--bank-of-pointer is for the mappings with 16-bit pointers into banks: gb, nes, "
+            "snes-lorom and snes-hirom.");
     }
     return command;
 }

@@ -12,8 +12,9 @@ int runPointers(int argc, const char* const* argv, std::ostream& out, std::ostre
         return *status;
     }
     const PointersCommand& command = std::get<PointersCommand>(read);
-    return runOverFiles(command.folders, errIsTerminal, out, err, [&command](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
-                                             Progress& progress) { return findPointers(files, command, sink, progress); });
+    return runOverFiles(command.folders, errIsTerminal, out, err,
+                        [&command](const std::vector<FoundFile>& files, const OrderedOutput::Sink& sink,
+                                   Progress& progress) { return findPointers(files, command, sink, progress); });
 }
 
 }  // namespace kinfold::cli

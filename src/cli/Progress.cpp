@@ -35,8 +35,8 @@ Progress::Progress(std::ostream& err, bool showLine, std::uint64_t totalFiles, s
 
 Progress::~Progress() { stop(); }
 
-std::string Progress::line(std::uint64_t files, std::uint64_t totalFiles, std::uint64_t bytes,
-                           std::uint64_t totalBytes, double seconds) {
+std::string Progress::line(std::uint64_t files, std::uint64_t totalFiles, std::uint64_t bytes, std::uint64_t totalBytes,
+                           double seconds) {
     std::string text = "kinfold: " + std::to_string(files) + "/" + std::to_string(totalFiles) + " files, " +
                        amount(static_cast<double>(bytes)) + " of " + amount(static_cast<double>(totalBytes));
     if (seconds > 0) {

@@ -5,40 +5,45 @@
 
 #include <CLI/CLI.hpp>
 
-
 namespace kinfold::cli {
 
 std::string versionText() { return "kinfold " KINFOLD_VERSION; }
 
 std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char* const* argv, std::ostream& out,
-                                               std::ostream& err) {
+                                                            std::ostream& err) {
     ScanCommand command;
 
-    CLI::App app("Kinfold Search on the command line: lists every offset where a file's values rise and "
-                 "fall by exactly the steps of a pattern (a relative search), and every string of a file "
-                 "through a table.",
-                 "kinfold");
+    CLI::App app(
+        "Kinfold Search on the command line: lists every offset where a file's values rise and "
+        "fall by exactly the steps of a pattern (a relative search), and every string of a file "
+        "through a table.",
+        "kinfold");
     app.set_version_flag("--version", versionText());
     // Options are --words on Windows too, so a path such as /roms/a.sfc is a path there as well.
     app.allow_windows_style_options(false);
     app.require_subcommand(1);
     CLI::App* scan = app.add_subcommand("scan", "Search files and folders for a pattern.");
     // Listed here for --help; runKinfold hands `kinfold pointers` to its own reader before this one.
-    app.add_subcommand("pointers", "List what points at offsets of files, as a console maps them "
-                                   "(kinfold pointers --help).");
-    app.add_subcommand("insert", "Put an edited script back into a ROM, as a new file or an IPS or BPS patch "
-                                 "(kinfold insert --help).");
+    app.add_subcommand("pointers",
+                       "List what points at offsets of files, as a console maps them "
+                       "(kinfold pointers --help).");
+    app.add_subcommand("insert",
+                       "Put an edited script back into a ROM, as a new file or an IPS or BPS patch "
+                       "(kinfold insert --help).");
     app.add_subcommand("patch", "Apply an IPS or BPS patch to a ROM (kinfold patch --help).");
 
     CLI::Option_group* pattern = scan->add_option_group("Pattern", "exactly one of these");
-    CLI::Option* stringOption = pattern->add_option(
-        "--string", command.string,
-        "one entry per character, with the window's character codes (Windows-1252, kana in the games' "
-        "order, else the Unicode code point up to 32767)")
-        ->type_name("TEXT");
-    pattern->add_option("--values", command.values,
-                        "comma-separated entries: decimal (72), hex (&H48 or 0x48), or * for a skipped entry; 0 is a value "
-                        "like any other")
+    CLI::Option* stringOption =
+        pattern
+            ->add_option("--string", command.string,
+                         "one entry per character, with the window's character codes (Windows-1252, kana in the games' "
+                         "order, else the Unicode code point up to 32767)")
+            ->type_name("TEXT");
+    pattern
+        ->add_option(
+            "--values", command.values,
+            "comma-separated entries: decimal (72), hex (&H48 or 0x48), or * for a skipped entry; 0 is a value "
+            "like any other")
         ->type_name("LIST");
     pattern->add_option("--values-file", command.valuesFile, "a values file (.ksv) as the window saves it")
         ->type_name("FILE");
@@ -49,18 +54,18 @@ std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char
                                          "or unicode (their code points, for Shift-JIS and EUC-JP text)")
                             ->check(CLI::IsMember({"gojuon", "unicode"}))
                             ->default_str("gojuon");
-    CLI::Option* order = scan->add_option("--order", command.order,
-                                          "for --string: a character's code is its place in TEXT, from 1")
-                             ->type_name("TEXT");
+    CLI::Option* order =
+        scan->add_option("--order", command.order, "for --string: a character's code is its place in TEXT, from 1")
+            ->type_name("TEXT");
     CLI::Option* orderFile =
         scan->add_option("--order-file", command.orderFile, "as --order, the order read from a UTF-8 file")
             ->type_name("FILE");
     CLI::Option* splitVoiced =
         scan->add_flag("--split-voiced", command.splitVoiced,
                        "a voiced or half-voiced kana of --string is its basic kana and a skipped entry");
-    CLI::Option* lettersOnly = scan->add_flag(
-        "--letters-only", command.lettersOnly,
-        "every character of --string that is not a letter, digit or kana is a skipped entry");
+    CLI::Option* lettersOnly =
+        scan->add_flag("--letters-only", command.lettersOnly,
+                       "every character of --string that is not a letter, digit or kana is a skipped entry");
     CLI::Option* wildcard =
         scan->add_option("--wildcard", command.wildcard, "the character C of --string is a skipped entry")
             ->type_name("C")
@@ -96,9 +101,10 @@ std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char
                          "backslash as \\\\, an end token with no text of its own as <$HH>, its bytes")
             ->type_name("N")
             ->check(CLI::Range(1, 4096));
-    scan->add_option("--tbl", command.tableFile,
-                     "a table file whose entries --preview decodes with, over the inferred table (UTF-8, UTF-16 after its "
-                     "byte order mark, or Shift JIS)")
+    scan->add_option(
+            "--tbl", command.tableFile,
+            "a table file whose entries --preview decodes with, over the inferred table (UTF-8, UTF-16 after its "
+            "byte order mark, or Shift JIS)")
         ->type_name("FILE");
     CLI::Option* table = scan->add_flag("--table", command.output.table,
                                         "print each file's inferred table after its hits: the table of the "

@@ -33,14 +33,14 @@ struct ScanCommand {
     FolderWords folders;
     OutputOptions output;
     std::optional<std::string> tableFile;  // --tbl: merged over the inferred tables for --preview
-    std::uint64_t maxCount = 0;  // 0 for no limit
+    std::uint64_t maxCount = 0;            // 0 for no limit
 };
 
 // Reads the arguments of `scan` or `dump`. On --help or --version, or on arguments it can't take,
 // it writes what the user should see (help and version to out, mistakes to
 // err) and gives the exit status instead: 0, or 2 for a mistake.
 std::variant<ScanCommand, DumpCommand, int> readScanCommand(int argc, const char* const* argv, std::ostream& out,
-                                               std::ostream& err);
+                                                            std::ostream& err);
 
 // The program's name and version, "kinfold 1.02".
 std::string versionText();

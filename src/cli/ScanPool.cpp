@@ -88,12 +88,11 @@ private:
 
 }  // namespace
 
-ScanOutcome scanFiles(const std::vector<FoundFile>& files, const ScanSettings& settings,
-                      const OrderedOutput::Sink& out, Progress& progress) {
+ScanOutcome scanFiles(const std::vector<FoundFile>& files, const ScanSettings& settings, const OrderedOutput::Sink& out,
+                      Progress& progress) {
     const CompiledPattern pattern = CompiledPattern::fromPattern(settings.print.pattern, settings.print.match);
-    return runFilePool(files.size(), settings.threads, out, progress, [&] {
-        return std::make_unique<Worker>(files, pattern, settings, progress);
-    });
+    return runFilePool(files.size(), settings.threads, out, progress,
+                       [&] { return std::make_unique<Worker>(files, pattern, settings, progress); });
 }
 
 }  // namespace kinfold::cli

@@ -23,7 +23,7 @@ using ScanOutcome = PoolOutcome;
 // Searches the files with a pool of workers, each with its own scanner and so
 // a few blocks of memory, and writes their hits to out in the order of files,
 // each file's hits in offset order; messages go to progress in the same order.
-ScanOutcome scanFiles(const std::vector<FoundFile>& files, const ScanSettings& settings,
-                      const OrderedOutput::Sink& out, Progress& progress);
+ScanOutcome scanFiles(const std::vector<FoundFile>& files, const ScanSettings& settings, const OrderedOutput::Sink& out,
+                      Progress& progress);
 
 }  // namespace kinfold::cli

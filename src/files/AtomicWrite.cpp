@@ -5,8 +5,8 @@
 #include <system_error>
 
 #ifdef _WIN32
-#include <fstream>
 #include <windows.h>
+#include <fstream>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>

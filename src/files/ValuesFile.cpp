@@ -16,9 +16,7 @@ constexpr std::string_view kUtf16LittleEndianMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 
 // UTF-16 without a mark: a digit or sign with a zero byte on one side of it.
-bool looksLikeUtf16(std::string_view bytes) {
-    return bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0');
-}
+bool looksLikeUtf16(std::string_view bytes) { return bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0'); }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -147,8 +145,7 @@ std::string ValuesFileError::describe() const {
 std::variant<std::vector<StoredEntry>, ValuesFileError> readValuesFile(std::string_view bytes) {
     // Windows editors start UTF-8 text with a byte-order mark; the numbers after it are what counts.
     if (bytes.starts_with(kUtf8Mark)) bytes.remove_prefix(kUtf8Mark.size());
-    if (bytes.starts_with(kUtf16LittleEndianMark) || bytes.starts_with(kUtf16BigEndianMark) ||
-        looksLikeUtf16(bytes)) {
+    if (bytes.starts_with(kUtf16LittleEndianMark) || bytes.starts_with(kUtf16BigEndianMark) || looksLikeUtf16(bytes)) {
         return ValuesFileError{0, "the file is not a text file of numbers: it is saved as UTF-16"};
     }
     FieldReader fields(bytes);

@@ -41,9 +41,9 @@ private:
                               std::uint64_t length) const;
     std::uint64_t mostRoom(std::size_t node, std::size_t low, std::size_t high, std::size_t from, std::size_t to) const;
 
-    std::vector<ByteRange> segments_;  // start is the first unused byte
+    std::vector<ByteRange> segments_;         // start is the first unused byte
     std::vector<std::uint64_t> firstStarts_;  // where each segment began, for finding them
-    std::vector<std::uint64_t> tree_;  // the most room of each node's segments
+    std::vector<std::uint64_t> tree_;         // the most room of each node's segments
     std::size_t leaves_ = 1;
     std::uint64_t left_ = 0;
 };

@@ -15,7 +15,7 @@ namespace {
 // A pointer to a string, where it came from, and the form of value it holds.
 struct KnownPointer {
     std::uint64_t offset = 0;
-    int line = 0;       // the script's line or the pointers file's
+    int line = 0;         // the script's line or the pointers file's
     bool listed = false;  // from the pointers file
     int form = 0;
 };
@@ -24,11 +24,11 @@ struct KnownPointer {
 struct Work {
     const ScriptEntry* entry = nullptr;
     RomString old;
-    bool valid = false;    // its string was read and it is no copy of another line
+    bool valid = false;  // its string was read and it is no copy of another line
     bool changed = false;
     bool moves = false;
     EncodedText encoded;
-    std::uint64_t padTo = 0;  // in place: bytes written with the padding
+    std::uint64_t padTo = 0;            // in place: bytes written with the padding
     std::vector<std::uint8_t> padding;  // the padding's unit
     std::vector<KnownPointer> pointers;
     std::uint64_t newOffset = 0;
@@ -44,8 +44,7 @@ std::string encodeProblem(const EncodeFailure& failure, const ScriptEntry& entry
                (failure.parameters == 1 ? " parameter" : " parameters") + ", each written <$HH> after its label";
     case EncodeFailure::Kind::EndInside:
         return column + inQuotes(failure.text) + " is an end token, which can only end the text";
-    case EncodeFailure::Kind::NoEntry:
-        break;
+    case EncodeFailure::Kind::NoEntry: break;
     }
     return column + "no table entry covers the character " + inQuotes(failure.text == "\n" ? "\\n" : failure.text);
 }
@@ -110,8 +109,8 @@ InsertPlan planInsert(const InsertRequest& request) {
             if (a.pointer && b.pointer && a.text == b.text) {
                 before.pointers.insert(before.pointers.end(), w.pointers.begin(), w.pointers.end());
             } else {
-                refuse(b.line, "it and line " + std::to_string(a.line) + " are both for the string at " +
-                                   resultLine(b.offset));
+                refuse(b.line,
+                       "it and line " + std::to_string(a.line) + " are both for the string at " + resultLine(b.offset));
             }
             w.valid = false;
             continue;
@@ -150,8 +149,8 @@ InsertPlan planInsert(const InsertRequest& request) {
         const std::uint64_t length = w.encoded.bytes.size();
         if (!w.old.ended) {
             // A fixed field keeps its length.
-            const std::string field = "the string at " + resultLine(e.offset) +
-                                      " has no end token, so it keeps its " + std::to_string(w.old.length) + " bytes";
+            const std::string field = "the string at " + resultLine(e.offset) + " has no end token, so it keeps its " +
+                                      std::to_string(w.old.length) + " bytes";
             if (length > w.old.length) {
                 refuse(e.line, field + ", and its new text takes " + std::to_string(length) + "; shorten it");
                 w.valid = false;
@@ -196,8 +195,9 @@ InsertPlan planInsert(const InsertRequest& request) {
         const std::string grown = "its new text takes " + std::to_string(length) + " bytes where the string at " +
                                   resultLine(e.offset) + " had " + std::to_string(w.old.length);
         if (w.pointers.empty()) {
-            refuse(e.line, grown + ", and no pointer to it is known to move it: give --pointers with the output of "
-                                   "kinfold pointers, or insert from a pointer-table dump");
+            refuse(e.line, grown +
+                               ", and no pointer to it is known to move it: give --pointers with the output of "
+                               "kinfold pointers, or insert from a pointer-table dump");
             w.valid = false;
             continue;
         }
@@ -219,8 +219,8 @@ InsertPlan planInsert(const InsertRequest& request) {
             const std::optional<int> form = pointerForm(mapping, value, e.offset);
             if (!form) {
                 refuse(e.line, "the pointer at " + resultLine(p.offset) + from + " holds " + resultLine(value) +
-                                   ", which under " + std::string(mappingName(mapping.kind())) +
-                                   " does not point at " + resultLine(e.offset));
+                                   ", which under " + std::string(mappingName(mapping.kind())) + " does not point at " +
+                                   resultLine(e.offset));
                 w.valid = false;
                 continue;
             }
@@ -300,7 +300,8 @@ InsertPlan planInsert(const InsertRequest& request) {
             for (const ByteRange& window : windows) room = std::max(room, space.largestRoom(window));
             refuse(e.line, "the string at " + resultLine(e.offset) + ", " + std::to_string(length) +
                                " bytes now, fits in no free space its pointers reach: the largest room left there "
-                               "is " + std::to_string(room) + " bytes");
+                               "is " +
+                               std::to_string(room) + " bytes");
             w.valid = false;
             continue;
         }
@@ -333,7 +334,8 @@ InsertPlan planInsert(const InsertRequest& request) {
             ++plan.inPlace;
         }
         auto at = static_cast<std::size_t>(change.newOffset);
-        std::copy(w.encoded.bytes.begin(), w.encoded.bytes.end(), plan.output.begin() + static_cast<std::ptrdiff_t>(at));
+        std::copy(w.encoded.bytes.begin(), w.encoded.bytes.end(),
+                  plan.output.begin() + static_cast<std::ptrdiff_t>(at));
         at += w.encoded.bytes.size();
         // A string in place fills the rest of its old bytes with the padding, when it has one.
         const std::uint64_t padEnd = w.moves || w.padding.empty() ? 0 : w.old.offset + w.padTo;

@@ -19,8 +19,8 @@ namespace kinfold {
 struct InsertRequest {
     std::span<const std::uint8_t> rom;
     const CodeTable* table = nullptr;
-    std::vector<ScriptEntry> lines;     // in the order of the script
-    std::vector<ListedPointer> listed;  // known pointers, from the output of `kinfold pointers`
+    std::vector<ScriptEntry> lines;           // in the order of the script
+    std::vector<ListedPointer> listed;        // known pointers, from the output of `kinfold pointers`
     const PointerMapping* mapping = nullptr;  // nullptr when there is none: mappingProblem says why
     std::string mappingProblem;
     std::vector<ByteRange> free;
@@ -51,11 +51,11 @@ struct StringChange {
 struct InsertPlan {
     std::vector<InsertRefusal> refusals;  // by line; when any, there is no output
     std::vector<std::uint8_t> output;
-    std::vector<StringChange> changes;    // in the order of the script
+    std::vector<StringChange> changes;  // in the order of the script
     std::size_t inPlace = 0;
     std::size_t moved = 0;
     std::size_t pointersRewritten = 0;
-    std::vector<std::string> checksums;   // those updated
+    std::vector<std::string> checksums;  // those updated
     std::uint64_t freeLeft = 0;
 
     bool refused() const { return !refusals.empty(); }

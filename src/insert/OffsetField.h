@@ -10,8 +10,8 @@ namespace kinfold {
 // An offset as the dump and `kinfold pointers` write it: "4660 (1234 hex)".
 struct OffsetField {
     std::uint64_t value = 0;
-    std::size_t end = 0;     // where the text after it starts
-    bool agrees = true;      // the decimal and the hex are the same number
+    std::size_t end = 0;  // where the text after it starts
+    bool agrees = true;   // the decimal and the hex are the same number
 };
 
 // The offset written at text[at], or nullopt when none is written there.

@@ -31,7 +31,8 @@ PointerListRead readPointerList(std::string_view text) {
         const std::size_t lf = text.find('\n');
         std::string_view line = text.substr(0, lf);
         text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
         if (line.find_first_not_of(" \t") == std::string_view::npos || line.front() == '#') continue;
         if (line.front() == '{') {
             const nlohmann::json value = nlohmann::json::parse(line, nullptr, false);
@@ -41,7 +42,8 @@ PointerListRead readPointerList(std::string_view text) {
                 read.problems.push_back({number, "a JSON line needs \"offset\" and \"target\", each a number"});
                 continue;
             }
-            read.pointers.push_back({number, value["offset"].get<std::uint64_t>(), value["target"].get<std::uint64_t>()});
+            read.pointers.push_back(
+                {number, value["offset"].get<std::uint64_t>(), value["target"].get<std::uint64_t>()});
             continue;
         }
         std::optional<ListedPointer> pointer;

@@ -44,7 +44,7 @@ std::vector<ByteRange> reachableWindows(const PointerMapping& mapping, std::uint
     // A pointer of the form reaches from the header up to some offset: the first one it can't reach.
     const auto reaches = [&](std::uint64_t offset) { return valueOfForm(mapping, offset, form).has_value(); };
     if (header >= fileSize || !reaches(header)) return windows;
-    std::uint64_t low = header;  // reached
+    std::uint64_t low = header;     // reached
     std::uint64_t high = fileSize;  // not reached, or the end
     if (reaches(fileSize - 1)) {
         low = fileSize;

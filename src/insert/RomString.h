@@ -15,10 +15,10 @@ namespace kinfold {
 // parameters would run past it is left out).
 struct RomString {
     std::uint64_t offset = 0;
-    std::uint64_t length = 0;     // its bytes, an end token's included; 0 when no entry matches at offset
+    std::uint64_t length = 0;  // its bytes, an end token's included; 0 when no entry matches at offset
     std::string text;
-    bool ended = false;           // an end token closed it
-    std::uint8_t endLength = 0;   // the end token's bytes
+    bool ended = false;          // an end token closed it
+    std::uint8_t endLength = 0;  // the end token's bytes
 };
 
 // offset lies within rom.

@@ -97,8 +97,9 @@ LineRead plainLine(std::string_view line) {
         if (line.find(':', at) == std::string_view::npos) break;
     }
     LineRead read;
-    read.problem = "it is not a script line: OFFSET (HEX hex), perhaps \" <- POINTER (HEX hex)\", two spaces and "
-                   "the text";
+    read.problem =
+        "it is not a script line: OFFSET (HEX hex), perhaps \" <- POINTER (HEX hex)\", two spaces and "
+        "the text";
     return read;
 }
 
@@ -112,7 +113,8 @@ LineRead jsonLine(std::string_view line) {
     const auto pointer = value.find("pointer");
     const bool hasPointer = pointer != value.end() && !pointer->is_null();
     // A pointer-table dump's line for a pointer with no string.
-    if (hasPointer && (value.contains("outside") || (value.value("length", 1) == 0 && value.value("text", "x").empty()))) {
+    if (hasPointer &&
+        (value.contains("outside") || (value.value("length", 1) == 0 && value.value("text", "x").empty()))) {
         return read;
     }
     const auto offset = value.find("offset");

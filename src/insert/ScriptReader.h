@@ -11,11 +11,11 @@ namespace kinfold {
 
 // One line of a script to insert.
 struct ScriptEntry {
-    int line = 0;               // 1-based
-    std::uint64_t offset = 0;   // of the string
+    int line = 0;                          // 1-based
+    std::uint64_t offset = 0;              // of the string
     std::optional<std::uint64_t> pointer;  // a pointer-table line's pointer
-    std::string text;           // line breaks as '\n', a backslash as itself, <$HH> as written
-    std::string path;           // the file the line names, empty when none
+    std::string text;                      // line breaks as '\n', a backslash as itself, <$HH> as written
+    std::string path;                      // the file the line names, empty when none
     // For messages: the text as the line holds it, and the line's column
     // (1-based, in characters) where it starts; escaped for a plain line, not for JSON.
     std::string written;

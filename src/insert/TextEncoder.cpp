@@ -61,7 +61,8 @@ TextEncoder::TextEncoder(const CodeTable& table) {
         if (bytes.empty() || bytes.size() > kMaxEntryBytes) continue;
         std::string text = entry.text;
         if (entry.kind == EntryKind::LineBreak) text += '\n';
-        const int parameters = entry.kind == EntryKind::Control ? std::clamp(entry.parameters, 0, kMaxControlParameters) : 0;
+        const int parameters =
+            entry.kind == EntryKind::Control ? std::clamp(entry.parameters, 0, kMaxControlParameters) : 0;
         // A piece that covers no text would cover nothing at all.
         if (text.empty() && parameters == 0) continue;
         Piece piece;
@@ -139,7 +140,8 @@ void TextEncoder::forEachStep(std::string_view text, std::size_t at, Visit visit
             const Piece& control = pieces_[static_cast<std::size_t>(piece)];
             std::size_t to = after;
             bool whole = true;
-            for (int k = 0; k < control.parameters && whole; ++k, to += kRawLength) whole = rawByteAt(text, to).has_value();
+            for (int k = 0; k < control.parameters && whole; ++k, to += kRawLength)
+                whole = rawByteAt(text, to).has_value();
             if (whole) visit(Step{piece, to - at, std::size_t{control.length} + control.parameters});
         }
     };
@@ -225,7 +227,8 @@ EncodeFailure TextEncoder::failure(std::string_view text) const {
     }
     EncodeFailure failure;
     failure.at = furthest;
-    failure.text = std::string(text.substr(furthest, characterLength(static_cast<unsigned char>(text[furthest]), n - furthest)));
+    failure.text =
+        std::string(text.substr(furthest, characterLength(static_cast<unsigned char>(text[furthest]), n - furthest)));
     // A control whose label runs up to where the covering stops, short of its parameters.
     for (std::size_t q = furthest + 1; q-- > 0;) {
         if (!reached[q]) continue;

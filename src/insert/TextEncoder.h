@@ -20,8 +20,8 @@ struct EncodeFailure {
     };
     Kind kind = Kind::NoEntry;
     std::size_t at = 0;
-    std::string text;     // the character, the control's label or the end token's text
-    int parameters = 0;   // FewParameters: how many the control takes
+    std::string text;    // the character, the control's label or the end token's text
+    int parameters = 0;  // FewParameters: how many the control takes
 };
 
 // A text encoded: its bytes, and whether they end with an end token.
@@ -55,8 +55,8 @@ private:
     struct Node {
         std::uint32_t childStart = 0;
         std::uint32_t childCount = 0;
-        std::int32_t plain = -1;  // the best normal or line break piece whose text ends here
-        std::int32_t end = -1;    // the best end token whose text ends here
+        std::int32_t plain = -1;       // the best normal or line break piece whose text ends here
+        std::int32_t end = -1;         // the best end token whose text ends here
         std::uint8_t plainLength = 0;  // their bytes
         std::uint8_t endLength = 0;
         std::uint32_t controlStart = 0;  // the controls whose label ends here, in controls_

@@ -110,13 +110,12 @@ std::vector<std::string> keepChecksumsRight(Console console, std::span<const std
         target[at] = value;
     };
     switch (console) {
-    case Console::None:
-        break;
+    case Console::None: break;
     case Console::GameBoy: {
         if (source.size() < kGbHeaderEnd || target.size() != source.size()) break;
         const bool headerRight = source[kGbHeaderChecksum] == gameBoyHeaderChecksum(source);
-        const bool globalRight = (source[kGbGlobalChecksum] << 8 | source[kGbGlobalChecksum + 1]) ==
-                                 gameBoyGlobalChecksum(source);
+        const bool globalRight =
+            (source[kGbGlobalChecksum] << 8 | source[kGbGlobalChecksum + 1]) == gameBoyGlobalChecksum(source);
         // The header checksum first: the global one counts it.
         if (headerRight) {
             bool differs = false;

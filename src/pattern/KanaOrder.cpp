@@ -15,7 +15,8 @@ constexpr char32_t kKatakanaShift = 0x60;  // U+3042 あ to U+30A2 ア
 constexpr char32_t kVu = U'ヴ';
 
 // Half-width katakana U+FF66..U+FF9D as the full-width characters they stand for.
-constexpr std::u32string_view kHalfWidth = U"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン";
+constexpr std::u32string_view kHalfWidth =
+    U"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン";
 constexpr char32_t kFirstHalfWidth = 0xFF66;
 
 static_assert(kHiragana.size() == kHiraganaRun);

@@ -23,7 +23,7 @@ inline constexpr int kVoicedKana = 20;
 inline constexpr int kHalfVoicedKana = 5;
 inline constexpr int kSmallKana = 9;
 inline constexpr int kHiraganaRun = kBasicKana + kVoicedKana + kHalfVoicedKana + kSmallKana;  // 80
-inline constexpr int kKatakanaRun = kHiraganaRun + 1;                                            // and vu
+inline constexpr int kKatakanaRun = kHiraganaRun + 1;                                         // and vu
 
 enum class KanaScript { Hiragana, Katakana };
 enum class KanaGroup { Basic, Voiced, HalfVoiced, Small, Vu };

@@ -16,9 +16,7 @@ constexpr std::int64_t kExponentLimit = 1'000'000'000;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool isHexDigit(char c) {
-    return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
+bool isHexDigit(char c) { return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
 std::uint32_t hexDigitValue(char c) {
     if (isDigit(c)) return static_cast<std::uint32_t>(c - '0');

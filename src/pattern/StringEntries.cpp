@@ -8,8 +8,8 @@ bool isLetterDigitOrKana(char32_t c) {
     const auto in = [c](char32_t first, char32_t last) { return c >= first && c <= last; };
     if (c < 0x80) return in('0', '9') || in('A', 'Z') || in('a', 'z');
     if (kanaPlace(c)) return true;
-    return c == U'ª' || c == U'µ' || c == U'º' ||                          // Latin-1 letters among its symbols
-           (in(0xC0, 0x24F) && c != U'×' && c != U'÷') ||                   // Latin-1 letters, Latin Extended
+    return c == U'ª' || c == U'µ' || c == U'º' ||                             // Latin-1 letters among its symbols
+           (in(0xC0, 0x24F) && c != U'×' && c != U'÷') ||                     // Latin-1 letters, Latin Extended
            in(0x370, 0x3FF) || in(0x400, 0x4FF) ||                            // Greek, Cyrillic
            in(0x3041, 0x3096) || in(0x30A1, 0x30FA) ||                        // the other kana
            in(0x3400, 0x4DBF) || in(0x4E00, 0x9FFF) || in(0xFF10, 0xFF19) ||  // ideographs, full-width digits
@@ -17,7 +17,7 @@ bool isLetterDigitOrKana(char32_t c) {
 }
 
 std::variant<std::vector<StringEntry>, StringEntryError> stringEntries(std::string_view utf8,
-                                                                        const StringCoding& coding) {
+                                                                       const StringCoding& coding) {
     std::vector<StringEntry> entries;
     std::size_t at = 0;
     for (int n = 1; at < utf8.size(); ++n) {
@@ -35,7 +35,8 @@ std::variant<std::vector<StringEntry>, StringEntryError> stringEntries(std::stri
         const std::optional<char32_t> basic = coding.splitVoiced ? unvoicedKana(character) : std::nullopt;
         if (basic) character = *basic;
 
-        const std::optional<std::int16_t> code = coding.order ? coding.order->code(character) : codePointCode(character, coding.kana);
+        const std::optional<std::int16_t> code =
+            coding.order ? coding.order->code(character) : codePointCode(character, coding.kana);
         if (!code) {
             StringEntryError error = refusal;
             error.reason = coding.order ? StringEntryError::Reason::NotInOrder : StringEntryError::Reason::NoCode;

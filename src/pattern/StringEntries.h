@@ -50,7 +50,7 @@ struct StringEntryError {
 };
 
 std::variant<std::vector<StringEntry>, StringEntryError> stringEntries(std::string_view utf8,
-                                                                        const StringCoding& coding);
+                                                                       const StringCoding& coding);
 
 // Whether a character is a letter, digit or kana: ASCII letters and digits,
 // the letters of code page 1252 and Latin Extended, Greek, Cyrillic, kana and

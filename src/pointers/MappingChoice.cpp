@@ -72,7 +72,8 @@ std::optional<MappingKind> chooseMapping(const std::filesystem::path& path, cons
 }
 
 std::variant<PointerMapping, MappingRefusal> mappingOfFile(std::optional<MappingKind> kind, PointerFormat format,
-                                                           const std::filesystem::path& path, const FileReader& reader) {
+                                                           const std::filesystem::path& path,
+                                                           const FileReader& reader) {
     if (!kind) {
         kind = chooseMapping(path, reader);
         if (!kind) {

@@ -41,23 +41,23 @@ PointerCounts countPointers(const std::filesystem::path& path, const PointerForm
     std::vector<std::uint64_t> sorted(order.size());
     for (std::size_t i = 0; i < order.size(); ++i) sorted[i] = targets[order[i]];
 
-    const PointerScanEnd end = scanForPointers(reader, pathText, search, [&](std::span<const PointerHit> hits,
-                                                                             std::uint64_t done) {
-        for (const PointerHit& hit : hits) {
-            if (options.inTablesOnly) {
-                // The slots on either side, as far as the file has them.
-                const std::uint64_t from = hit.offset >= slot ? hit.offset - slot : 0;
-                const std::size_t got = reader.readAt(from, around).got;
-                if (!sitsInPointerTable(mapping, std::span(around).first(got), from, hit, sorted)) continue;
+    const PointerScanEnd end =
+        scanForPointers(reader, pathText, search, [&](std::span<const PointerHit> hits, std::uint64_t done) {
+            for (const PointerHit& hit : hits) {
+                if (options.inTablesOnly) {
+                    // The slots on either side, as far as the file has them.
+                    const std::uint64_t from = hit.offset >= slot ? hit.offset - slot : 0;
+                    const std::size_t got = reader.readAt(from, around).got;
+                    if (!sitsInPointerTable(mapping, std::span(around).first(got), from, hit, sorted)) continue;
+                }
+                // Every copy of a repeated target gets the hit.
+                auto at = std::lower_bound(sorted.begin(), sorted.end(), hit.target);
+                for (; at != sorted.end() && *at == hit.target; ++at) {
+                    ++result.counts[order[static_cast<std::size_t>(at - sorted.begin())]];
+                }
             }
-            // Every copy of a repeated target gets the hit.
-            auto at = std::lower_bound(sorted.begin(), sorted.end(), hit.target);
-            for (; at != sorted.end() && *at == hit.target; ++at) {
-                ++result.counts[order[static_cast<std::size_t>(at - sorted.begin())]];
-            }
-        }
-        return progress(done);
-    });
+            return progress(done);
+        });
     result.stopped = end.stopped;
     result.error = end.error;
     return result;

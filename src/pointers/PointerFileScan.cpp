@@ -32,8 +32,7 @@ PointerScanEnd scanForPointers(FileReader& reader, const std::string& path, cons
         if (!got) {
             // Every position whose pointer lay wholly in the bytes read was searched.
             const std::uint64_t read = start + kept;
-            end.error = ScanError{path, reader.reason(), ScanError::Stage::Read,
-                                  read >= overlap ? read - overlap : 0};
+            end.error = ScanError{path, reader.reason(), ScanError::Stage::Read, read >= overlap ? read - overlap : 0};
             return end;
         }
         if (*got == 0) {

@@ -20,8 +20,8 @@ class FileReader;
 using PointerBlockSink = std::function<bool(std::span<const PointerHit> hits, std::uint64_t done)>;
 
 struct PointerScanEnd {
-    bool stopped = false;           // the sink asked to stop
-    std::optional<ScanError> error; // a read failed or the file shrank; the hits handed over stand
+    bool stopped = false;            // the sink asked to stop
+    std::optional<ScanError> error;  // a read failed or the file shrank; the hits handed over stand
 };
 
 // Blocks that stay in a core's cache between being read and being searched.

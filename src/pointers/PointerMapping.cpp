@@ -70,23 +70,17 @@ std::string mappingNames() {
 
 bool takesWidth(MappingKind kind, int bits) {
     switch (kind) {
-    case MappingKind::Linear:
-        return bits == 16 || bits == 24 || bits == 32;
+    case MappingKind::Linear: return bits == 16 || bits == 24 || bits == 32;
     case MappingKind::Gb:
-    case MappingKind::Nes:
-        return bits == 16;
+    case MappingKind::Nes: return bits == 16;
     case MappingKind::SnesLorom:
-    case MappingKind::SnesHirom:
-        return bits == 16 || bits == 24;
-    case MappingKind::Gba:
-        return bits == 32;
+    case MappingKind::SnesHirom: return bits == 16 || bits == 24;
+    case MappingKind::Gba: return bits == 32;
     }
     return false;
 }
 
-int defaultWidth(MappingKind kind) {
-    return kind == MappingKind::Linear || kind == MappingKind::Gba ? 32 : 16;
-}
+int defaultWidth(MappingKind kind) { return kind == MappingKind::Linear || kind == MappingKind::Gba ? 32 : 16; }
 
 std::optional<FormatFault> formatFault(const PointerFormat& format) {
     using Part = FormatFault::Part;
@@ -133,8 +127,11 @@ bool isBanked(const PointerFormat& format) {
 
 PointerMapping::PointerMapping(const PointerFormat& format, std::uint64_t fileSize,
                                std::span<const std::uint8_t> firstBytes)
-    : kind_(format.kind), width_(format.width == 0 ? defaultWidth(format.kind) : format.width),
-      byteOrder_(format.byteOrder), base_(format.base), fileSize_(fileSize) {
+    : kind_(format.kind),
+      width_(format.width == 0 ? defaultWidth(format.kind) : format.width),
+      byteOrder_(format.byteOrder),
+      base_(format.base),
+      fileSize_(fileSize) {
     switch (kind_) {
     case MappingKind::Gb:
         bankSize_ = kGbBank;
@@ -163,8 +160,7 @@ PointerMapping::PointerMapping(const PointerFormat& format, std::uint64_t fileSi
         }
         break;
     case MappingKind::Linear:
-    case MappingKind::Gba:
-        break;
+    case MappingKind::Gba: break;
     }
 }
 
@@ -180,9 +176,7 @@ PointerValues PointerMapping::valuesOf(std::uint64_t offset) const {
             add(values, base_ + offset, width_);
         }
         break;
-    case MappingKind::Gb:
-        add(values, x < kGbBank ? x : kGbBank + x % kGbBank, width_);
-        break;
+    case MappingKind::Gb: add(values, x < kGbBank ? x : kGbBank + x % kGbBank, width_); break;
     case MappingKind::Nes:
         add(values, 0x8000 + x % kNesBank, width_);
         add(values, 0xC000 + x % kNesBank, width_);
@@ -204,9 +198,7 @@ PointerValues PointerMapping::valuesOf(std::uint64_t offset) const {
             add(values, 0x400000 + x, width_);
         }
         break;
-    case MappingKind::Gba:
-        add(values, kGbaRom + x, width_);
-        break;
+    case MappingKind::Gba: add(values, kGbaRom + x, width_); break;
     }
     return values;
 }

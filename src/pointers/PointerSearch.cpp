@@ -128,8 +128,8 @@ PointerSearch::PointerSearch(const PointerMapping& mapping, std::span<const std:
 
 void PointerSearch::addHits(std::uint64_t position, std::uint32_t value, std::vector<PointerHit>& hits) const {
     const std::uint32_t bucket = (value - low_) >> bucketShift_;
-    const auto [first, last] = std::equal_range(values_.begin() + starts_[bucket], values_.begin() + starts_[bucket + 1],
-                                                value);
+    const auto [first, last] =
+        std::equal_range(values_.begin() + starts_[bucket], values_.begin() + starts_[bucket + 1], value);
     for (auto it = first; it != last; ++it) {
         const std::uint64_t target = targets_[static_cast<std::size_t>(it - values_.begin())];
         if (!options_.bankOfPointer || mapping_.reachable(position, target)) {

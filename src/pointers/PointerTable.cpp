@@ -22,8 +22,8 @@ std::string readPointerTable(const FileReader& reader, const std::string& path, 
     const std::uint64_t fileSize = reader.size();
     if (place.offset > fileSize || place.count > (fileSize - place.offset) / size) {
         return "Can't read the pointer table of \"" + path + "\": " + std::to_string(place.count) + " pointers of " +
-               std::to_string(size) + " bytes from " + resultLine(place.offset) +
-               " run past the end of the file (" + std::to_string(fileSize) + " bytes).";
+               std::to_string(size) + " bytes from " + resultLine(place.offset) + " run past the end of the file (" +
+               std::to_string(fileSize) + " bytes).";
     }
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min(place.count, kPointersPerRead) * size));
     for (std::uint64_t done = 0; done < place.count;) {
@@ -37,7 +37,8 @@ std::string readPointerTable(const FileReader& reader, const std::string& path, 
         for (std::uint64_t i = 0; i < n; ++i) {
             TablePointer pointer;
             pointer.offset = at + i * size;
-            pointer.value = mapping.valueAt(std::span<const std::uint8_t>(bytes).subspan(static_cast<std::size_t>(i * size)));
+            pointer.value =
+                mapping.valueAt(std::span<const std::uint8_t>(bytes).subspan(static_cast<std::size_t>(i * size)));
             pointer.target = mapping.targetOf(pointer.value, place.offset, place.bank);
             if (!sink(pointer)) return {};
         }

@@ -18,10 +18,11 @@ std::uint64_t lowBits(std::uint64_t x) { return ((x & 0x0101010101010101u) * 0x0
 #if KINFOLD_HAVE_AVX2
 
 // The bytes of 32 that lie in a class, a bit each, by two table lookups on the low nibble.
-__attribute__((target("avx2"))) std::uint32_t inClass(__m256i rowsLow, __m256i rowsHigh, __m256i low,
-                                                      __m256i highBit, __m256i bytes) {
+__attribute__((target("avx2"))) std::uint32_t inClass(__m256i rowsLow, __m256i rowsHigh, __m256i low, __m256i highBit,
+                                                      __m256i bytes) {
     // A byte's top bit picks the rows of high nibbles 8-15.
-    const __m256i rows = _mm256_blendv_epi8(_mm256_shuffle_epi8(rowsLow, low), _mm256_shuffle_epi8(rowsHigh, low), bytes);
+    const __m256i rows =
+        _mm256_blendv_epi8(_mm256_shuffle_epi8(rowsLow, low), _mm256_shuffle_epi8(rowsHigh, low), bytes);
     const __m256i out = _mm256_cmpeq_epi8(_mm256_and_si256(rows, highBit), _mm256_setzero_si256());
     return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(out));
 }
@@ -101,8 +102,8 @@ __attribute__((target("avx2"))) void PositionClasses::classifyAvx2(const std::ui
         }
     }
     const __m256i nibble = _mm256_set1_epi8(0x0F);
-    const __m256i bitOfHigh = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4,
-                                               8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    const __m256i bitOfHigh = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8,
+                                               16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
     // Tables without bare line breaks or end tokens, the last class is empty.
     const std::size_t classes = bare_ ? kClasses : kClasses - 1;
     for (std::size_t s = 0; s < count; ++s, data += kWidth) {
@@ -138,7 +139,8 @@ inline Stretch PositionClasses::finish(const std::uint8_t* data, std::size_t wid
         // The last position stands in when none is left: its mark is dropped.
         const auto at = static_cast<std::size_t>(std::countr_zero(longer | last));
         const std::uint64_t mark = longer & (std::uint64_t{0} - longer);
-        special |= mark & (std::uint64_t{0} - static_cast<std::uint64_t>(table_.longerStartsWith(data[at], data[at + 1])));
+        special |=
+            mark & (std::uint64_t{0} - static_cast<std::uint64_t>(table_.longerStartsWith(data[at], data[at + 1])));
         longer &= longer - 1;
     }
     while (longer != 0) {

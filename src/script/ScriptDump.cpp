@@ -33,7 +33,7 @@ std::string findStrings(const FileReader& reader, const std::string& name, const
     StringFinder finder(table, std::max<std::uint64_t>(minLength, 1), work.isa);
     const std::size_t blockSize = std::max(work.blockSize, StringFinder::kLookahead);
     buffer.resize(blockSize + StringFinder::kLookahead);
-    std::size_t kept = 0;  // bytes at the front of buffer the finder has yet to go through
+    std::size_t kept = 0;     // bytes at the front of buffer the finder has yet to go through
     std::uint64_t at = from;  // the offset of buffer[kept]
     while (true) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, to - at));
@@ -62,8 +62,8 @@ struct Piece {
 };
 
 // The range cut about every pieceBytes where a split point lies close after.
-std::vector<Piece> piecesOf(const FileReader& reader, const TableDecoder& table, std::uint64_t start,
-                            std::uint64_t end, std::uint64_t pieceBytes) {
+std::vector<Piece> piecesOf(const FileReader& reader, const TableDecoder& table, std::uint64_t start, std::uint64_t end,
+                            std::uint64_t pieceBytes) {
     // How far past each cut a split point is looked for: random bytes give
     // one within a few, and a table that matches nearly every byte none at all.
     const std::uint64_t window = std::clamp<std::uint64_t>(pieceBytes / 2, 1, 4096);
@@ -126,8 +126,7 @@ DumpOutcome dumpRange(const std::filesystem::path& path, const TableDecoder& tab
         ScriptStrings strings;
         std::string text;
         outcome.problem = findStrings(reader, name, table, settings.start, end, settings.minLength, work, buffer,
-                                      strings,
-                                      [&](std::uint64_t done, bool last) {
+                                      strings, [&](std::uint64_t done, bool last) {
                                           if (!strings.empty() && handing.found != nullptr) {
                                               (*handing.found)(strings);
                                           } else if (!strings.empty()) {
@@ -151,8 +150,8 @@ DumpOutcome dumpRange(const std::filesystem::path& path, const TableDecoder& tab
     std::condition_variable pieceDone;  // the piece to hand on next is finished
     std::condition_variable roomMade;   // a piece was handed on, so a worker may take another
     std::size_t idle = 0;               // workers waiting for room
-    std::size_t next = 0;       // the piece the next worker takes
-    std::size_t handedOn = 0;   // the pieces handed on
+    std::size_t next = 0;               // the piece the next worker takes
+    std::size_t handedOn = 0;           // the pieces handed on
     // The room of pieces handed on, for the next ones: fresh room costs a page fault every few kilobytes.
     std::vector<ScriptStrings> spare;
     std::vector<std::string> spareText;
@@ -181,8 +180,8 @@ DumpOutcome dumpRange(const std::filesystem::path& path, const TableDecoder& tab
             Piece& piece = pieces[i];
             piece.done = piece.from;
             try {
-                piece.problem = findStrings(reader, name, table, piece.from, piece.to, settings.minLength, work,
-                                            buffer, piece.strings, [&](std::uint64_t done, bool) {
+                piece.problem = findStrings(reader, name, table, piece.from, piece.to, settings.minLength, work, buffer,
+                                            piece.strings, [&](std::uint64_t done, bool) {
                                                 piece.done = done;
                                                 return !halt;
                                             });

@@ -17,10 +17,10 @@ namespace kinfold {
 class ScriptStrings {
 public:
     struct Record {
-        std::uint64_t offset = 0;   // of its first byte in the file
-        std::uint64_t length = 0;   // its bytes, an end token's included
-        std::size_t textEnd = 0;    // where its text ends in the buffer
-        bool ended = false;         // an end token closed it
+        std::uint64_t offset = 0;  // of its first byte in the file
+        std::uint64_t length = 0;  // its bytes, an end token's included
+        std::size_t textEnd = 0;   // where its text ends in the buffer
+        bool ended = false;        // an end token closed it
     };
 
     std::size_t size() const { return records_.size(); }

@@ -123,8 +123,8 @@ private:
     std::condition_variable wake_;  // for the thread: the caller moved on, or quit
     std::condition_variable done_;  // for the caller: the thread finished a job
     // Under mutex_:
-    std::uint64_t next_ = 0;     // the first job nobody has started
-    std::uint64_t current_ = 0;  // the job the caller is on
+    std::uint64_t next_ = 0;                                  // the first job nobody has started
+    std::uint64_t current_ = 0;                               // the job the caller is on
     std::uint64_t finished_[kSlots] = {kNone, kNone, kNone};  // the job whose results each slot holds
     bool active_ = false;
     bool working_ = false;  // the thread is doing a job

@@ -62,8 +62,7 @@ CompiledPattern CompiledPattern::build(int count, std::span<const std::int16_t> 
     for (std::size_t j = 2; j < slots; ++j) {
         const int direction = directions[j];
         const auto distance = static_cast<std::uint32_t>((j - 1) * out.unitBytes_);
-        if (direction == 0 && options.exactRepeats &&
-            (source == nullptr || !source->isSkipped(static_cast<int>(j)))) {
+        if (direction == 0 && options.exactRepeats && (source == nullptr || !source->isSkipped(static_cast<int>(j)))) {
             // A repeat: the same value as the entry before, whose expected sum this still is.
             out.checks_.push_back({distance, sum});
             continue;

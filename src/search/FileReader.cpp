@@ -27,13 +27,9 @@ constexpr std::size_t kMaxRequest = std::size_t{1} << 30;
 
 }  // namespace
 
-FileReader::~FileReader() {
-    close();
-}
+FileReader::~FileReader() { close(); }
 
-FileReader::FileReader(FileReader&& other) noexcept {
-    *this = std::move(other);
-}
+FileReader::FileReader(FileReader&& other) noexcept { *this = std::move(other); }
 
 FileReader& FileReader::operator=(FileReader&& other) noexcept {
     if (this != &other) {
@@ -83,8 +79,8 @@ PositionalRead FileReader::readAt(std::uint64_t offset, std::span<std::uint8_t> 
     if (!isOpen()) {
         return {0, "the file is not open"};
     }
-    const auto want = static_cast<std::size_t>(
-        std::min<std::uint64_t>(destination.size(), offset < size_ ? size_ - offset : 0));
+    const auto want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(destination.size(), offset < size_ ? size_ - offset : 0));
     return readAtSome(offset, destination.first(want));
 }
 
@@ -101,9 +97,7 @@ bool FileReader::open(const std::filesystem::path& path) {
 
 #if KINFOLD_POSIX_READER
 
-bool FileReader::isOpen() const {
-    return fd_ >= 0;
-}
+bool FileReader::isOpen() const { return fd_ >= 0; }
 
 bool FileReader::openFile(const std::filesystem::path& path) {
     // Non-blocking, so that a named pipe can't hang the open; it is refused below.
@@ -215,9 +209,7 @@ std::size_t readOnceAt(HANDLE handle, std::uint64_t offset, std::uint8_t* into, 
 
 }  // namespace
 
-bool FileReader::isOpen() const {
-    return handle_ != nullptr;
-}
+bool FileReader::isOpen() const { return handle_ != nullptr; }
 
 bool FileReader::openFile(const std::filesystem::path& path) {
     // Shared for reading, writing and deleting: a file an emulator or an
@@ -227,8 +219,8 @@ bool FileReader::openFile(const std::filesystem::path& path) {
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         // A folder can't be opened as a file at all: the system just says no.
-        const DWORD attributes = error == ERROR_ACCESS_DENIED ? ::GetFileAttributesW(path.c_str())
-                                                              : INVALID_FILE_ATTRIBUTES;
+        const DWORD attributes =
+            error == ERROR_ACCESS_DENIED ? ::GetFileAttributesW(path.c_str()) : INVALID_FILE_ATTRIBUTES;
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             return fail(kFolderReason);
         }
@@ -276,8 +268,8 @@ PositionalRead FileReader::readAtSome(std::uint64_t offset, std::span<std::uint8
     PositionalRead result;
     while (result.got < destination.size()) {
         const std::size_t ask = std::min(destination.size() - result.got, kMaxRequest);
-        const std::size_t got = readOnceAt(handle_, offset + result.got, destination.data() + result.got, ask,
-                                           result.reason);
+        const std::size_t got =
+            readOnceAt(handle_, offset + result.got, destination.data() + result.got, ask, result.reason);
         if (got == 0) {
             break;
         }
@@ -295,9 +287,7 @@ void FileReader::close() {
 
 #else
 
-bool FileReader::isOpen() const {
-    return file_ != nullptr;
-}
+bool FileReader::isOpen() const { return file_ != nullptr; }
 
 bool FileReader::openFile(const std::filesystem::path& path) {
     std::error_code ec;

@@ -101,9 +101,9 @@ private:
     // flight writes to; made at the first open.
     std::unique_ptr<BlockJobs> jobs_;
     std::string path_;
-    const BlockResult* block_ = nullptr;  // the results of the block the next candidate lies in
-    std::uint64_t blockEnd_ = 0;          // one past that block's last candidate
-    std::size_t nextMatch_ = 0;           // the first of its matches not yet handed out
+    const BlockResult* block_ = nullptr;                     // the results of the block the next candidate lies in
+    std::uint64_t blockEnd_ = 0;                             // one past that block's last candidate
+    std::size_t nextMatch_ = 0;                              // the first of its matches not yet handed out
     std::optional<std::span<const std::uint8_t>> endBytes_;  // the bytes after the last whole candidate
     std::uint64_t fileSize_ = 0;
     std::uint64_t next_ = 0;  // offset of the next candidate, which is also position()

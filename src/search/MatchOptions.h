@@ -10,10 +10,10 @@ enum class ByteOrder { Little, Big };
 // checked. The defaults are the window's search: single bytes at every offset,
 // an entry equal to the one before it accepting anything.
 struct MatchOptions {
-    int width = 8;                           // bits per value: 8, 16, 24 or 32
-    ByteOrder byteOrder = ByteOrder::Little; // meaningless at 8 bits
-    bool aligned = false;                    // candidates only at multiples of unitBytes()
-    bool exactRepeats = false;               // an entry equal to the one before must be the same value
+    int width = 8;                            // bits per value: 8, 16, 24 or 32
+    ByteOrder byteOrder = ByteOrder::Little;  // meaningless at 8 bits
+    bool aligned = false;                     // candidates only at multiples of unitBytes()
+    bool exactRepeats = false;                // an entry equal to the one before must be the same value
 
     int unitBytes() const { return width / 8; }
     static bool validWidth(int bits) { return bits == 8 || bits == 16 || bits == 24 || bits == 32; }

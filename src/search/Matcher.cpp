@@ -157,8 +157,8 @@ __attribute__((target("avx2"))) inline __m256i load32(const std::uint8_t* p) {
 }
 
 template <std::size_t kFilters>
-__attribute__((target("avx2"))) inline __m256i hits32(const std::uint8_t* q, std::size_t d1, std::size_t d2,
-                                                      __m256i e1, __m256i e2) {
+__attribute__((target("avx2"))) inline __m256i hits32(const std::uint8_t* q, std::size_t d1, std::size_t d2, __m256i e1,
+                                                      __m256i e2) {
     __m256i base = load32(q);
     // Keeps the first bytes in a register: folded into both adds they would be loaded twice.
     __asm__("" : "+x"(base));
@@ -174,9 +174,8 @@ __attribute__((target("avx2"))) inline std::uint64_t bits32(__m256i hit) {
 }
 
 template <std::size_t kFilters>
-__attribute__((target("avx2"))) void scanAvx2(const CompiledPattern& pattern, const Filter& f,
-                                              const std::uint8_t* data, std::size_t count, std::uint64_t first,
-                                              std::vector<std::uint64_t>& out) {
+__attribute__((target("avx2"))) void scanAvx2(const CompiledPattern& pattern, const Filter& f, const std::uint8_t* data,
+                                              std::size_t count, std::uint64_t first, std::vector<std::uint64_t>& out) {
     // Copies, so that the calls that verify survivors do not force them to be reloaded.
     const std::size_t d1 = f.d1;
     const std::size_t d2 = f.d2;
@@ -215,8 +214,8 @@ bool cpuHasAvx2() {
 #endif
 
 template <std::size_t kFilters>
-void scanWith(Isa isa, const CompiledPattern& pattern, const Filter& f, const std::uint8_t* data,
-              std::size_t count, std::uint64_t first, std::vector<std::uint64_t>& out) {
+void scanWith(Isa isa, const CompiledPattern& pattern, const Filter& f, const std::uint8_t* data, std::size_t count,
+              std::uint64_t first, std::vector<std::uint64_t>& out) {
     switch (isa) {
 #if KINFOLD_HAVE_AVX2
     case Isa::Avx2: scanAvx2<kFilters>(pattern, f, data, count, first, out); return;
@@ -248,13 +247,9 @@ const std::vector<Isa>& isaList() {
 
 }  // namespace
 
-std::vector<Isa> availableIsas() {
-    return isaList();
-}
+std::vector<Isa> availableIsas() { return isaList(); }
 
-Isa bestIsa() {
-    return isaList().back();
-}
+Isa bestIsa() { return isaList().back(); }
 
 bool isaAvailable(Isa isa) {
     for (Isa have : isaList()) {
@@ -274,8 +269,8 @@ const char* isaName(Isa isa) {
     return "unknown";
 }
 
-void findMatches(const CompiledPattern& pattern, const std::uint8_t* data, std::size_t candidates,
-                 std::uint64_t first, std::vector<std::uint64_t>& out, Isa isa) {
+void findMatches(const CompiledPattern& pattern, const std::uint8_t* data, std::size_t candidates, std::uint64_t first,
+                 std::vector<std::uint64_t>& out, Isa isa) {
     if (candidates == 0 || !pattern.canMatch()) {
         return;
     }

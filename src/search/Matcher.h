@@ -26,8 +26,8 @@ const char* isaName(Isa isa);
 // is a multiple of the pattern's unit, first being the file offset of
 // data[0]. data must hold candidates + length() - 1 bytes. An instruction
 // set the machine lacks falls back to the best one it has.
-void findMatches(const CompiledPattern& pattern, const std::uint8_t* data, std::size_t candidates,
-                 std::uint64_t first, std::vector<std::uint64_t>& out, Isa isa);
+void findMatches(const CompiledPattern& pattern, const std::uint8_t* data, std::size_t candidates, std::uint64_t first,
+                 std::vector<std::uint64_t>& out, Isa isa);
 
 // The same for every candidate lying wholly inside data.
 void findMatches(const CompiledPattern& pattern, std::span<const std::uint8_t> data, std::uint64_t first,

@@ -35,13 +35,9 @@ std::wstring wideFromText(std::string_view text) {
     return wide;
 }
 
-std::string pathText(const std::filesystem::path& path) {
-    return textFromWide(path.native());
-}
+std::string pathText(const std::filesystem::path& path) { return textFromWide(path.native()); }
 
-std::filesystem::path pathFromText(std::string_view text) {
-    return std::filesystem::path(wideFromText(text));
-}
+std::filesystem::path pathFromText(std::string_view text) { return std::filesystem::path(wideFromText(text)); }
 
 #else
 
@@ -50,9 +46,7 @@ std::string pathText(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-std::filesystem::path pathFromText(std::string_view text) {
-    return std::filesystem::path(std::string(text));
-}
+std::filesystem::path pathFromText(std::string_view text) { return std::filesystem::path(std::string(text)); }
 
 #endif
 

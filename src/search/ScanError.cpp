@@ -19,9 +19,7 @@ std::string ScanError::message() const {
            std::to_string(offset) + ".";
 }
 
-std::string errorReason(int errorNumber) {
-    return errorReason(std::error_code(errorNumber, std::generic_category()));
-}
+std::string errorReason(int errorNumber) { return errorReason(std::error_code(errorNumber, std::generic_category())); }
 
 #if defined(_WIN32)
 namespace {
@@ -36,18 +34,13 @@ std::string windowsErrorReason(DWORD error) {
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
     case ERROR_INVALID_NAME:
-    case ERROR_DIRECTORY:
-        return kNoSuchFileReason;
-    case ERROR_ACCESS_DENIED:
-        return kPermissionReason;
+    case ERROR_DIRECTORY: return kNoSuchFileReason;
+    case ERROR_ACCESS_DENIED: return kPermissionReason;
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return kLockedReason;
+    case ERROR_LOCK_VIOLATION: return kLockedReason;
     case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-        return kNoMemoryReason;
-    default:
-        break;
+    case ERROR_OUTOFMEMORY: return kNoMemoryReason;
+    default: break;
     }
     wchar_t* buffer = nullptr;
     const DWORD length = ::FormatMessageW(

@@ -1,10 +1,10 @@
+#include "shell/main/CommandLine.h"
+#include "shell/main/ExternalFile.h"
+#include "shell/main/Form1.h"
 #include "shell/platform/Application.h"
 #include "shell/platform/Clock.h"
-#include "shell/main/CommandLine.h"
 #include "shell/platform/EventPump.h"
-#include "shell/main/ExternalFile.h"
 #include "shell/platform/FileChooser.h"
-#include "shell/main/Form1.h"
 #include "shell/platform/MessageBoxes.h"
 
 #include <QApplication>

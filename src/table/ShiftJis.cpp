@@ -3,8 +3,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 #endif
 
 #include <climits>
@@ -43,8 +43,7 @@ std::optional<std::string> fromWide(UINT page, const std::wstring& wide) {
     const int bytes = WideCharToMultiByte(page, flags, wide.data(), size, nullptr, 0, nullptr, used);
     if (bytes <= 0 || usedDefault) return std::nullopt;
     std::string out(static_cast<std::size_t>(bytes), '\0');
-    if (WideCharToMultiByte(page, flags, wide.data(), size, out.data(), bytes, nullptr, used) != bytes ||
-        usedDefault) {
+    if (WideCharToMultiByte(page, flags, wide.data(), size, out.data(), bytes, nullptr, used) != bytes || usedDefault) {
         return std::nullopt;
     }
     return out;
@@ -81,8 +80,8 @@ std::optional<std::string> convert(const char* to, const char* from, std::string
     for (bool flushing = false;;) {
         char* put = buffer;
         std::size_t room = sizeof buffer;
-        const std::size_t done = flushing ? iconv(converter, nullptr, nullptr, &put, &room)
-                                          : iconv(converter, &in, &inLeft, &put, &room);
+        const std::size_t done =
+            flushing ? iconv(converter, nullptr, nullptr, &put, &room) : iconv(converter, &in, &inLeft, &put, &room);
         out.append(buffer, static_cast<std::size_t>(put - buffer));
         if (done == static_cast<std::size_t>(-1)) {
             if (errno == E2BIG) continue;

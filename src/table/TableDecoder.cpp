@@ -45,7 +45,8 @@ TableDecoder::TableDecoder(const CodeTable& table) {
             single_[bytes[0]] = static_cast<std::int32_t>(index);
         } else {
             longerStarts_.set(std::size_t{bytes[0]} << 8 | bytes[1]);
-            longerLengths_[std::size_t{bytes[0]} << 8 | bytes[1]] |= static_cast<std::uint8_t>(1u << (bytes.size() - 1));
+            longerLengths_[std::size_t{bytes[0]} << 8 | bytes[1]] |=
+                static_cast<std::uint8_t>(1u << (bytes.size() - 1));
             byLength_[bytes.size()][packed(bytes)] = index;
             longest_ = std::max(longest_, static_cast<std::uint8_t>(bytes.size()));
         }
@@ -71,9 +72,9 @@ void TableDecoder::classifyPositions() {
             plainUtf8_[byte][0] = '\n';
             plainUtf8Length_[byte] = 1;
         }
-        std::uint8_t kind = plain ? kPlainByte
-                            : bareBreak ? kBareBreak
-                            : bareEnd   ? kBareEnd
+        std::uint8_t kind = plain            ? kPlainByte
+                            : bareBreak      ? kBareBreak
+                            : bareEnd        ? kBareEnd
                             : own != nullptr ? kSpecialByte
                                              : 0;
         for (std::size_t other = 0; other < 256; ++other) {

@@ -16,9 +16,9 @@ namespace kinfold {
 // An entry made ready for decoding.
 struct DecodeEntry {
     EntryKind kind = EntryKind::Normal;
-    std::uint8_t length = 1;      // the bytes of the code
-    std::uint8_t parameters = 0;  // the bytes after it that belong to it
-    std::uint32_t characters = 0; // Normal: the code points of its text, line breaks left out
+    std::uint8_t length = 1;       // the bytes of the code
+    std::uint8_t parameters = 0;   // the bytes after it that belong to it
+    std::uint32_t characters = 0;  // Normal: the code points of its text, line breaks left out
     std::string text;
 
     // The code and its parameters.

@@ -16,7 +16,8 @@ std::vector<std::string> cellCharacters(const DecodeEntry& entry) {
     while (!rest.empty()) {
         const auto c = decodeFirstCharacter(rest);
         const std::size_t length = c ? c->length : 1;
-        characters.emplace_back(rest.front() == '\n' ? std::string(kLineBreakCell) : std::string(rest.substr(0, length)));
+        characters.emplace_back(rest.front() == '\n' ? std::string(kLineBreakCell)
+                                                     : std::string(rest.substr(0, length)));
         rest.remove_prefix(length);
     }
     return characters;

@@ -55,8 +55,8 @@ public:
 
 private:
     struct Line {
-        std::string raw;     // the line as the file has it, its line end included
-        std::string ending;  // its line end in UTF-8: the CRs and LF, or nothing for a last line without
+        std::string raw;                  // the line as the file has it, its line end included
+        std::string ending;               // its line end in UTF-8: the CRs and LF, or nothing for a last line without
         std::optional<EntryBytes> bytes;  // the bytes of the entry it sets, if it is an entry
     };
 

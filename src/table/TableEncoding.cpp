@@ -12,7 +12,6 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LittleMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BigMark = "\xFE\xFF";
 
-
 std::optional<std::string> utf16ToUtf8(std::string_view bytes, bool big) {
     if (bytes.size() % 2 != 0) return std::nullopt;
     const auto unitAt = [&](std::size_t i) {
@@ -75,20 +74,20 @@ bool isUtf8(std::string_view text) {
 
 std::string_view encodingName(TableEncoding encoding) {
     switch (encoding) {
-        case TableEncoding::Utf8: return "UTF-8";
-        case TableEncoding::Utf16Little: return "UTF-16 little-endian";
-        case TableEncoding::Utf16Big: return "UTF-16 big-endian";
-        case TableEncoding::ShiftJis: return "Shift JIS";
+    case TableEncoding::Utf8: return "UTF-8";
+    case TableEncoding::Utf16Little: return "UTF-16 little-endian";
+    case TableEncoding::Utf16Big: return "UTF-16 big-endian";
+    case TableEncoding::ShiftJis: return "Shift JIS";
     }
     return "UTF-8";
 }
 
 std::string_view byteOrderMark(TableEncoding encoding) {
     switch (encoding) {
-        case TableEncoding::Utf8: return kUtf8Mark;
-        case TableEncoding::Utf16Little: return kUtf16LittleMark;
-        case TableEncoding::Utf16Big: return kUtf16BigMark;
-        case TableEncoding::ShiftJis: return {};
+    case TableEncoding::Utf8: return kUtf8Mark;
+    case TableEncoding::Utf16Little: return kUtf16LittleMark;
+    case TableEncoding::Utf16Big: return kUtf16BigMark;
+    case TableEncoding::ShiftJis: return {};
     }
     return {};
 }
@@ -103,10 +102,10 @@ DetectedEncoding detectEncoding(std::string_view fileBytes) {
 
 std::optional<std::string> textFromEncoding(TableEncoding encoding, std::string_view bytes) {
     switch (encoding) {
-        case TableEncoding::Utf8: return isUtf8(bytes) ? std::optional<std::string>(bytes) : std::nullopt;
-        case TableEncoding::Utf16Little: return utf16ToUtf8(bytes, false);
-        case TableEncoding::Utf16Big: return utf16ToUtf8(bytes, true);
-        case TableEncoding::ShiftJis: return shiftJisToUtf8(bytes);
+    case TableEncoding::Utf8: return isUtf8(bytes) ? std::optional<std::string>(bytes) : std::nullopt;
+    case TableEncoding::Utf16Little: return utf16ToUtf8(bytes, false);
+    case TableEncoding::Utf16Big: return utf16ToUtf8(bytes, true);
+    case TableEncoding::ShiftJis: return shiftJisToUtf8(bytes);
     }
     return std::nullopt;
 }
@@ -114,10 +113,10 @@ std::optional<std::string> textFromEncoding(TableEncoding encoding, std::string_
 EncodedText textInEncoding(TableEncoding encoding, std::string_view utf8) {
     const auto whole = [&](std::string_view text) -> std::optional<std::string> {
         switch (encoding) {
-            case TableEncoding::Utf8: return isUtf8(text) ? std::optional<std::string>(text) : std::nullopt;
-            case TableEncoding::Utf16Little: return utf8ToUtf16(text, false);
-            case TableEncoding::Utf16Big: return utf8ToUtf16(text, true);
-            case TableEncoding::ShiftJis: return utf8ToShiftJis(text);
+        case TableEncoding::Utf8: return isUtf8(text) ? std::optional<std::string>(text) : std::nullopt;
+        case TableEncoding::Utf16Little: return utf8ToUtf16(text, false);
+        case TableEncoding::Utf16Big: return utf8ToUtf16(text, true);
+        case TableEncoding::ShiftJis: return utf8ToShiftJis(text);
         }
         return std::nullopt;
     };

@@ -16,7 +16,6 @@ namespace {
 
 constexpr std::string_view kLineBreakEscape = "\\n";
 
-
 bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
 // The bytes the hex digits of a line spell, or why they spell none: not 1
@@ -94,7 +93,8 @@ TableFileLine readEntryLine(std::string_view line) {
     if (hex.empty() && kind != EntryKind::Normal) {
         // "/", "*" or "$" and then no bytes for the entry to stand for.
         const char prefix = kind == EntryKind::End ? '/' : kind == EntryKind::LineBreak ? '*' : '$';
-        result.refusal = std::string("\"") + prefix + "\" has no bytes after it: the hex digits of the bytes it stands for are missing";
+        result.refusal = std::string("\"") + prefix +
+                         "\" has no bytes after it: the hex digits of the bytes it stands for are missing";
         return result;
     }
     const auto bytes = bytesOfHex(hex, result.refusal);

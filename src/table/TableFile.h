@@ -36,9 +36,9 @@ std::string tableFileText(const CharacterTable& table);
 struct TableFileLine {
     enum class Kind { PassedOver, Entry, Refused };
     Kind kind = Kind::PassedOver;
-    EntryBytes bytes;    // Entry
-    TableEntry entry;    // Entry
-    std::string refusal; // Refused
+    EntryBytes bytes;     // Entry
+    TableEntry entry;     // Entry
+    std::string refusal;  // Refused
 };
 TableFileLine readTableFileLine(std::string_view line);
 

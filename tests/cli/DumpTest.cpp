@@ -38,10 +38,11 @@ protected:
             table += line;
         }
         // "HELLO" at 2, "the END" with a break and a control at 10, "OK" (too short) at 22.
-        const std::string rom = std::string("\x01\x02\x87\x84\x8B\x8B\x8E\x00\x05\x06"
-                                            "\x81\x82\x84\x8D\x83\xFE\xF0\x09\x8A\x8E\x00\x07"
-                                            "\x8E\x8A\x00\x30",
-                                            26);
+        const std::string rom = std::string(
+            "\x01\x02\x87\x84\x8B\x8B\x8E\x00\x05\x06"
+            "\x81\x82\x84\x8D\x83\xFE\xF0\x09\x8A\x8E\x00\x07"
+            "\x8E\x8A\x00\x30",
+            26);
         writeFile(root() / "game.tbl", table);
         writeFile(root() / "roms/a.gb", rom);
         writeFile(root() / "roms/b.gb", rom.substr(8));
@@ -99,7 +100,8 @@ TEST_P(DumpTrouble, SaysWhatIsWrongAndPrintsNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DumpTrouble,
-    ::testing::Values(TroubleCase{"StartPastEndOffset", {"--start", "20", "--end", "0x10"},
+    ::testing::Values(TroubleCase{"StartPastEndOffset",
+                                  {"--start", "20", "--end", "0x10"},
                                   "kinfold: the start offset 20 (14 hex) is past the end offset 16 (10 hex).\n"},
                       TroubleCase{"StartPastTheFile", {"--start", "27"}, "kinfold: Can't dump the file \""},
                       TroubleCase{"MinimumZero", {"--min-length", "0"}, "--min-length: Value 0 not in range"},
@@ -164,31 +166,43 @@ TEST_P(DumpPointerTableLines, OneLinePerPointerInTableOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, DumpPointerTableLines,
     ::testing::Values(
-        TableCase{"GbInTheTablesBankByExtension", "game.gb", {"--pointer-table", "0x4100,5"},
+        TableCase{"GbInTheTablesBankByExtension",
+                  "game.gb",
+                  {"--pointer-table", "0x4100,5"},
                   {"16896 (4200 hex) <- 16640 (4100 hex)  HELLO", "336 (150 hex) <- 16642 (4102 hex)  BANK",
                    "17152 (4300 hex) <- 16644 (4104 hex)  ONE",
                    "- <- 16646 (4106 hex)  (outside the file: the value 36864 (9000 hex) is no address in the "
                    "cartridge)",
                    "17408 (4400 hex) <- 16648 (4108 hex)  (no table entry matches here)"}},
-        TableCase{"GbInTheBankGiven", "game.gb", {"--pointer-table", "16640,3", "--map", "gb", "--bank", "2"},
+        TableCase{"GbInTheBankGiven",
+                  "game.gb",
+                  {"--pointer-table", "16640,3", "--map", "gb", "--bank", "2"},
                   {"33280 (8200 hex) <- 16640 (4100 hex)  SECOND", "336 (150 hex) <- 16642 (4102 hex)  BANK",
                    "33536 (8300 hex) <- 16644 (4104 hex)  TWO"}},
-        TableCase{"GbBankPastTheFileAndOn", "game.gb", {"--pointer-table", "0x4100,2", "--bank", "3"},
+        TableCase{"GbBankPastTheFileAndOn",
+                  "game.gb",
+                  {"--pointer-table", "0x4100,2", "--bank", "3"},
                   {"49664 (C200 hex) <- 16640 (4100 hex)  (outside the file, which ends at 49152 (C000 hex))",
                    "336 (150 hex) <- 16642 (4102 hex)  BANK"}},
-        TableCase{"LinearBigEndianFromABase", "game.gb",
+        TableCase{"LinearBigEndianFromABase",
+                  "game.gb",
                   {"--pointer-table", "0x4110,1", "--map", "linear", "--width", "24", "--byte-order", "big", "--base",
                    "0x100"},
                   {"16896 (4200 hex) <- 16656 (4110 hex)  HELLO"}},
-        TableCase{"LoromAfterTheCopiersHeader", "game.sfc", {"--pointer-table", "0x8210,3"},
+        TableCase{"LoromAfterTheCopiersHeader",
+                  "game.sfc",
+                  {"--pointer-table", "0x8210,3"},
                   {"33312 (8220 hex) <- 33296 (8210 hex)  SNES",
                    "33344 (8240 hex) <- 33298 (8212 hex)  (no table entry matches here)",
                    "- <- 33300 (8214 hex)  (outside the file: the value 28672 (7000 hex) is no address in the "
                    "cartridge)"}},
-        TableCase{"LoromBankZeroGiven", "game.sfc", {"--pointer-table", "0x8210,2", "--bank", "0"},
+        TableCase{"LoromBankZeroGiven",
+                  "game.sfc",
+                  {"--pointer-table", "0x8210,2", "--bank", "0"},
                   {"544 (220 hex) <- 33296 (8210 hex)  (no table entry matches here)",
                    "576 (240 hex) <- 33298 (8212 hex)  ZERO"}},
-        TableCase{"LoromLongPointersAndTheirMirror", "game.sfc",
+        TableCase{"LoromLongPointersAndTheirMirror",
+                  "game.sfc",
                   {"--pointer-table", "0x8300,3", "--map", "snes-lorom", "--width", "24"},
                   {"33312 (8220 hex) <- 33536 (8300 hex)  SNES", "33312 (8220 hex) <- 33539 (8303 hex)  SNES",
                    "576 (240 hex) <- 33542 (8306 hex)  ZERO"}}),
@@ -198,8 +212,9 @@ TEST_F(DumpPointerTable, JsonAddsThePointer) {
     const Outcome run = dump({"--json", "--pointer-table", "0x4104,2", rom("game.gb")});
     const std::string path = "{\"path\":" + nlohmann::json(rom("game.gb")).dump() + ",";
     EXPECT_EQ(run.out, path + "\"offset\":17152,\"pointer\":16644,\"length\":4,\"text\":\"ONE\",\"ended\":true}\n" +
-                           path + "\"offset\":null,\"pointer\":16646,\"outside\":\"outside the file: the value 36864 "
-                                  "(9000 hex) is no address in the cartridge\"}\n");
+                           path +
+                           "\"offset\":null,\"pointer\":16646,\"outside\":\"outside the file: the value 36864 "
+                           "(9000 hex) is no address in the cartridge\"}\n");
     EXPECT_EQ(run.status, 0);
 }
 
@@ -211,21 +226,27 @@ TEST_F(DumpPointerTable, OnlyPointersOutsideMatchNothing) {
 INSTANTIATE_TEST_SUITE_P(
     PointerTable, DumpTrouble,
     ::testing::Values(
-        TroubleCase{"TableWithoutCount", {"--pointer-table", "0x10", "--map", "gb"},
+        TroubleCase{"TableWithoutCount",
+                    {"--pointer-table", "0x10", "--map", "gb"},
                     "kinfold: --pointer-table \"0x10\" is not OFFSET,COUNT: give the table's offset and its number "
                     "of pointers, each in decimal or in hex after 0x.\n"},
-        TroubleCase{"TableOfNoPointers", {"--pointer-table", "0x10,0", "--map", "gb"},
+        TroubleCase{"TableOfNoPointers",
+                    {"--pointer-table", "0x10,0", "--map", "gb"},
                     "kinfold: --pointer-table: a table of 0 pointers leads to no string; give a COUNT of 1 or more.\n"},
-        TroubleCase{"UnknownMapping", {"--pointer-table", "0,1", "--map", "megadrive"},
+        TroubleCase{"UnknownMapping",
+                    {"--pointer-table", "0,1", "--map", "megadrive"},
                     "kinfold: There is no mapping \"megadrive\": give one of linear, gb, nes, snes-lorom, "
                     "snes-hirom, gba, or auto.\n"},
-        TroubleCase{"BankOfAnUnbankedMapping", {"--pointer-table", "0,1", "--map", "gba", "--bank", "1"},
+        TroubleCase{"BankOfAnUnbankedMapping",
+                    {"--pointer-table", "0,1", "--map", "gba", "--bank", "1"},
                     "kinfold: --bank is for the mappings with 16-bit pointers into banks: gb, nes, snes-lorom and "
                     "snes-hirom.\n"},
         TroubleCase{"BankWithoutTable", {"--bank", "1"}, "--bank requires --pointer-table"},
-        TroubleCase{"MinimumWithTable", {"--pointer-table", "0,1", "--map", "gb", "--min-length", "2"},
+        TroubleCase{"MinimumWithTable",
+                    {"--pointer-table", "0,1", "--map", "gb", "--min-length", "2"},
                     "--min-length excludes --pointer-table"},
-        TroubleCase{"TablePastTheFile", {"--pointer-table", "20,4", "--map", "gb"},
+        TroubleCase{"TablePastTheFile",
+                    {"--pointer-table", "20,4", "--map", "gb"},
                     "kinfold: Can't read the pointer table of \""}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -251,7 +272,8 @@ TEST_F(DumpPointerTable, TablePastTheEndSaysWhere) {
 TEST_F(Dump, NoTable) {
     fs::remove(root() / "game.tbl");
     const Outcome run = dump({rom("a.gb")});
-    EXPECT_EQ(run.err, "kinfold: Can't read the table \"" + (root() / "game.tbl").string() + "\": there is no such file.\n");
+    EXPECT_EQ(run.err,
+              "kinfold: Can't read the table \"" + (root() / "game.tbl").string() + "\": there is no such file.\n");
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.status, 2);
 }

@@ -29,28 +29,24 @@ TEST_P(GlobCases, MatchesAsFnmatch) {
 
 INSTANTIATE_TEST_SUITE_P(
     Globs, GlobCases,
-    ::testing::Values(GlobCase{"StarTakesNothing", "a*", "a", false, true},
-                      GlobCase{"StarBacktracks", "*ab*ab", "xabyabab", false, true},
-                      GlobCase{"StarCrossesSlashByName", "a*b", "a/x/b", false, true},
-                      GlobCase{"StarStopsAtSlashByPath", "a*b", "a/b", true, false},
-                      GlobCase{"QuestionIsOneByte", "?", "\xe3", false, true},
-                      GlobCase{"QuestionNotSlashByPath", "a?b", "a/b", true, false},
-                      GlobCase{"LiteralSlashByPath", "a/*", "a/b", true, true},
-                      GlobCase{"RangeHighEnd", "[a-c]", "c", false, true},
-                      GlobCase{"NegatedRange", "[!a-c]", "c", false, false},
-                      GlobCase{"CaretNegatesToo", "[^a]", "b", false, true},
-                      GlobCase{"ClosingBracketFirst", "[]a]", "]", false, true},
-                      GlobCase{"DashLast", "[a-]", "-", false, true},
-                      GlobCase{"Class", "[[:digit:]]x", "7x", false, true},
-                      GlobCase{"UnknownClassMatchesNothing", "[[:nope:]]", "[[:nope:]]", false, false},
-                      GlobCase{"UnclosedBracketIsLiteral", "[ab", "[ab", false, true},
-                      GlobCase{"BracketNotSlashByPath", "a[/]b", "a/b", true, false},
-                      GlobCase{"EscapedStar", "\\*", "*", false, true},
-                      GlobCase{"EscapedStarIsNoStar", "\\*", "x", false, false},
-                      GlobCase{"TrailingBackslashMatchesNothing", "a\\", "a\\", false, false},
-                      GlobCase{"CaseMatters", "*.GB", "a.gb", false, false},
-                      GlobCase{"EmptyMatchesEmpty", "", "", false, true},
-                      GlobCase{"TextLeftOver", "ab", "abc", false, false}),
+    ::testing::Values(
+        GlobCase{"StarTakesNothing", "a*", "a", false, true},
+        GlobCase{"StarBacktracks", "*ab*ab", "xabyabab", false, true},
+        GlobCase{"StarCrossesSlashByName", "a*b", "a/x/b", false, true},
+        GlobCase{"StarStopsAtSlashByPath", "a*b", "a/b", true, false},
+        GlobCase{"QuestionIsOneByte", "?", "\xe3", false, true},
+        GlobCase{"QuestionNotSlashByPath", "a?b", "a/b", true, false},
+        GlobCase{"LiteralSlashByPath", "a/*", "a/b", true, true}, GlobCase{"RangeHighEnd", "[a-c]", "c", false, true},
+        GlobCase{"NegatedRange", "[!a-c]", "c", false, false}, GlobCase{"CaretNegatesToo", "[^a]", "b", false, true},
+        GlobCase{"ClosingBracketFirst", "[]a]", "]", false, true}, GlobCase{"DashLast", "[a-]", "-", false, true},
+        GlobCase{"Class", "[[:digit:]]x", "7x", false, true},
+        GlobCase{"UnknownClassMatchesNothing", "[[:nope:]]", "[[:nope:]]", false, false},
+        GlobCase{"UnclosedBracketIsLiteral", "[ab", "[ab", false, true},
+        GlobCase{"BracketNotSlashByPath", "a[/]b", "a/b", true, false},
+        GlobCase{"EscapedStar", "\\*", "*", false, true}, GlobCase{"EscapedStarIsNoStar", "\\*", "x", false, false},
+        GlobCase{"TrailingBackslashMatchesNothing", "a\\", "a\\", false, false},
+        GlobCase{"CaseMatters", "*.GB", "a.gb", false, false}, GlobCase{"EmptyMatchesEmpty", "", "", false, true},
+        GlobCase{"TextLeftOver", "ab", "abc", false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 #if !defined(_WIN32)
@@ -66,7 +62,10 @@ std::string randomGlob(std::mt19937& random) {
         switch (below(6)) {
         case 0: glob += '*'; break;
         case 1: glob += '?'; break;
-        case 2: glob += '\\'; glob += "ab*?[-"[below(6)]; break;
+        case 2:
+            glob += '\\';
+            glob += "ab*?[-"[below(6)];
+            break;
         case 3: {
             glob += '[';
             if (below(3) == 0) glob += "!^"[below(2)];

@@ -26,9 +26,9 @@ std::string readAll(const fs::path& path) {
 void writeFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 constexpr int kStrings = 120;
-constexpr std::size_t kTable = 0x100;     // kStrings pointers of 4 bytes
-constexpr std::size_t kText = 0x1000;     // the strings, one after another
-constexpr std::size_t kFree = 0x8000;     // free space to the end
+constexpr std::size_t kTable = 0x100;  // kStrings pointers of 4 bytes
+constexpr std::size_t kText = 0x1000;  // the strings, one after another
+constexpr std::size_t kFree = 0x8000;  // free space to the end
 constexpr std::size_t kSize = 0x10000;
 
 // A GBA ROM: capitals at 80, space at 7F, "THE " at D0, "ING" at E001, line
@@ -49,10 +49,16 @@ protected:
         std::size_t at = kText;
         for (int k = 0; k < kStrings; ++k) {
             const std::uint32_t value = 0x08000000u + static_cast<std::uint32_t>(at);
-            for (int b = 0; b < 4; ++b) rom[kTable + 4 * static_cast<std::size_t>(k) + static_cast<std::size_t>(b)] = static_cast<char>(value >> (8 * b));
+            for (int b = 0; b < 4; ++b)
+                rom[kTable + 4 * static_cast<std::size_t>(k) + static_cast<std::size_t>(b)] =
+                    static_cast<char>(value >> (8 * b));
             for (std::size_t n = 3 + random() % 20; n > 0; --n) {
                 const unsigned r = random() % 30;
-                rom[at++] = static_cast<char>(r < 26 ? 0x80 + r : r == 26 ? 0x7F : r == 27 ? 0xD0 : r == 28 ? 0xFE : 0xE0);
+                rom[at++] = static_cast<char>(r < 26    ? 0x80 + r
+                                              : r == 26 ? 0x7F
+                                              : r == 27 ? 0xD0
+                                              : r == 28 ? 0xFE
+                                                        : 0xE0);
                 if (r == 29) rom[at++] = 0x01;
             }
             rom[at++] = 0;
@@ -64,7 +70,8 @@ protected:
 
     Outcome run(std::vector<std::string> words) const { return testing_support::runKinfoldWith(std::move(words), {}); }
     Outcome dumpTable(const char* rom) const {
-        return run({"dump", "--tbl", p("game.tbl"), "--pointer-table", std::to_string(kTable) + "," + std::to_string(kStrings), p(rom)});
+        return run({"dump", "--tbl", p("game.tbl"), "--pointer-table",
+                    std::to_string(kTable) + "," + std::to_string(kStrings), p(rom)});
     }
     Outcome insert(const char* script, std::vector<std::string> more) const {
         std::vector<std::string> words = {"insert", "--tbl", p("game.tbl"), "--script", p(script)};
@@ -82,7 +89,9 @@ TEST_F(Insert, UneditedScriptChangesNothing) {
     writeFile(path("script.txt"), dumped.out);
     const Outcome inserted = insert("script.txt", {"-o", p("out.gba"), "--ips", p("out.ips"), "--bps", p("out.bps")});
     EXPECT_EQ(inserted.status, 1) << inserted.err;
-    EXPECT_EQ(inserted.err, "0 strings changed: 0 in place, 0 moved, 0 pointers rewritten; checksums updated: none; 0 bytes of free space left\n");
+    EXPECT_EQ(inserted.err,
+              "0 strings changed: 0 in place, 0 moved, 0 pointers rewritten; checksums updated: none; 0 bytes of free "
+              "space left\n");
     EXPECT_EQ(readAll(path("out.gba")), readAll(path("game.gba")));
     EXPECT_EQ(readAll(path("out.ips")), "PATCHEOF");
     EXPECT_EQ(run({"patch", p("out.bps"), p("game.gba"), "-o", p("back.gba")}).status, 0);
@@ -110,8 +119,8 @@ TEST_F(Insert, EditedScriptReadsBackThroughThePointerTable) {
         edited += texts.back() + "\n";
     }
     writeFile(path("edited.txt"), edited);
-    const Outcome inserted = insert("edited.txt", {"--free", "0x8000-0x10000", "-o", p("out.gba"), "--ips", p("out.ips"),
-                                                   "--bps", p("out.bps"), "--json"});
+    const Outcome inserted = insert("edited.txt", {"--free", "0x8000-0x10000", "-o", p("out.gba"), "--ips",
+                                                   p("out.ips"), "--bps", p("out.bps"), "--json"});
     ASSERT_EQ(inserted.status, 0) << inserted.err;
     EXPECT_NE(inserted.out.find("\"newOffset\":32768"), std::string::npos);
     const Outcome again = dumpTable("out.gba");
@@ -141,7 +150,8 @@ class InsertRefusals : public Insert, public ::testing::WithParamInterface<Refus
 TEST_P(InsertRefusals, WriteNothing) {
     writeFile(path("script.txt"), GetParam().script);
     std::vector<std::string> options = GetParam().options;
-    for (const char* o : {"-o", "out.gba", "--ips", "out.ips", "--bps", "out.bps"}) options.push_back(std::string(o).starts_with("-") ? o : p(o));
+    for (const char* o : {"-o", "out.gba", "--ips", "out.ips", "--bps", "out.bps"})
+        options.push_back(std::string(o).starts_with("-") ? o : p(o));
     const Outcome run = insert("script.txt", options);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find(GetParam().says), std::string::npos) << run.err;
@@ -151,12 +161,28 @@ TEST_P(InsertRefusals, WriteNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Table, InsertRefusals,
     ::testing::Values(
-        RefusedRun{"CharacterNotInTable", "4096 (1000 hex)  HELLO?\n", {}, "line 1: column 23: no table entry covers the character \"?\""},
-        RefusedRun{"NoStringAtTheOffset", "# a comment\n16 (10 hex)  HELLO\n", {}, "line 2: no string starts at 16 (10 hex)"},
-        RefusedRun{"OverlappingLines", "4096 (1000 hex)  AB\n4097 (1001 hex)  B\n", {}, "line 2: its string at 4097 (1001 hex) overlaps"},
-        RefusedRun{"NoKnownPointer", "4096 (1000 hex)  A VERY LONG TEXT THAT NEEDS TO MOVE\n", {"--free", "0x8000-0x9000"}, "no pointer to it is known"},
-        RefusedRun{"NoRoomAnywhere", "4096 (1000 hex) <- 256 (100 hex)  A VERY LONG TEXT THAT NEEDS TO MOVE\n", {"--free", "0x8000-0x8004"}, "the largest room left there is 4 bytes"},
-        RefusedRun{"FreeRangePastTheEnd", "4096 (1000 hex)  A\n", {"--free", "0x8000-0x20000"}, "runs past the end of the ROM"},
+        RefusedRun{"CharacterNotInTable",
+                   "4096 (1000 hex)  HELLO?\n",
+                   {},
+                   "line 1: column 23: no table entry covers the character \"?\""},
+        RefusedRun{
+            "NoStringAtTheOffset", "# a comment\n16 (10 hex)  HELLO\n", {}, "line 2: no string starts at 16 (10 hex)"},
+        RefusedRun{"OverlappingLines",
+                   "4096 (1000 hex)  AB\n4097 (1001 hex)  B\n",
+                   {},
+                   "line 2: its string at 4097 (1001 hex) overlaps"},
+        RefusedRun{"NoKnownPointer",
+                   "4096 (1000 hex)  A VERY LONG TEXT THAT NEEDS TO MOVE\n",
+                   {"--free", "0x8000-0x9000"},
+                   "no pointer to it is known"},
+        RefusedRun{"NoRoomAnywhere",
+                   "4096 (1000 hex) <- 256 (100 hex)  A VERY LONG TEXT THAT NEEDS TO MOVE\n",
+                   {"--free", "0x8000-0x8004"},
+                   "the largest room left there is 4 bytes"},
+        RefusedRun{"FreeRangePastTheEnd",
+                   "4096 (1000 hex)  A\n",
+                   {"--free", "0x8000-0x20000"},
+                   "runs past the end of the ROM"},
         RefusedRun{"PadThatIsNoByte", "4096 (1000 hex)  A\n", {"--pad", "XYZ"}, "--pad \"XYZ\" is not a byte"}),
     [](const auto& info) { return info.param.name; });
 
@@ -185,7 +211,8 @@ TEST_F(Insert, PatchRefusesTheWrongRom) {
 TEST_F(Insert, HelpListsTheOptions) {
     const Outcome help = run({"insert", "--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* option : {"--tbl", "--script", "--pointers", "--map", "--free", "--pad", "--keep-checksums", "--ips", "--bps", "--json"}) {
+    for (const char* option : {"--tbl", "--script", "--pointers", "--map", "--free", "--pad", "--keep-checksums",
+                               "--ips", "--bps", "--json"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(run({"patch", "--help"}).status, 0);

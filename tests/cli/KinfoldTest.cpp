@@ -1,7 +1,7 @@
 // The `kinfold` command as a user runs it: arguments in, standard output,
 // standard error and the exit status out.
-#include "cli/FileWalk.h"
 #include "RunKinfold.h"
+#include "cli/FileWalk.h"
 #include "cli/Kinfold.h"
 #include "search/SearchTestSupport.h"
 #include "table/TableFile.h"
@@ -51,7 +51,9 @@ protected:
         writeFile(root() / "one.gb", "xxHelloxxHelxoyyIfmmp");
         writeFile(root() / "sub/deep/two.gbc", "zzHello");
         writeFile(root() / "notes.txt", "Hello");
-        writeFile(root() / "sub/wide.bin", std::string("\x01\x30H\x30" "e\x30l\x30l\x30o", 11));
+        writeFile(root() / "sub/wide.bin", std::string("\x01\x30H\x30"
+                                                       "e\x30l\x30l\x30o",
+                                                       11));
         writeFile(root() / "values.ksv", "3\r\n72,0,0\r\n101,29,1\r\n108,7,1\r\n");
         writeFile(root() / "bad.ksv", "2\r\n72,0,0\r\nabc,1,1\r\n");
     }
@@ -62,9 +64,9 @@ protected:
 
 struct ScanCase {
     const char* name;
-    std::vector<std::string> args;  // before the paths
-    std::vector<std::string> paths; // below the collection
-    std::vector<std::string> lines; // expected, each below the collection
+    std::vector<std::string> args;   // before the paths
+    std::vector<std::string> paths;  // below the collection
+    std::vector<std::string> lines;  // expected, each below the collection
     int status;
 };
 
@@ -82,35 +84,74 @@ TEST_P(Scans, PrintTheHitsInFileOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Kinfold, Scans,
     ::testing::Values(
-        ScanCase{"NestedFolders", {"--string", "Hello", "--exclude", "*.ksv"}, {""},
+        ScanCase{"NestedFolders",
+                 {"--string", "Hello", "--exclude", "*.ksv"},
+                 {""},
                  {"notes.txt:0 (0 hex)", "one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)",
-                  "sub/deep/two.gbc:2 (2 hex)"}, 0},
-        ScanCase{"IncludeGlobs", {"--string", "Hello", "--include", "*.gb", "--include", "*.gbc"}, {""},
-                 {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)", "sub/deep/two.gbc:2 (2 hex)"}, 0},
-        ScanCase{"ExcludeFolder", {"--string", "Hello", "--exclude", "sub", "--exclude", "*.ksv"}, {""},
-                 {"notes.txt:0 (0 hex)", "one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"}, 0},
-        ScanCase{"GlobWithSlashMatchesThePath", {"--string", "Hello", "--include", "sub/*/*"}, {""},
-                 {"sub/deep/two.gbc:2 (2 hex)"}, 0},
-        ScanCase{"NamedFileIgnoresGlobs", {"--string", "Hello", "--include", "*.gb"}, {"notes.txt"},
-                 {"notes.txt:0 (0 hex)"}, 0},
-        ScanCase{"ExactRepeats", {"--string", "Hello", "--exact-repeats"}, {"one.gb"},
-                 {"one.gb:2 (2 hex)", "one.gb:16 (10 hex)"}, 0},
-        ScanCase{"ValuesWithSkipAndHex", {"--values", "72, 0x65 ,&H6C,*,111"}, {"one.gb"},
-                 {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"}, 0},
-        ScanCase{"ValuesFromZero", {"--values", "0,29,36,36,39"}, {"one.gb"},
-                 {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"}, 0},
-        ScanCase{"MaxCount", {"--string", "Hello", "--max-count", "2"}, {"one.gb", "notes.txt"},
-                 {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "notes.txt:0 (0 hex)"}, 0},
-        ScanCase{"Count", {"--string", "Hello", "--count", "--include", "*.gb*"}, {""},
-                 {"one.gb:3", "sub/deep/two.gbc:1"}, 0},
-        ScanCase{"Preview", {"--string", "Hello", "--preview", "6"}, {"one.gb"},
-                 {"one.gb:2 (2 hex)  Hellox", "one.gb:9 (9 hex)  Helxoy", "one.gb:16 (10 hex)  Hello"}, 0},
+                  "sub/deep/two.gbc:2 (2 hex)"},
+                 0},
+        ScanCase{"IncludeGlobs",
+                 {"--string", "Hello", "--include", "*.gb", "--include", "*.gbc"},
+                 {""},
+                 {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)", "sub/deep/two.gbc:2 (2 hex)"},
+                 0},
+        ScanCase{"ExcludeFolder",
+                 {"--string", "Hello", "--exclude", "sub", "--exclude", "*.ksv"},
+                 {""},
+                 {"notes.txt:0 (0 hex)", "one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"},
+                 0},
+        ScanCase{"GlobWithSlashMatchesThePath",
+                 {"--string", "Hello", "--include", "sub/*/*"},
+                 {""},
+                 {"sub/deep/two.gbc:2 (2 hex)"},
+                 0},
+        ScanCase{"NamedFileIgnoresGlobs",
+                 {"--string", "Hello", "--include", "*.gb"},
+                 {"notes.txt"},
+                 {"notes.txt:0 (0 hex)"},
+                 0},
+        ScanCase{"ExactRepeats",
+                 {"--string", "Hello", "--exact-repeats"},
+                 {"one.gb"},
+                 {"one.gb:2 (2 hex)", "one.gb:16 (10 hex)"},
+                 0},
+        ScanCase{"ValuesWithSkipAndHex",
+                 {"--values", "72, 0x65 ,&H6C,*,111"},
+                 {"one.gb"},
+                 {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"},
+                 0},
+        ScanCase{"ValuesFromZero",
+                 {"--values", "0,29,36,36,39"},
+                 {"one.gb"},
+                 {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"},
+                 0},
+        ScanCase{"MaxCount",
+                 {"--string", "Hello", "--max-count", "2"},
+                 {"one.gb", "notes.txt"},
+                 {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "notes.txt:0 (0 hex)"},
+                 0},
+        ScanCase{"Count",
+                 {"--string", "Hello", "--count", "--include", "*.gb*"},
+                 {""},
+                 {"one.gb:3", "sub/deep/two.gbc:1"},
+                 0},
+        ScanCase{"Preview",
+                 {"--string", "Hello", "--preview", "6"},
+                 {"one.gb"},
+                 {"one.gb:2 (2 hex)  Hellox", "one.gb:9 (9 hex)  Helxoy", "one.gb:16 (10 hex)  Hello"},
+                 0},
         ScanCase{"NoMatch", {"--string", "Zebra", "--exclude", "*.ksv"}, {""}, {}, 1},
-        ScanCase{"Width16BigEndianAtAnOddOffset", {"--string", "Hello", "--width", "16", "--byte-order", "big"},
-                 {"sub/wide.bin"}, {"sub/wide.bin:1 (1 hex)"}, 0},
+        ScanCase{"Width16BigEndianAtAnOddOffset",
+                 {"--string", "Hello", "--width", "16", "--byte-order", "big"},
+                 {"sub/wide.bin"},
+                 {"sub/wide.bin:1 (1 hex)"},
+                 0},
         ScanCase{"Width16LittleEndianMisses", {"--string", "Hello", "--width", "16"}, {"sub/wide.bin"}, {}, 1},
-        ScanCase{"AlignSkipsOddOffsets", {"--string", "Hello", "--width", "16", "--byte-order", "big", "--align"},
-                 {"sub/wide.bin"}, {}, 1}),
+        ScanCase{"AlignSkipsOddOffsets",
+                 {"--string", "Hello", "--width", "16", "--byte-order", "big", "--align"},
+                 {"sub/wide.bin"},
+                 {},
+                 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Collection, ValuesFile) {
@@ -157,24 +198,30 @@ std::string manyValues(int n) {
 INSTANTIATE_TEST_SUITE_P(
     Kinfold, Refusals,
     ::testing::Values(
-        RefusedCase{"OneValue", {"--values", "5"},
+        RefusedCase{"OneValue",
+                    {"--values", "5"},
                     "You can't search in a kinfold way unless you have at least two values to search for!"},
         RefusedCase{"SkipFirst", {"--values", "*,5"}, "You can't skip the first value!"},
-        RefusedCase{"OutOfRange", {"--values", "1,32768"},
+        RefusedCase{"OutOfRange",
+                    {"--values", "1,32768"},
                     "That is not a valid value! --values entry 2 \"32768\": not a number from -32768 to 32767."},
-        RefusedCase{"StepPast16Bits", {"--values", "-32768,32767"},
+        RefusedCase{"StepPast16Bits",
+                    {"--values", "-32768,32767"},
                     "That is not a valid value! --values entry 2 \"32767\": the step from the entry before it "
                     "does not fit 16 bits."},
         RefusedCase{"ThousandAndOne", {"--values", manyValues(1001)}, "You can't add more than 1000 values!"},
         RefusedCase{"EmptyString", {"--string", ""}, "You have not entered a string!"},
-        RefusedCase{"CharacterWithoutCode", {"--string", "a\xF0\x9D\x84\x9E"},
+        RefusedCase{"CharacterWithoutCode",
+                    {"--string", "a\xF0\x9D\x84\x9E"},
                     "That is not a valid value! --string character 2 \"\xF0\x9D\x84\x9E\" (U+1D11E): it is not in "
                     "Windows-1252 and its code point is above 32767."},
-        RefusedCase{"BadUtf8", {"--string", "ab\xC3"},
-                    "That is not a valid value! --string byte 3 is not valid UTF-8."},
-        RefusedCase{"BadValuesFile", {"--values-file", "@bad.ksv"},
+        RefusedCase{
+            "BadUtf8", {"--string", "ab\xC3"}, "That is not a valid value! --string byte 3 is not valid UTF-8."},
+        RefusedCase{"BadValuesFile",
+                    {"--values-file", "@bad.ksv"},
                     "Can't load the values file \"@bad.ksv\": line 3: \"abc\" is not a whole number."},
-        RefusedCase{"MissingValuesFile", {"--values-file", "@none.ksv"},
+        RefusedCase{"MissingValuesFile",
+                    {"--values-file", "@none.ksv"},
                     "Can't open the values file \"@none.ksv\": there is no such file."}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -195,8 +242,8 @@ TEST_F(Collection, UnsearchablePathsAreErrorsButTheRestIsReported) {
     EXPECT_EQ(run.out, under(root(), {"one.gb:2 (2 hex)", "one.gb:9 (9 hex)", "one.gb:16 (10 hex)"}));
     EXPECT_EQ(run.err, "kinfold: Can't open the ROM file \"" + (root() / "dangling.gb").string() +
                            "\": there is no such file.\n"
-                           "kinfold: Can't open the ROM file \"" + (root() / "pipe.gb").string() +
-                           "\": it is not an ordinary file.\n");
+                           "kinfold: Can't open the ROM file \"" +
+                           (root() / "pipe.gb").string() + "\": it is not an ordinary file.\n");
     EXPECT_EQ(run.status, 2);
 #endif
 }
@@ -215,7 +262,7 @@ TEST_F(Collection, WalkMeasuresSizesOnlyWhenAsked) {
         sizes.emplace_back(f.path.lexically_relative(root()).generic_string(), f.size);
     }
     std::vector<std::pair<std::string, std::uint64_t>> expected = {
-        {"bad.ksv", 20}, {"notes.txt", 5}, {"one.gb", 21}, {"sub/deep/two.gbc", 7},
+        {"bad.ksv", 20},     {"notes.txt", 5},     {"one.gb", 21},    {"sub/deep/two.gbc", 7},
         {"sub/link.gb", 21}, {"sub/wide.bin", 11}, {"values.ksv", 30}};
 #if defined(_WIN32)
     expected.erase(expected.begin() + 4);
@@ -230,8 +277,8 @@ TEST_F(Collection, WalkMeasuresSizesOnlyWhenAsked) {
 }
 
 TEST_F(Collection, TablePerShiftAfterEachShiftsFirstHit) {
-    const Outcome run = kinfold(
-        {"--string", "Hello", "--preview", "2", "--table", "--table-per-shift", (root() / "one.gb").string()});
+    const Outcome run =
+        kinfold({"--string", "Hello", "--preview", "2", "--table", "--table-per-shift", (root() / "one.gb").string()});
     const std::string one = (root() / "one.gb").string();
     EXPECT_EQ(run.out.find(one + ":2 (2 hex)  He\n  table for shift 0:\n    41=A\n    42=B\n"), 0u);
     const std::size_t second = run.out.find(one + ":16 (10 hex)  He\n  table for shift +1:\n    42=A\n");
@@ -296,10 +343,12 @@ TEST_P(KanaHints, SayWhenPunctuationMayBeTheCause) {
 INSTANTIATE_TEST_SUITE_P(
     Kinfold, KanaHints,
     ::testing::Values(
-        KanaHintCase{"LongVowelMark", {"--string", "\u30DD\u30FC\u30B7\u30E7\u30F3"},
+        KanaHintCase{"LongVowelMark",
+                     {"--string", "\u30DD\u30FC\u30B7\u30E7\u30F3"},
                      "kinfold: nothing matched \"\u30DD\u30FC\u30B7\u30E7\u30F3\", which holds \"\u30FC\": "
                      "--letters-only finds words whose punctuation lies elsewhere in the game's table.\n"},
-        KanaHintCase{"Punctuation", {"--string", "\u3042\u3001\u3044"},
+        KanaHintCase{"Punctuation",
+                     {"--string", "\u3042\u3001\u3044"},
                      "kinfold: nothing matched \"\u3042\u3001\u3044\", which holds \"\u3001\": "
                      "--letters-only finds words whose punctuation lies elsewhere in the game's table.\n"},
         KanaHintCase{"LettersOnlyAlready", {"--string", "\u30DD\u30FC\u30B7\u30E7\u30F3", "--letters-only"}, ""},
@@ -316,9 +365,10 @@ TEST_F(Collection, PreviewThroughAnOpenedTable) {
     EXPECT_EQ(run.status, 0);
     writeFile(root() / "bad.tbl", "41=A\n*\n");
     const Outcome bad = kinfold({"--string", "Hello", "--preview", "7", "--tbl", (root() / "bad.tbl").string(), one});
-    EXPECT_EQ(bad.err, "kinfold: Can't read the table \"" + (root() / "bad.tbl").string() +
-                           "\": line 2 is not a table line (\"*\" has no bytes after it: the hex digits of the bytes it "
-                           "stands for are missing).\n");
+    EXPECT_EQ(bad.err,
+              "kinfold: Can't read the table \"" + (root() / "bad.tbl").string() +
+                  "\": line 2 is not a table line (\"*\" has no bytes after it: the hex digits of the bytes it "
+                  "stands for are missing).\n");
     EXPECT_EQ(bad.out, "");
     EXPECT_EQ(bad.status, 2);
 }
@@ -388,7 +438,8 @@ namespace {
 // Japanese words planted as the games keep them: in gojuon order from byte
 // 0x50, in an iroha-ordered font from 0x10, with the voicing mark as a byte
 // of its own (0xDE) after the kana, and in Shift-JIS.
-constexpr std::string_view kGojuon = "あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん";
+constexpr std::string_view kGojuon =
+    "あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん";
 constexpr std::string_view kIroha = "いろはにほへとちりぬるをわかよたれそつねならむ";
 
 std::string placesOf(std::string_view order, std::string_view word, int base) {
@@ -407,12 +458,12 @@ protected:
         const std::string ha = placesOf(kIroha, "は", 0x10), na = placesOf(kIroha, "な", 0x10);
         writeFile(root() / "iroha.gb", "\x01" + ha + na + "\x03" + ha + "\xDE" + na);
         const std::string to = placesOf(kGojuon, "と", 0x50), ko = placesOf(kGojuon, "こ", 0x50);
-        writeFile(root() / "voicing.gb", "\x01" + to + "\xDE" + placesOf(kGojuon, "らこ", 0x50) + "\xDE" +
-                                             placesOf(kGojuon, "ん", 0x50));
+        writeFile(root() / "voicing.gb",
+                  "\x01" + to + "\xDE" + placesOf(kGojuon, "らこ", 0x50) + "\xDE" + placesOf(kGojuon, "ん", 0x50));
         writeFile(root() / "sjis.bin", std::string("\x00\x82\xB3\x82\xAD\x82\xE7\x00", 8));  // さくら
         writeFile(root() / "latin.gb", "xxHi#Potion!xx");
-        writeFile(root() / "iroha.txt", "\xEF\xBB\xBF" + std::string(kIroha.substr(0, 30)) + "\r\n" +
-                                            std::string(kIroha.substr(30)) + "\n");
+        writeFile(root() / "iroha.txt",
+                  "\xEF\xBB\xBF" + std::string(kIroha.substr(0, 30)) + "\r\n" + std::string(kIroha.substr(30)) + "\n");
     }
     fs::path root() const { return folder_.path(); }
 
@@ -445,37 +496,67 @@ TEST_P(KanaScans, FindTheGamesWords) {
 INSTANTIATE_TEST_SUITE_P(
     Kinfold, KanaScans,
     ::testing::Values(
-        KanaCase{"GojuonByDefault", {"--string", "さくら", "--preview", "3"}, "gojuon.gb", {"2 (2 hex)  さくら"}, "", 0},
+        KanaCase{
+            "GojuonByDefault", {"--string", "さくら", "--preview", "3"}, "gojuon.gb", {"2 (2 hex)  さくら"}, "", 0},
         KanaCase{"UnicodeMissesGojuon", {"--string", "さくら", "--kana", "unicode"}, "gojuon.gb", {}, "", 1},
         KanaCase{"UnicodeFindsShiftJis",
-                 {"--string", "さくら", "--kana", "unicode", "--width", "16", "--byte-order", "big"}, "sjis.bin",
-                 {"1 (1 hex)"}, "", 0},
-        KanaCase{"GojuonMissesShiftJis", {"--string", "さくら", "--width", "16", "--byte-order", "big"}, "sjis.bin",
-                 {}, "", 1},
+                 {"--string", "さくら", "--kana", "unicode", "--width", "16", "--byte-order", "big"},
+                 "sjis.bin",
+                 {"1 (1 hex)"},
+                 "",
+                 0},
+        KanaCase{"GojuonMissesShiftJis",
+                 {"--string", "さくら", "--width", "16", "--byte-order", "big"},
+                 "sjis.bin",
+                 {},
+                 "",
+                 1},
         KanaCase{"SplitVoiced", {"--string", "どらごん", "--split-voiced"}, "voicing.gb", {"1 (1 hex)"}, "", 0},
         KanaCase{"VoicedWholeMisses", {"--string", "どらごん"}, "voicing.gb", {}, "", 1},
         KanaCase{"Order", {"--string", "はな", "--order", std::string(kIroha)}, "iroha.gb", {"1 (1 hex)"}, "", 0},
-        KanaCase{"OrderDecodesThePreview", {"--string", "はな", "--order", std::string(kIroha), "--preview", "2"},
-                 "iroha.gb", {"1 (1 hex)  はな"}, "", 0},
+        KanaCase{"OrderDecodesThePreview",
+                 {"--string", "はな", "--order", std::string(kIroha), "--preview", "2"},
+                 "iroha.gb",
+                 {"1 (1 hex)  はな"},
+                 "",
+                 0},
         KanaCase{"OrderFile", {"--string", "はな", "--order-file", "@iroha.txt"}, "iroha.gb", {"1 (1 hex)"}, "", 0},
-        KanaCase{"OrderWithSplitVoiced", {"--string", "ばな", "--order", std::string(kIroha), "--split-voiced"},
-                 "iroha.gb", {"4 (4 hex)"}, "", 0},
+        KanaCase{"OrderWithSplitVoiced",
+                 {"--string", "ばな", "--order", std::string(kIroha), "--split-voiced"},
+                 "iroha.gb",
+                 {"4 (4 hex)"},
+                 "",
+                 0},
         KanaCase{"PunctuationMisses", {"--string", "Hi-Potion!"}, "latin.gb", {}, "", 1},
         KanaCase{"LettersOnly", {"--string", "Hi-Potion!", "--letters-only"}, "latin.gb", {"2 (2 hex)"}, "", 0},
         KanaCase{"Wildcard", {"--string", "Hi-Potion", "--wildcard", "-"}, "latin.gb", {"2 (2 hex)"}, "", 0},
-        KanaCase{"OrderRefusesAnUnlistedCharacter", {"--string", "はば", "--order", std::string(kIroha)}, "iroha.gb",
-                 {}, "That is not a valid value! --string character 2 \"ば\" (U+3070): the order does not list it.", 2},
-        KanaCase{"MissingOrderFile", {"--string", "はな", "--order-file", "@none.txt"}, "iroha.gb", {},
-                 "Can't open the order file \"@none.txt\": there is no such file.", 2},
-        KanaCase{"WildcardFirst", {"--string", "-Hi", "--wildcard", "-"}, "latin.gb", {},
-                 "You can't skip the first value!", 2}),
+        KanaCase{"OrderRefusesAnUnlistedCharacter",
+                 {"--string", "はば", "--order", std::string(kIroha)},
+                 "iroha.gb",
+                 {},
+                 "That is not a valid value! --string character 2 \"ば\" (U+3070): the order does not list it.",
+                 2},
+        KanaCase{"MissingOrderFile",
+                 {"--string", "はな", "--order-file", "@none.txt"},
+                 "iroha.gb",
+                 {},
+                 "Can't open the order file \"@none.txt\": there is no such file.",
+                 2},
+        KanaCase{"WildcardFirst",
+                 {"--string", "-Hi", "--wildcard", "-"},
+                 "latin.gb",
+                 {},
+                 "You can't skip the first value!",
+                 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(KanaFiles, StringOptionsNeedAStringAndOneWildcardCharacter) {
-    const std::vector<std::vector<std::string>> mistakes = {
-        {"--values", "1,2", "--kana", "unicode"}, {"--values", "1,2", "--split-voiced"},
-        {"--string", "ab", "--kana", "shift-jis"}, {"--string", "ab", "--wildcard", "--"},
-        {"--string", "ab", "--order", "ab", "--kana", "unicode"}, {"--string", "ab", "--order", "ab", "--order-file", "x"}};
+    const std::vector<std::vector<std::string>> mistakes = {{"--values", "1,2", "--kana", "unicode"},
+                                                            {"--values", "1,2", "--split-voiced"},
+                                                            {"--string", "ab", "--kana", "shift-jis"},
+                                                            {"--string", "ab", "--wildcard", "--"},
+                                                            {"--string", "ab", "--order", "ab", "--kana", "unicode"},
+                                                            {"--string", "ab", "--order", "ab", "--order-file", "x"}};
     for (std::vector<std::string> args : mistakes) {
         args.push_back(root().string());
         const Outcome run = kinfold(args);

@@ -20,8 +20,9 @@ TEST(OrderedOutput, WritesFilesWholeInOrderWhateverTheThreads) {
     for (const unsigned threads : {1u, 3u, 8u}) {
         std::string written;
         std::vector<int> pieces(kFiles, 0);
-        OrderedOutput output(kFiles, 16 * threads, 64, [&written](std::string_view t) { written += t; },
-                             [&written](std::string_view m) { written.append("!").append(m).append("\n"); });
+        OrderedOutput output(
+            kFiles, 16 * threads, 64, [&written](std::string_view t) { written += t; },
+            [&written](std::string_view m) { written.append("!").append(m).append("\n"); });
         const std::size_t bound = 64 + 110 * threads;
         auto work = [&output, &pieces, bound](unsigned seed) {
             std::mt19937 random(seed);

@@ -24,9 +24,11 @@ using testing_support::Outcome;
 Outcome pointers(const std::vector<std::string>& args) { return testing_support::runKinfoldWith({"pointers"}, args); }
 
 // 0xFF everywhere, which no gb, nes or gba pointer holds, but for the bytes placed.
-std::vector<std::uint8_t> image(std::size_t size, std::initializer_list<std::pair<std::size_t, std::vector<std::uint8_t>>> placed) {
+std::vector<std::uint8_t> image(std::size_t size,
+                                std::initializer_list<std::pair<std::size_t, std::vector<std::uint8_t>>> placed) {
     std::vector<std::uint8_t> bytes(size, 0xFF);
-    for (const auto& [at, part] : placed) std::copy(part.begin(), part.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    for (const auto& [at, part] : placed)
+        std::copy(part.begin(), part.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
     return bytes;
 }
 
@@ -37,8 +39,8 @@ std::vector<std::uint8_t> image(std::size_t size, std::initializer_list<std::pai
 class PointerFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto gb = image(0xC000, {{0x10, {0x23, 0x41}}, {0x4001, {0x23, 0x41}}, {0x5000, {0x50, 0x01}},
-                                       {0x8010, {0x23, 0x41}}});
+        const auto gb = image(
+            0xC000, {{0x10, {0x23, 0x41}}, {0x4001, {0x23, 0x41}}, {0x5000, {0x50, 0x01}}, {0x8010, {0x23, 0x41}}});
         folder_.write("rom.gb", gb);
         folder_.write("data.bin", gb);
         folder_.write("rom.nes", image(16 + 0x8000, {{0, {'N', 'E', 'S', 0x1A, 2}}, {48, {0x05, 0xC0}}}));
@@ -84,43 +86,63 @@ TEST_P(PointerLines, InOrderOfPositionThenTarget) {
 INSTANTIATE_TEST_SUITE_P(
     Kinfold, PointerLines,
     ::testing::Values(
-        PointersCase{"GbByExtension", {"--to", "336, 0x4123", "@rom.gb"},
+        PointersCase{"GbByExtension",
+                     {"--to", "336, 0x4123", "@rom.gb"},
                      {"@rom.gb:16 (10 hex) -> 16675 (4123 hex)", "@rom.gb:16385 (4001 hex) -> 16675 (4123 hex)",
                       "@rom.gb:20480 (5000 hex) -> 336 (150 hex)", "@rom.gb:32784 (8010 hex) -> 16675 (4123 hex)"},
-                     "", 0},
-        PointersCase{"TwoTargetsOneValue", {"--to", "0x8123,0x4123", "@rom.gb"},
+                     "",
+                     0},
+        PointersCase{"TwoTargetsOneValue",
+                     {"--to", "0x8123,0x4123", "@rom.gb"},
                      {"@rom.gb:16 (10 hex) -> 16675 (4123 hex)", "@rom.gb:16 (10 hex) -> 33059 (8123 hex)",
                       "@rom.gb:16385 (4001 hex) -> 16675 (4123 hex)", "@rom.gb:16385 (4001 hex) -> 33059 (8123 hex)",
                       "@rom.gb:32784 (8010 hex) -> 16675 (4123 hex)", "@rom.gb:32784 (8010 hex) -> 33059 (8123 hex)"},
-                     "", 0},
-        PointersCase{"Align", {"--to", "0x4123", "--align", "@rom.gb"},
-                     {"@rom.gb:16 (10 hex) -> 16675 (4123 hex)", "@rom.gb:32784 (8010 hex) -> 16675 (4123 hex)"}, "",
+                     "",
                      0},
-        PointersCase{"BankOfPointer", {"--to", "0x4123", "--bank-of-pointer", "@rom.gb"},
-                     {"@rom.gb:16 (10 hex) -> 16675 (4123 hex)", "@rom.gb:16385 (4001 hex) -> 16675 (4123 hex)"}, "",
+        PointersCase{"Align",
+                     {"--to", "0x4123", "--align", "@rom.gb"},
+                     {"@rom.gb:16 (10 hex) -> 16675 (4123 hex)", "@rom.gb:32784 (8010 hex) -> 16675 (4123 hex)"},
+                     "",
                      0},
-        PointersCase{"LinearOnAnyFile", {"--to", "0x4023", "--map", "linear", "--width", "16", "--base", "0x100", "@data.bin"},
+        PointersCase{"BankOfPointer",
+                     {"--to", "0x4123", "--bank-of-pointer", "@rom.gb"},
+                     {"@rom.gb:16 (10 hex) -> 16675 (4123 hex)", "@rom.gb:16385 (4001 hex) -> 16675 (4123 hex)"},
+                     "",
+                     0},
+        PointersCase{"LinearOnAnyFile",
+                     {"--to", "0x4023", "--map", "linear", "--width", "16", "--base", "0x100", "@data.bin"},
                      {"@data.bin:16 (10 hex) -> 16419 (4023 hex)", "@data.bin:16385 (4001 hex) -> 16419 (4023 hex)",
                       "@data.bin:32784 (8010 hex) -> 16419 (4023 hex)"},
-                     "", 0},
+                     "",
+                     0},
         PointersCase{"NesAfterItsHeader", {"--to", "21", "@rom.nes"}, {"@rom.nes:48 (30 hex) -> 21 (15 hex)"}, "", 0},
-        PointersCase{"NesTargetInTheHeader", {"--to", "3", "@rom.nes"}, {},
+        PointersCase{"NesTargetInTheHeader",
+                     {"--to", "3", "@rom.nes"},
+                     {},
                      "kinfold: \"@rom.nes\": target 3 (3 hex) lies in the file's 16-byte header, where no pointer "
                      "leads; skipped.\n",
                      1},
-        PointersCase{"TargetsPastTheEnd", {"--to", "0x100001,0x150,0x100000", "@rom.gb"},
+        PointersCase{"TargetsPastTheEnd",
+                     {"--to", "0x100001,0x150,0x100000", "@rom.gb"},
                      {"@rom.gb:20480 (5000 hex) -> 336 (150 hex)"},
                      "kinfold: \"@rom.gb\": 2 targets, from 1048576 (100000 hex) on, lie past the end of the file "
                      "(49152 bytes); skipped.\n",
                      0},
-        PointersCase{"FolderWithInclude", {"--to", "16", "--include", "*.gba", "@"},
-                     {"@sub/rom.gba:64 (40 hex) -> 16 (10 hex)"}, "", 0},
+        PointersCase{"FolderWithInclude",
+                     {"--to", "16", "--include", "*.gba", "@"},
+                     {"@sub/rom.gba:64 (40 hex) -> 16 (10 hex)"},
+                     "",
+                     0},
         PointersCase{"NoPointer", {"--to", "0x777", "@rom.gb"}, {}, "", 1},
-        PointersCase{"UnknownExtension", {"--to", "0x4123", "@data.bin", "@rom.nes"}, {},
+        PointersCase{"UnknownExtension",
+                     {"--to", "0x4123", "@data.bin", "@rom.nes"},
+                     {},
                      "kinfold: Can't tell the mapping of \"@data.bin\" from its extension: give --map with one of "
                      "linear, gb, nes, snes-lorom, snes-hirom, gba.\n",
                      2},
-        PointersCase{"WidthTheChosenMappingDoesNotTake", {"--to", "0x10", "--width", "24", "@sub/rom.gba"}, {},
+        PointersCase{"WidthTheChosenMappingDoesNotTake",
+                     {"--to", "0x10", "--width", "24", "@sub/rom.gba"},
+                     {},
                      "kinfold: \"@sub/rom.gba\" is searched as gba: The mapping gba takes pointers of 32 bits, not "
                      "24.\n",
                      2}),
@@ -147,30 +169,40 @@ INSTANTIATE_TEST_SUITE_P(
     Kinfold, PointerRefusals,
     ::testing::Values(
         RefusalCase{"NoTargets", {}, "Give the offsets pointed at with --to or --to-file."},
-        RefusalCase{"OffsetNotANumber", {"--to", "5,0x1G"},
+        RefusalCase{"OffsetNotANumber",
+                    {"--to", "5,0x1G"},
                     "--to \"0x1G\" is not an offset: give a number in decimal, or in hex after 0x."},
-        RefusalCase{"EmptyOffset", {"--to", "5,"},
-                    "--to \"\" is not an offset: give a number in decimal, or in hex after 0x."},
-        RefusalCase{"NegativeOffset", {"--to", "-5"},
+        RefusalCase{
+            "EmptyOffset", {"--to", "5,"}, "--to \"\" is not an offset: give a number in decimal, or in hex after 0x."},
+        RefusalCase{"NegativeOffset",
+                    {"--to", "-5"},
                     "--to \"-5\" is not an offset: give a number in decimal, or in hex after 0x."},
-        RefusalCase{"OffsetPastTheLargest", {"--to", "0x10000000000000000"},
+        RefusalCase{"OffsetPastTheLargest",
+                    {"--to", "0x10000000000000000"},
                     "--to \"0x10000000000000000\" is too large for an offset: the largest is 18446744073709551615 "
                     "(0xFFFFFFFFFFFFFFFF)."},
-        RefusalCase{"UnknownMapping", {"--to", "5", "--map", "snes"},
+        RefusalCase{"UnknownMapping",
+                    {"--to", "5", "--map", "snes"},
                     "There is no mapping \"snes\": give one of linear, gb, nes, snes-lorom, snes-hirom, gba, or auto."},
-        RefusalCase{"WidthTheMappingDoesNotTake", {"--to", "5", "--map", "gb", "--width", "32"},
+        RefusalCase{"WidthTheMappingDoesNotTake",
+                    {"--to", "5", "--map", "gb", "--width", "32"},
                     "The mapping gb takes pointers of 16 bits, not 32."},
         RefusalCase{"WidthOfNoPointer", {"--to", "5", "--width", "8"}, "Pointers are 16, 24 or 32 bits wide, not 8."},
-        RefusalCase{"BaseWithAuto", {"--to", "5", "--base", "0x100"},
+        RefusalCase{"BaseWithAuto",
+                    {"--to", "5", "--base", "0x100"},
                     "--byte-order and --base are for the linear mapping: give --map linear."},
-        RefusalCase{"BaseWithAConsolesMapping", {"--to", "5", "--map", "nes", "--base", "4"},
+        RefusalCase{"BaseWithAConsolesMapping",
+                    {"--to", "5", "--map", "nes", "--base", "4"},
                     "--base: The mapping nes has a base of its own; a base is for the linear mapping."},
-        RefusalCase{"BaseNotANumber", {"--to", "5", "--map", "linear", "--base", "x"},
+        RefusalCase{"BaseNotANumber",
+                    {"--to", "5", "--map", "linear", "--base", "x"},
                     "--base \"x\" is not a number: give it in decimal, or in hex after 0x."},
-        RefusalCase{"BankOfPointerWithoutBanks", {"--to", "5", "--map", "snes-lorom", "--width", "24", "--bank-of-pointer"},
+        RefusalCase{"BankOfPointerWithoutBanks",
+                    {"--to", "5", "--map", "snes-lorom", "--width", "24", "--bank-of-pointer"},
                     "--bank-of-pointer is for the mappings with 16-bit pointers into banks: gb, nes, snes-lorom and "
                     "snes-hirom."},
-        RefusalCase{"MissingOffsetsFile", {"--to-file", "@none.txt"},
+        RefusalCase{"MissingOffsetsFile",
+                    {"--to-file", "@none.txt"},
                     "Can't read the offsets file \"@none.txt\": there is no such file."}),
     [](const auto& info) { return std::string(info.param.name); });
 

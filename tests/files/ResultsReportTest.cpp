@@ -52,59 +52,65 @@ TEST_P(ResultsReports, HaveTheExactBytes) {
 
 const SearchSummary kSummary{"65 70 (+5) 60 (-10)", "06/11/2024", "14:05:09"};
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ResultsReports,
-    ::testing::Values(
-        ReportCase{"NoResults", kSummary, {},
-                   "You searched:\r\n"
-                   "65 70 (+5) 60 (-10)\r\n"
-                   "\r\n"
-                   "Date: 06/11/2024\r\n"
-                   "Time: 14:05:09\r\n"
-                   "\r\n"
-                   "Results were found at:\r\n"
-                   "\r\n"
-                   "Kinfold Search Version 1.2\r\n"
-                   "https://kinfold.example.org/\r\n"},
-        ReportCase{"OneResult", kSummary, {"Found at 0x0001F3A2"},
-                   "You searched:\r\n"
-                   "65 70 (+5) 60 (-10)\r\n"
-                   "\r\n"
-                   "Date: 06/11/2024\r\n"
-                   "Time: 14:05:09\r\n"
-                   "\r\n"
-                   "Results were found at:\r\n"
-                   "Found at 0x0001F3A2\r\n"
-                   "\r\n"
-                   "Kinfold Search Version 1.2\r\n"
-                   "https://kinfold.example.org/\r\n"},
-        ReportCase{"TwoResults", kSummary, {"first line", "second line"},
-                   "You searched:\r\n"
-                   "65 70 (+5) 60 (-10)\r\n"
-                   "\r\n"
-                   "Date: 06/11/2024\r\n"
-                   "Time: 14:05:09\r\n"
-                   "\r\n"
-                   "Results were found at:\r\n"
-                   "first line\r\n"
-                   "second line\r\n"
-                   "\r\n"
-                   "Kinfold Search Version 1.2\r\n"
-                   "https://kinfold.example.org/\r\n"},
-        ReportCase{"TextsAsHeld", SearchSummary{"  \"quoted\" \xC3\xA9 ", "", " 9:05 PM "}, {"", "  x  "},
-                   "You searched:\r\n"
-                   "  \"quoted\" \xC3\xA9 \r\n"
-                   "\r\n"
-                   "Date: \r\n"
-                   "Time:  9:05 PM \r\n"
-                   "\r\n"
-                   "Results were found at:\r\n"
-                   "\r\n"
-                   "  x  \r\n"
-                   "\r\n"
-                   "Kinfold Search Version 1.2\r\n"
-                   "https://kinfold.example.org/\r\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, ResultsReports,
+                         ::testing::Values(ReportCase{"NoResults",
+                                                      kSummary,
+                                                      {},
+                                                      "You searched:\r\n"
+                                                      "65 70 (+5) 60 (-10)\r\n"
+                                                      "\r\n"
+                                                      "Date: 06/11/2024\r\n"
+                                                      "Time: 14:05:09\r\n"
+                                                      "\r\n"
+                                                      "Results were found at:\r\n"
+                                                      "\r\n"
+                                                      "Kinfold Search Version 1.2\r\n"
+                                                      "https://kinfold.example.org/\r\n"},
+                                           ReportCase{"OneResult",
+                                                      kSummary,
+                                                      {"Found at 0x0001F3A2"},
+                                                      "You searched:\r\n"
+                                                      "65 70 (+5) 60 (-10)\r\n"
+                                                      "\r\n"
+                                                      "Date: 06/11/2024\r\n"
+                                                      "Time: 14:05:09\r\n"
+                                                      "\r\n"
+                                                      "Results were found at:\r\n"
+                                                      "Found at 0x0001F3A2\r\n"
+                                                      "\r\n"
+                                                      "Kinfold Search Version 1.2\r\n"
+                                                      "https://kinfold.example.org/\r\n"},
+                                           ReportCase{"TwoResults",
+                                                      kSummary,
+                                                      {"first line", "second line"},
+                                                      "You searched:\r\n"
+                                                      "65 70 (+5) 60 (-10)\r\n"
+                                                      "\r\n"
+                                                      "Date: 06/11/2024\r\n"
+                                                      "Time: 14:05:09\r\n"
+                                                      "\r\n"
+                                                      "Results were found at:\r\n"
+                                                      "first line\r\n"
+                                                      "second line\r\n"
+                                                      "\r\n"
+                                                      "Kinfold Search Version 1.2\r\n"
+                                                      "https://kinfold.example.org/\r\n"},
+                                           ReportCase{"TextsAsHeld",
+                                                      SearchSummary{"  \"quoted\" \xC3\xA9 ", "", " 9:05 PM "},
+                                                      {"", "  x  "},
+                                                      "You searched:\r\n"
+                                                      "  \"quoted\" \xC3\xA9 \r\n"
+                                                      "\r\n"
+                                                      "Date: \r\n"
+                                                      "Time:  9:05 PM \r\n"
+                                                      "\r\n"
+                                                      "Results were found at:\r\n"
+                                                      "\r\n"
+                                                      "  x  \r\n"
+                                                      "\r\n"
+                                                      "Kinfold Search Version 1.2\r\n"
+                                                      "https://kinfold.example.org/\r\n"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ResultsReport, TwoResultsMakeTwelveLines) {
     const std::string bytes = capture(kSummary, {"a", "b"}).joined();
@@ -122,8 +128,7 @@ void sampleLine(std::size_t k, std::string& out) {
     out.append(k % 13, '.');
 }
 
-std::string referenceReport(const SearchSummary& s, std::size_t count,
-                            void (*line)(std::size_t, std::string&)) {
+std::string referenceReport(const SearchSummary& s, std::size_t count, void (*line)(std::size_t, std::string&)) {
     std::string r = "You searched:\r\n" + s.searchedText + "\r\n\r\nDate: " + s.date + "\r\nTime: " + s.time +
                     "\r\n\r\nResults were found at:\r\n";
     for (std::size_t k = 0; k < count; ++k) {
@@ -169,15 +174,17 @@ TEST_P(ReportStreaming, ChunksAreBoundedAndAddUpToTheReport) {
     EXPECT_LE(sizes.size(), expected.size() / kReportChunkBytes + 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ReportStreaming,
-    ::testing::Values(
-        StreamCase{"ThreeMillionLines", 3'000'000, sampleLine, 7 + 11 + 12},
-        StreamCase{"JustOverOneChunk", 60'000, [](std::size_t, std::string& out) { out += "0123456789abcdef"; }, 16},
-        StreamCase{"SomeLinesLongerThanAChunk", 7,
-                   [](std::size_t k, std::string& out) { out.append(k % 2 == 0 ? 3 * kReportChunkBytes : 5, 'x'); },
-                   3 * kReportChunkBytes}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, ReportStreaming,
+                         ::testing::Values(StreamCase{"ThreeMillionLines", 3'000'000, sampleLine, 7 + 11 + 12},
+                                           StreamCase{"JustOverOneChunk", 60'000,
+                                                      [](std::size_t, std::string& out) { out += "0123456789abcdef"; },
+                                                      16},
+                                           StreamCase{"SomeLinesLongerThanAChunk", 7,
+                                                      [](std::size_t k, std::string& out) {
+                                                          out.append(k % 2 == 0 ? 3 * kReportChunkBytes : 5, 'x');
+                                                      },
+                                                      3 * kReportChunkBytes}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
 // A failed write stops the report

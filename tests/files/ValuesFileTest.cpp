@@ -23,8 +23,8 @@ using Result = std::variant<Entries, ValuesFileError>;
 std::string show(const Entries& entries) {
     std::string s = std::to_string(entries.size()) + " entries:";
     for (const StoredEntry& e : entries) {
-        s += " (" + std::to_string(e.value) + "," + std::to_string(e.difference) + "," +
-             std::to_string(e.direction) + ")";
+        s += " (" + std::to_string(e.value) + "," + std::to_string(e.difference) + "," + std::to_string(e.direction) +
+             ")";
     }
     return s;
 }
@@ -73,23 +73,18 @@ struct WriteCase {
 
 class ValuesFileWriting : public ::testing::TestWithParam<WriteCase> {};
 
-TEST_P(ValuesFileWriting, GivesTheExactBytes) {
-    EXPECT_EQ(writeValuesFile(build(GetParam().steps)), GetParam().bytes);
-}
+TEST_P(ValuesFileWriting, GivesTheExactBytes) { EXPECT_EQ(writeValuesFile(build(GetParam().steps)), GetParam().bytes); }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ValuesFileWriting,
     ::testing::Values(
         WriteCase{"ThreeValues", {V(10), V(15), V(12)}, "3\r\n10,0,0\r\n15,5,1\r\n12,3,-1\r\n"},
         WriteCase{"SkippedEntry", {V(10), S(), V(14)}, "3\r\n10,0,0\r\n10,0,0\r\n14,4,1\r\n"},
-        WriteCase{"Empty", {}, "0\r\n"},
-        WriteCase{"OneValue", {V(-1)}, "1\r\n-1,0,0\r\n"},
+        WriteCase{"Empty", {}, "0\r\n"}, WriteCase{"OneValue", {V(-1)}, "1\r\n-1,0,0\r\n"},
         WriteCase{"Extremes", {V(-32768), V(-1), V(32766)}, "3\r\n-32768,0,0\r\n-1,32767,1\r\n32766,32767,1\r\n"},
         WriteCase{"EqualValues", {V(0), V(0)}, "2\r\n0,0,0\r\n0,0,0\r\n"},
         WriteCase{"DeletedEntryIsGone", {V(1), V(2), V(3), D()}, "2\r\n1,0,0\r\n2,1,1\r\n"},
-        WriteCase{"LoadedOddNumbers",
-                  {L({{5, -3, 7}, {-200, 32767, -32768}})},
-                  "2\r\n5,-3,7\r\n-200,32767,-32768\r\n"},
+        WriteCase{"LoadedOddNumbers", {L({{5, -3, 7}, {-200, 32767, -32768}})}, "2\r\n5,-3,7\r\n-200,32767,-32768\r\n"},
         // The first entry's slots keep what they last held; the file says so.
         WriteCase{"FirstSlotsKeepOldNumbers", {L({{5, 9, 7}}), C(), V(3)}, "1\r\n3,9,7\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -231,23 +226,27 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"AllOnOneLine", "3,10,0,0,15,5,1,12,3,-1", kThree},
         ReadCase{"JunkAfterTheLastEntry", "1\r\n7,0,0\r\nthis is not a number, nor this\r\n\x01\xFF", {{7, 0, 0}}},
         ReadCase{"MoreEntriesThanCounted", "1\r\n7,0,0\r\n8,1,1\r\n", {{7, 0, 0}}},
-        ReadCase{"TrailingCommaAfterTheLastEntry", "1\r\n7,0,0,\r\n", {{7, 0, 0}}},
-        ReadCase{"CountZero", "0\r\n", {}},
-        ReadCase{"Utf8MarkAtTheStart", "\xEF\xBB\xBF" "3\r\n10,0,0\r\n15,5,1\r\n12,3,-1\r\n", kThree},
+        ReadCase{"TrailingCommaAfterTheLastEntry", "1\r\n7,0,0,\r\n", {{7, 0, 0}}}, ReadCase{"CountZero", "0\r\n", {}},
+        ReadCase{"Utf8MarkAtTheStart",
+                 "\xEF\xBB\xBF"
+                 "3\r\n10,0,0\r\n15,5,1\r\n12,3,-1\r\n",
+                 kThree},
         ReadCase{"Utf8MarkBeforeABlankLine", "\xEF\xBB\xBF\r\n1\r\n7,0,0\r\n", {{7, 0, 0}}},
-        ReadCase{"CountZeroThenJunk", "0\r\nabc", {}},
-        ReadCase{"CountZeroWithoutLineEnd", "0", {}},
+        ReadCase{"CountZeroThenJunk", "0\r\nabc", {}}, ReadCase{"CountZeroWithoutLineEnd", "0", {}},
         ReadCase{"SignsAndLeadingZeros", "+01\r\n-0032768,+32767,-0\r\n", {{-32768, 32767, 0}}},
         ReadCase{"ManyLeadingZeros", "1\r\n00000000000000000000000000005,0,0\r\n", {{5, 0, 0}}},
-        ReadCase{"CountOfAThousand", "1000\r\n" + [] {
-            std::string s;
-            for (int i = 0; i < 1000; ++i) s += std::to_string(i) + ",1,-1\r\n";
-            return s;
-        }(), [] {
-            Entries e;
-            for (int i = 0; i < 1000; ++i) e.push_back({static_cast<std::int16_t>(i), 1, -1});
-            return e;
-        }()}),
+        ReadCase{"CountOfAThousand",
+                 "1000\r\n" +
+                     [] {
+                         std::string s;
+                         for (int i = 0; i < 1000; ++i) s += std::to_string(i) + ",1,-1\r\n";
+                         return s;
+                     }(),
+                 [] {
+                     Entries e;
+                     for (int i = 0; i < 1000; ++i) e.push_back({static_cast<std::int16_t>(i), 1, -1});
+                     return e;
+                 }()}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
@@ -276,7 +275,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"Empty", "", 0, "the file is empty: it has no count of entries"},
         BadCase{"OnlyBlankLines", "\r\n  \r\n\t\n", 0, "the file is empty: it has no count of entries"},
         BadCase{"CountNotAWholeNumber", "abc\r\n", 1, "line 1: the count of entries \"abc\" is not a whole number"},
-        BadCase{"CountWithFraction", "\r\n\r\n2.0\r\n", 3, "line 3: the count of entries \"2.0\" is not a whole number"},
+        BadCase{"CountWithFraction", "\r\n\r\n2.0\r\n", 3,
+                "line 3: the count of entries \"2.0\" is not a whole number"},
         BadCase{"CountEmpty", ",1,2,3", 1, "line 1: the count of entries is empty"},
         BadCase{"CountTooLarge", "1001\r\n", 1, "line 1: the count of entries \"1001\" is outside 0 to 1000"},
         BadCase{"CountNegative", "-1\r\n", 1, "line 1: the count of entries \"-1\" is outside 0 to 1000"},
@@ -294,7 +294,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"TwoSigns", "1\r\n+-1,0,0\r\n", 2, "line 2: \"+-1\" is not a whole number"},
         BadCase{"EmptyField", "1\r\n1,,0\r\n", 2, "line 2: an empty field is not a whole number"},
         BadCase{"BlankField", "1\r\n1, \t,0\r\n", 2, "line 2: an empty field is not a whole number"},
-        BadCase{"EmptyFieldAfterCommaAtLineEnd", "1\r\n1,0,\r\n0\r\n", 2, "line 2: an empty field is not a whole number"},
+        BadCase{"EmptyFieldAfterCommaAtLineEnd", "1\r\n1,0,\r\n0\r\n", 2,
+                "line 2: an empty field is not a whole number"},
         BadCase{"LoneCrInsideAField", "1\r\n1\r2,0,0\r\n", 2, "line 2: \"1\\x0D2\" is not a whole number"},
         BadCase{"TooLarge", "1\r\n32768,0,0\r\n", 2, "line 2: \"32768\" is outside -32768 to 32767"},
         BadCase{"TooSmall", "1\r\n0,-32769,0\r\n", 2, "line 2: \"-32769\" is outside -32768 to 32767"},
@@ -309,14 +310,29 @@ INSTANTIATE_TEST_SUITE_P(
                 "line 2: \"\\x80\\xFF\\x7F\\x1B\\\\\" is not a whole number"},
         BadCase{"UnicodeDigitQuotedInHex", "1\r\n\xEF\xBC\x92,0,0\r\n", 2,
                 "line 2: \"\\xEF\\xBC\\x92\" is not a whole number"},
-        BadCase{"Utf8MarkOnlyAtTheStart", "\xEF\xBB\xBF" "1\r\n\xEF\xBB\xBF" "2,0,0\r\n", 2,
-                "line 2: \"\\xEF\\xBB\\xBF" "2\" is not a whole number"},
-        BadCase{"TwoUtf8Marks", "\xEF\xBB\xBF\xEF\xBB\xBF" "1\r\n2,0,0\r\n", 1,
-                "line 1: the count of entries \"\\xEF\\xBB\\xBF" "1\" is not a whole number"},
-        BadCase{"Utf16LittleEndianWithMark", std::string("\xFF\xFE" "1\0\r\0\n\0", 8), 0,
-                "the file is not a text file of numbers: it is saved as UTF-16"},
-        BadCase{"Utf16BigEndianWithMark", std::string("\xFE\xFF\0" "1\0\r\0\n", 8), 0,
-                "the file is not a text file of numbers: it is saved as UTF-16"},
+        BadCase{"Utf8MarkOnlyAtTheStart",
+                "\xEF\xBB\xBF"
+                "1\r\n\xEF\xBB\xBF"
+                "2,0,0\r\n",
+                2,
+                "line 2: \"\\xEF\\xBB\\xBF"
+                "2\" is not a whole number"},
+        BadCase{"TwoUtf8Marks",
+                "\xEF\xBB\xBF\xEF\xBB\xBF"
+                "1\r\n2,0,0\r\n",
+                1,
+                "line 1: the count of entries \"\\xEF\\xBB\\xBF"
+                "1\" is not a whole number"},
+        BadCase{"Utf16LittleEndianWithMark",
+                std::string("\xFF\xFE"
+                            "1\0\r\0\n\0",
+                            8),
+                0, "the file is not a text file of numbers: it is saved as UTF-16"},
+        BadCase{"Utf16BigEndianWithMark",
+                std::string("\xFE\xFF\0"
+                            "1\0\r\0\n",
+                            8),
+                0, "the file is not a text file of numbers: it is saved as UTF-16"},
         BadCase{"Utf16WithoutAMark", std::string("1\0\r\0\n\0", 6), 0,
                 "the file is not a text file of numbers: it is saved as UTF-16"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -426,8 +442,8 @@ ReferenceResult referenceRead(const std::string& bytes) {
 
 std::string randomFile(std::mt19937& rng) {
     static const std::vector<std::string> pieces = {
-        "0", "1", "2", "3", "7", "9", "-", "+", ",", ",", ",", "\r\n", "\r\n", "\n", "\r", " ", "\t",
-        "x", ".", "32767", "32768", "-32768", "-32769", "99999999999", "000"};
+        "0",  "1",  "2", "3",  "7", "9", "-",     "+",     ",",      ",",      ",",           "\r\n", "\r\n",
+        "\n", "\r", " ", "\t", "x", ".", "32767", "32768", "-32768", "-32769", "99999999999", "000"};
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(0, 40);
     std::uniform_int_distribution<int> countPick(0, 4);

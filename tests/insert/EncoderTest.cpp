@@ -25,7 +25,8 @@ struct Covering {
 std::optional<std::uint8_t> raw(std::string_view text, std::size_t at) { return rawByteAt(text, at); }
 
 // Every covering of text[at..], written out plainly from the table's entries.
-void coverings(const CodeTable& table, std::string_view text, std::size_t at, Covering& so, std::vector<Covering>& all) {
+void coverings(const CodeTable& table, std::string_view text, std::size_t at, Covering& so,
+               std::vector<Covering>& all) {
     if (at == text.size()) {
         all.push_back(so);
         return;
@@ -127,7 +128,9 @@ TEST(Encoder, FastAgreesWithEveryCovering) {
 
 CodeTable gameTable() {
     CodeTable table;
-    for (int c = 0; c < 26; ++c) table.set({static_cast<std::uint8_t>(0x80 + c)}, {EntryKind::Normal, std::string(1, static_cast<char>('A' + c)), 0});
+    for (int c = 0; c < 26; ++c)
+        table.set({static_cast<std::uint8_t>(0x80 + c)},
+                  {EntryKind::Normal, std::string(1, static_cast<char>('A' + c)), 0});
     table.set({0x7F}, {EntryKind::Normal, " ", 0});
     table.set({0xD0}, {EntryKind::Normal, "THE ", 0});
     table.set({0xE0, 0x01}, {EntryKind::Normal, "ING", 0});
@@ -159,8 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(EncodeCase{"DteWhereItSaves", "THE KING", {0xD0, 0x8A, 0xE0, 0x01}, false},
                       EncodeCase{"LineBreakAndControl", "A\n[wait]<$3C>", {0x80, 0xFE, 0xF0, 0x3C}, false},
                       EncodeCase{"RawByte", "<$12>A", {0x12, 0x80}, false},
-                      EncodeCase{"EndTokenAtTheEnd", "A[END]", {0x80, 0xFF}, true},
-                      EncodeCase{"Empty", "", {}, false}),
+                      EncodeCase{"EndTokenAtTheEnd", "A[END]", {0x80, 0xFF}, true}, EncodeCase{"Empty", "", {}, false}),
     [](const auto& info) { return info.param.name; });
 
 struct FailCase {
@@ -185,7 +187,8 @@ TEST_P(Refuses, NamingWhereAndWhat) {
 INSTANTIATE_TEST_SUITE_P(
     Table, Refuses,
     ::testing::Values(FailCase{"CharacterNotInTable", "AB\u00E9C", EncodeFailure::Kind::NoEntry, 2, "\u00E9"},
-                      FailCase{"ControlWithoutItsParameter", "A[wait]B", EncodeFailure::Kind::FewParameters, 1, "[wait]"},
+                      FailCase{"ControlWithoutItsParameter", "A[wait]B", EncodeFailure::Kind::FewParameters, 1,
+                               "[wait]"},
                       FailCase{"EndTokenInside", "A[END]B", EncodeFailure::Kind::EndInside, 1, "[END]"},
                       FailCase{"BadRawByte", "<$G1>", EncodeFailure::Kind::NoEntry, 0, "<"}),
     [](const auto& info) { return info.param.name; });
@@ -199,7 +202,8 @@ TEST(RomString, ReadsAsStringAtDoes) {
         Bytes rom(300);
         for (auto& b : rom) b = static_cast<std::uint8_t>(random() % 12);
         const auto path = folder.path() / "rom.bin";
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(rom.data()), static_cast<std::streamsize>(rom.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(rom.data()), static_cast<std::streamsize>(rom.size()));
         FileReader reader;
         ASSERT_TRUE(reader.open(path));
         for (std::uint64_t offset = 0; offset < rom.size(); offset += 7) {

@@ -11,7 +11,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 CodeTable lettersTable() {
     CodeTable table;
-    for (int c = 0; c < 26; ++c) table.set({static_cast<std::uint8_t>(0x80 + c)}, {EntryKind::Normal, std::string(1, static_cast<char>('A' + c)), 0});
+    for (int c = 0; c < 26; ++c)
+        table.set({static_cast<std::uint8_t>(0x80 + c)},
+                  {EntryKind::Normal, std::string(1, static_cast<char>('A' + c)), 0});
     table.set({0x7F}, {EntryKind::Normal, " ", 0});
     table.set({0x00}, {EntryKind::End, "", 0});
     return table;
@@ -23,7 +25,9 @@ Bytes encoded(const std::string& text) {
     return bytes;
 }
 
-void put(Bytes& rom, std::size_t at, const Bytes& bytes) { std::copy(bytes.begin(), bytes.end(), rom.begin() + static_cast<std::ptrdiff_t>(at)); }
+void put(Bytes& rom, std::size_t at, const Bytes& bytes) {
+    std::copy(bytes.begin(), bytes.end(), rom.begin() + static_cast<std::ptrdiff_t>(at));
+}
 
 void put16(Bytes& rom, std::size_t at, std::uint32_t value) {
     rom[at] = static_cast<std::uint8_t>(value);
@@ -76,9 +80,12 @@ TEST(Plan, ShorterInPlaceKeepsItsEndAndPads) {
     f.request.pad = 0x7F;
     const InsertPlan plan = f.plan();
     ASSERT_FALSE(plan.refused());
-    EXPECT_EQ(Bytes(plan.output.begin() + 0x100, plan.output.begin() + 0x107), (Bytes{0x87, 0x88, 0x00, 0x7F, 0x7F, 0x7F, 0xEE}));
+    EXPECT_EQ(Bytes(plan.output.begin() + 0x100, plan.output.begin() + 0x107),
+              (Bytes{0x87, 0x88, 0x00, 0x7F, 0x7F, 0x7F, 0xEE}));
     EXPECT_EQ(plan.inPlace, 1u);
-    EXPECT_EQ(insertSummary(plan), "1 strings changed: 1 in place, 0 moved, 0 pointers rewritten; checksums updated: none; 0 bytes of free space left");
+    EXPECT_EQ(insertSummary(plan),
+              "1 strings changed: 1 in place, 0 moved, 0 pointers rewritten; checksums updated: none; 0 bytes of free "
+              "space left");
 }
 
 TEST(Plan, FixedFieldPaddedWithTheSpace) {
@@ -87,7 +94,8 @@ TEST(Plan, FixedFieldPaddedWithTheSpace) {
     f.request.lines = {line(1, 0x100, "AXE")};
     const InsertPlan plan = f.plan();
     ASSERT_FALSE(plan.refused()) << plan.refusals[0].message();
-    EXPECT_EQ(Bytes(plan.output.begin() + 0x100, plan.output.begin() + 0x106), (Bytes{0x80, 0x97, 0x84, 0x7F, 0x7F, 0xEE}));
+    EXPECT_EQ(Bytes(plan.output.begin() + 0x100, plan.output.begin() + 0x106),
+              (Bytes{0x80, 0x97, 0x84, 0x7F, 0x7F, 0xEE}));
 }
 
 // A string that grows, and the pointers that lead to it under each mapping's forms.
@@ -110,7 +118,8 @@ TEST_P(Moves, RewritingThePointerInItsOwnForm) {
     put(f.rom, static_cast<std::size_t>(c.string), encoded("HI"));
     f.rom[static_cast<std::size_t>(c.string) + 2] = 0;
     const int width = f.mapping->pointerBytes();
-    for (int k = 0; k < width; ++k) f.rom[0x40 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(c.oldValue >> (8 * k));
+    for (int k = 0; k < width; ++k)
+        f.rom[0x40 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(c.oldValue >> (8 * k));
     f.request.lines = {line(1, c.string, "HELLO", 0x40)};
     f.request.free = {c.free};
     const InsertPlan plan = f.plan();
@@ -122,7 +131,9 @@ TEST_P(Moves, RewritingThePointerInItsOwnForm) {
     for (int k = width - 1; k >= 0; --k) value = value << 8 | plan.output[0x40 + static_cast<std::size_t>(k)];
     EXPECT_EQ(value, c.newValue);
     const Bytes expected = {0x87, 0x84, 0x8B, 0x8B, 0x8E, 0x00};
-    EXPECT_EQ(Bytes(plan.output.begin() + static_cast<std::ptrdiff_t>(c.newPlace), plan.output.begin() + static_cast<std::ptrdiff_t>(c.newPlace) + 6), expected);
+    EXPECT_EQ(Bytes(plan.output.begin() + static_cast<std::ptrdiff_t>(c.newPlace),
+                    plan.output.begin() + static_cast<std::ptrdiff_t>(c.newPlace) + 6),
+              expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -131,8 +142,22 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"GbSameBank", {MappingKind::Gb}, 0x10000, 0x8100, 0x4100, {0x9000, 0x9100}, 0x9000, 0x5000},
         MoveCase{"GbToTheFixedBank", {MappingKind::Gb}, 0x10000, 0x8100, 0x4100, {0x3000, 0x3100}, 0x3000, 0x3000},
         MoveCase{"NesKeepsTheC000Form", {MappingKind::Nes}, 0x8000, 0x4100, 0xC100, {0x4800, 0x4900}, 0x4800, 0xC800},
-        MoveCase{"LoromKeepsTheMirrorBank", {MappingKind::SnesLorom, 24}, 0x40000, 0x10100, 0x828100, {0x30000, 0x30100}, 0x30000, 0x868000},
-        MoveCase{"HiromKeepsThe400000Form", {MappingKind::SnesHirom, 24}, 0x40000, 0x10100, 0x410100, {0x30000, 0x30100}, 0x30000, 0x430000},
+        MoveCase{"LoromKeepsTheMirrorBank",
+                 {MappingKind::SnesLorom, 24},
+                 0x40000,
+                 0x10100,
+                 0x828100,
+                 {0x30000, 0x30100},
+                 0x30000,
+                 0x868000},
+        MoveCase{"HiromKeepsThe400000Form",
+                 {MappingKind::SnesHirom, 24},
+                 0x40000,
+                 0x10100,
+                 0x410100,
+                 {0x30000, 0x30100},
+                 0x30000,
+                 0x430000},
         MoveCase{"GbaAnywhere", {MappingKind::Gba}, 0x10000, 0x100, 0x08000100, {0xF000, 0xF100}, 0xF000, 0x0800F000}),
     [](const auto& info) { return info.param.name; });
 
@@ -146,8 +171,9 @@ TEST(Plan, OtherBankIsNoRoom) {
     f.request.free = {{0x4000, 0x4100}};
     const InsertPlan plan = f.plan();
     ASSERT_EQ(plan.refusals.size(), 1u);
-    EXPECT_EQ(plan.refusals[0].message(), "line 7: the string at 33024 (8100 hex), 6 bytes now, fits in no free space its "
-                                          "pointers reach: the largest room left there is 0 bytes");
+    EXPECT_EQ(plan.refusals[0].message(),
+              "line 7: the string at 33024 (8100 hex), 6 bytes now, fits in no free space its "
+              "pointers reach: the largest room left there is 0 bytes");
     EXPECT_TRUE(plan.output.empty());
 }
 
@@ -177,12 +203,19 @@ INSTANTIATE_TEST_SUITE_P(
     Table, Refusals,
     ::testing::Values(
         RefusalCase{"NoStringAtItsOffset", {line(3, 0x300, "X")}, "line 3: no string starts at 768 (300 hex)"},
-        RefusalCase{"TwoLinesForOneString", {line(1, 0x100, "A"), line(2, 0x100, "B")}, "line 2: it and line 1 are both"},
-        RefusalCase{"OverlappingStrings", {line(1, 0x100, "HELLO"), line(2, 0x102, "X")}, "line 2: its string at 258 (102 hex) overlaps the string of line 1"},
-        RefusalCase{"FixedFieldTooLong", {line(4, 0x200, "SWORDS")}, "line 4: the string at 512 (200 hex) has no end token"},
+        RefusalCase{
+            "TwoLinesForOneString", {line(1, 0x100, "A"), line(2, 0x100, "B")}, "line 2: it and line 1 are both"},
+        RefusalCase{"OverlappingStrings",
+                    {line(1, 0x100, "HELLO"), line(2, 0x102, "X")},
+                    "line 2: its string at 258 (102 hex) overlaps the string of line 1"},
+        RefusalCase{
+            "FixedFieldTooLong", {line(4, 0x200, "SWORDS")}, "line 4: the string at 512 (200 hex) has no end token"},
         RefusalCase{"NoKnownPointer", {line(5, 0x100, "HELLO THERE")}, "no pointer to it is known"},
-        RefusalCase{"PointerThatLeadsElsewhere", {line(6, 0x100, "HELLO THERE", 0x40)}, "does not point at 256 (100 hex)"},
-        RefusalCase{"CharacterNotInTable", {line(8, 0x100, "HELLO?")}, "line 8: column 6: no table entry covers the character \"?\""}),
+        RefusalCase{
+            "PointerThatLeadsElsewhere", {line(6, 0x100, "HELLO THERE", 0x40)}, "does not point at 256 (100 hex)"},
+        RefusalCase{"CharacterNotInTable",
+                    {line(8, 0x100, "HELLO?")},
+                    "line 8: column 6: no table entry covers the character \"?\""}),
     [](const auto& info) { return info.param.name; });
 
 TEST(Plan, PointerTableLinesOfOneStringShareIt) {

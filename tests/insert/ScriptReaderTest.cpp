@@ -35,15 +35,20 @@ TEST_P(ScriptLines, ReadAsTheDumpWroteThem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ScriptLines,
-    ::testing::Values(
-        LineCase{"Plain", "2 (2 hex)  HELLO", 2, {}, "HELLO", 12},
-        LineCase{"WithPath", "roms/a.gb:10 (A hex)  the END", 10, {}, "the END", 23},
-        LineCase{"PathWithColons", "C:/x:y.gb:10 (A hex)  Hi", 10, {}, "Hi", 23},
-        LineCase{"PointerTable", "a.gb:21168 (52B0 hex) <- 18952 (4A08 hex)  Welcome", 21168, 18952, "Welcome", 44},
-        LineCase{"Escapes", "5 (5 hex)  a\\nb\\\\n\\tc", 5, {}, "a\nb\\n\\tc", 12},
-        LineCase{"EmptyTextWithoutItsSpaces", "5 (5 hex)", 5, {}, "", 10},
-        LineCase{"Json", "{\"path\":\"a.gb\",\"offset\":2,\"length\":6,\"text\":\"A\\nB\\\\\",\"ended\":true}", 2, {}, "A\nB\\", 1},
-        LineCase{"JsonPointer", "{\"offset\":2,\"pointer\":64,\"text\":\"A\"}", 2, 64, "A", 1}),
+    ::testing::Values(LineCase{"Plain", "2 (2 hex)  HELLO", 2, {}, "HELLO", 12},
+                      LineCase{"WithPath", "roms/a.gb:10 (A hex)  the END", 10, {}, "the END", 23},
+                      LineCase{"PathWithColons", "C:/x:y.gb:10 (A hex)  Hi", 10, {}, "Hi", 23},
+                      LineCase{"PointerTable", "a.gb:21168 (52B0 hex) <- 18952 (4A08 hex)  Welcome", 21168, 18952,
+                               "Welcome", 44},
+                      LineCase{"Escapes", "5 (5 hex)  a\\nb\\\\n\\tc", 5, {}, "a\nb\\n\\tc", 12},
+                      LineCase{"EmptyTextWithoutItsSpaces", "5 (5 hex)", 5, {}, "", 10},
+                      LineCase{"Json",
+                               "{\"path\":\"a.gb\",\"offset\":2,\"length\":6,\"text\":\"A\\nB\\\\\",\"ended\":true}",
+                               2,
+                               {},
+                               "A\nB\\",
+                               1},
+                      LineCase{"JsonPointer", "{\"offset\":2,\"pointer\":64,\"text\":\"A\"}", 2, 64, "A", 1}),
     [](const auto& info) { return info.param.name; });
 
 TEST(ScriptReader, PassesOverBlanksCommentsAndTheDumpsNotes) {
@@ -75,15 +80,15 @@ TEST_P(BadScripts, AreRefusedByLine) {
     EXPECT_NE(read.problems[0].reason.find(GetParam().says), std::string::npos) << read.problems[0].reason;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, BadScripts,
-    ::testing::Values(BadLine{"NotAScriptLine", "2 (2 hex)  A\nhello\n", 2, "not a script line"},
-                      BadLine{"OneSpaceOnly", "2 (2 hex) A\n", 1, "not a script line"},
-                      BadLine{"HexDisagrees", "10 (B hex)  A\n", 1, "not the same number"},
-                      BadLine{"TwoFiles", "a.gb:2 (2 hex)  A\nb.gb:3 (3 hex)  B\n", 2, "a script goes into one file"},
-                      BadLine{"JsonWithoutText", "{\"offset\":2}\n", 1, "needs \"offset\""},
-                      BadLine{"BrokenJson", "{\"offset\":2,\n", 1, "not a JSON object"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Table, BadScripts,
+                         ::testing::Values(BadLine{"NotAScriptLine", "2 (2 hex)  A\nhello\n", 2, "not a script line"},
+                                           BadLine{"OneSpaceOnly", "2 (2 hex) A\n", 1, "not a script line"},
+                                           BadLine{"HexDisagrees", "10 (B hex)  A\n", 1, "not the same number"},
+                                           BadLine{"TwoFiles", "a.gb:2 (2 hex)  A\nb.gb:3 (3 hex)  B\n", 2,
+                                                   "a script goes into one file"},
+                                           BadLine{"JsonWithoutText", "{\"offset\":2}\n", 1, "needs \"offset\""},
+                                           BadLine{"BrokenJson", "{\"offset\":2,\n", 1, "not a JSON object"}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(PointerList, ReadsPlainAndJsonLines) {
     const PointerListRead read = readPointerList(

@@ -32,7 +32,8 @@ TEST(GameBoy, KeptRightWhenTheyWereRight) {
     Bytes out = rom;
     out[0x140] ^= 0x55;  // in the header
     out[0x6000] ^= 0x11;
-    EXPECT_EQ(keepChecksumsRight(Console::GameBoy, rom, out), (std::vector<std::string>{"Game Boy header", "Game Boy global"}));
+    EXPECT_EQ(keepChecksumsRight(Console::GameBoy, rom, out),
+              (std::vector<std::string>{"Game Boy header", "Game Boy global"}));
     std::uint8_t header = 0;
     for (std::size_t i = 0x134; i <= 0x14C; ++i) header = static_cast<std::uint8_t>(header - out[i] - 1);
     EXPECT_EQ(out[0x14D], header);
@@ -60,7 +61,8 @@ std::uint16_t plainSnesSum(Bytes image, std::size_t place) {
     image[place + 3] = 0;
     std::size_t whole = 1;
     while (whole * 2 <= image.size()) whole *= 2;
-    std::uint64_t sum = std::accumulate(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(whole), std::uint64_t{0});
+    std::uint64_t sum =
+        std::accumulate(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(whole), std::uint64_t{0});
     const std::size_t rest = image.size() - whole;
     for (std::size_t i = 0; rest > 0 && i < whole; ++i) sum += image[whole + i % rest];
     return static_cast<std::uint16_t>(sum);
@@ -91,7 +93,8 @@ TEST_P(Snes, ChecksumAndComplementKeptRight) {
     out[c.size - 1] ^= 0x77;  // in the mirrored part when there is one
     out[header + 5] ^= 0x01;
     EXPECT_EQ(keepChecksumsRight(Console::Snes, rom, out), std::vector<std::string>{"SNES"});
-    const std::uint16_t now = plainSnesSum(Bytes(out.begin() + static_cast<std::ptrdiff_t>(header), out.end()), c.place - header);
+    const std::uint16_t now =
+        plainSnesSum(Bytes(out.begin() + static_cast<std::ptrdiff_t>(header), out.end()), c.place - header);
     EXPECT_EQ(out[c.place + 2] | out[c.place + 3] << 8, now);
     EXPECT_EQ(out[c.place] | out[c.place + 1] << 8, now ^ 0xFFFF);
 }

@@ -24,7 +24,8 @@ std::uint64_t big(const Bytes& p, std::size_t at, int n) {
 Bytes referenceIps(const Bytes& patch, Bytes out, std::vector<std::uint64_t>* records = nullptr) {
     EXPECT_EQ(std::string(patch.begin(), patch.begin() + 5), "PATCH");
     std::size_t p = 5;
-    while (std::string(patch.begin() + static_cast<std::ptrdiff_t>(p), patch.begin() + static_cast<std::ptrdiff_t>(p) + 3) != "EOF") {
+    while (std::string(patch.begin() + static_cast<std::ptrdiff_t>(p),
+                       patch.begin() + static_cast<std::ptrdiff_t>(p) + 3) != "EOF") {
         const std::uint64_t offset = big(patch, p, 3);
         const std::uint64_t size = big(patch, p + 3, 2);
         if (records) records->push_back(offset);
@@ -34,7 +35,8 @@ Bytes referenceIps(const Bytes& patch, Bytes out, std::vector<std::uint64_t>* re
             bytes.assign(big(patch, p, 2), patch.at(p + 2));
             p += 3;
         } else {
-            bytes.assign(patch.begin() + static_cast<std::ptrdiff_t>(p), patch.begin() + static_cast<std::ptrdiff_t>(p + size));
+            bytes.assign(patch.begin() + static_cast<std::ptrdiff_t>(p),
+                         patch.begin() + static_cast<std::ptrdiff_t>(p + size));
             p += size;
         }
         if (out.size() < offset + bytes.size()) out.resize(offset + bytes.size());
@@ -81,11 +83,15 @@ Bytes referenceBps(const Bytes& patch, const Bytes& source) {
             std::int64_t& rel = (data & 3) == 2 ? sourceRel : targetRel;
             rel += (d & 1 ? -1 : 1) * static_cast<std::int64_t>(d >> 1);
             for (std::uint64_t k = 0; k < length; ++k) {
-                out.at(at++) = (data & 3) == 2 ? source.at(static_cast<std::size_t>(rel++)) : out.at(static_cast<std::size_t>(rel++));
+                out.at(at++) = (data & 3) == 2 ? source.at(static_cast<std::size_t>(rel++))
+                                               : out.at(static_cast<std::size_t>(rel++));
             }
         }
     }
-    const auto crc = [&](std::size_t k) { return static_cast<std::uint32_t>(patch[k] | patch[k + 1] << 8 | patch[k + 2] << 16 | std::uint32_t{patch[k + 3]} << 24); };
+    const auto crc = [&](std::size_t k) {
+        return static_cast<std::uint32_t>(patch[k] | patch[k + 1] << 8 | patch[k + 2] << 16 |
+                                          std::uint32_t{patch[k + 3]} << 24);
+    };
     EXPECT_EQ(crc(patch.size() - 12), crc32Of(source));
     EXPECT_EQ(crc(patch.size() - 8), crc32Of(out));
     EXPECT_EQ(crc(patch.size() - 4), crc32Of(std::span(patch).first(patch.size() - 4)));
@@ -250,11 +256,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadPatch{"NeitherKind", {'H', 'E', 'L', 'L', 'O'}, "neither an IPS patch"},
         BadPatch{"IpsWithoutEof", {'P', 'A', 'T', 'C', 'H', 0, 0, 1, 0, 1, 9}, "before its \"EOF\""},
         BadPatch{"IpsRecordCutShort", {'P', 'A', 'T', 'C', 'H', 0, 0, 1, 0, 5, 9}, "a record's bytes"},
-        BadPatch{"BpsDamaged", {'B', 'P', 'S', '1', 0x83, 0x83, 0x80, 0x88, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-                 "damaged"},
+        BadPatch{
+            "BpsDamaged", {'B', 'P', 'S', '1', 0x83, 0x83, 0x80, 0x88, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "damaged"},
         // A TargetRead of 4 bytes into an output of 3.
-        BadPatch{"BpsWritesPastItsEnd",
-                 bpsFor123({'B', 'P', 'S', '1', 0x83, 0x83, 0x80, 0x8D, 1, 2, 3, 4}), "past the end of the output"},
+        BadPatch{"BpsWritesPastItsEnd", bpsFor123({'B', 'P', 'S', '1', 0x83, 0x83, 0x80, 0x8D, 1, 2, 3, 4}),
+                 "past the end of the output"},
         // A TargetCopy before anything is written.
         BadPatch{"BpsCopiesWhatIsNotWritten", bpsFor123({'B', 'P', 'S', '1', 0x83, 0x83, 0x80, 0x83, 0x80}),
                  "not written yet"},

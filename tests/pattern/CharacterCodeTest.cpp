@@ -30,55 +30,41 @@ TEST_P(CharacterCodes, GiveTheExpectedCode) {
 INSTANTIATE_TEST_SUITE_P(
     Table, CharacterCodes,
     ::testing::Values(
-        CodeCase{"A", "A", 65},
-        CodeCase{"FirstOfTwo", "AB", 65},
-        CodeCase{"Blank", " ", 32},
-        CodeCase{"Empty", "", std::nullopt},
-        CodeCase{"NulCharacter", std::string(1, '\0'), 0},
-        CodeCase{"LineFeed", "\n", 10},
-        CodeCase{"Delete", "\x7F", 127},
-        CodeCase{"EAcute", "\xC3\xA9", 233},
-        CodeCase{"YDiaeresisLatin1", "\xC3\xBF", 255},
-        CodeCase{"NoBreakSpace", "\xC2\xA0", 160},
-        CodeCase{"Euro", "\xE2\x82\xAC", 128},
-        CodeCase{"CapitalYDiaeresis", "\xC5\xB8", 159},
-        CodeCase{"LeftDoubleQuote", "\xE2\x80\x9C", 147},
-        CodeCase{"TradeMark", "\xE2\x84\xA2", 153},
-        CodeCase{"FHook", "\xC6\x92", 131},
-        CodeCase{"UndefinedSlot81", "\xC2\x81", 0x81},
-        CodeCase{"UndefinedSlot8D", "\xC2\x8D", 0x8D},
-        CodeCase{"UndefinedSlot8F", "\xC2\x8F", 0x8F},
-        CodeCase{"UndefinedSlot90", "\xC2\x90", 0x90},
-        CodeCase{"UndefinedSlot9D", "\xC2\x9D", 0x9D},
-        CodeCase{"ControlU0080", "\xC2\x80", 0x80},
-        CodeCase{"HiraganaInGameOrder", "\xE3\x81\x82", 0x2800},
+        CodeCase{"A", "A", 65}, CodeCase{"FirstOfTwo", "AB", 65}, CodeCase{"Blank", " ", 32},
+        CodeCase{"Empty", "", std::nullopt}, CodeCase{"NulCharacter", std::string(1, '\0'), 0},
+        CodeCase{"LineFeed", "\n", 10}, CodeCase{"Delete", "\x7F", 127}, CodeCase{"EAcute", "\xC3\xA9", 233},
+        CodeCase{"YDiaeresisLatin1", "\xC3\xBF", 255}, CodeCase{"NoBreakSpace", "\xC2\xA0", 160},
+        CodeCase{"Euro", "\xE2\x82\xAC", 128}, CodeCase{"CapitalYDiaeresis", "\xC5\xB8", 159},
+        CodeCase{"LeftDoubleQuote", "\xE2\x80\x9C", 147}, CodeCase{"TradeMark", "\xE2\x84\xA2", 153},
+        CodeCase{"FHook", "\xC6\x92", 131}, CodeCase{"UndefinedSlot81", "\xC2\x81", 0x81},
+        CodeCase{"UndefinedSlot8D", "\xC2\x8D", 0x8D}, CodeCase{"UndefinedSlot8F", "\xC2\x8F", 0x8F},
+        CodeCase{"UndefinedSlot90", "\xC2\x90", 0x90}, CodeCase{"UndefinedSlot9D", "\xC2\x9D", 0x9D},
+        CodeCase{"ControlU0080", "\xC2\x80", 0x80}, CodeCase{"HiraganaInGameOrder", "\xE3\x81\x82", 0x2800},
         CodeCase{"HiraganaThenMore", "\xE3\x81\x82\xE3\x81\x84", 0x2800},
         CodeCase{"IdeographicCommaKeepsItsCodePoint", "\xE3\x80\x81", 0x3001},
-        CodeCase{"AMacronNotInCodePage", "\xC4\x80", 256},
-        CodeCase{"LargestThatFits", "\xE7\xBF\xBF", 0x7FFF},
-        CodeCase{"FirstTooLarge", "\xE8\x80\x80", std::nullopt},
-        CodeCase{"FullwidthA", "\xEF\xBC\xA1", std::nullopt},
+        CodeCase{"AMacronNotInCodePage", "\xC4\x80", 256}, CodeCase{"LargestThatFits", "\xE7\xBF\xBF", 0x7FFF},
+        CodeCase{"FirstTooLarge", "\xE8\x80\x80", std::nullopt}, CodeCase{"FullwidthA", "\xEF\xBC\xA1", std::nullopt},
         CodeCase{"SurrogatePairCharacter", "\xF0\x9D\x84\x9E", std::nullopt},
-        CodeCase{"Emoji", "\xF0\x9F\x98\x80", std::nullopt},
-        CodeCase{"ValidThenInvalid", "A\xFF", 65},
-        CodeCase{"LoneContinuation", "\x80", std::nullopt},
-        CodeCase{"ByteFF", "\xFF", std::nullopt},
-        CodeCase{"ByteFE", "\xFE", std::nullopt},
-        CodeCase{"Latin1ByteAlone", "\xE9", std::nullopt},
-        CodeCase{"OverlongSlash", "\xC0\xAF", std::nullopt},
-        CodeCase{"OverlongC1", "\xC1\xBF", std::nullopt},
+        CodeCase{"Emoji", "\xF0\x9F\x98\x80", std::nullopt}, CodeCase{"ValidThenInvalid", "A\xFF", 65},
+        CodeCase{"LoneContinuation", "\x80", std::nullopt}, CodeCase{"ByteFF", "\xFF", std::nullopt},
+        CodeCase{"ByteFE", "\xFE", std::nullopt}, CodeCase{"Latin1ByteAlone", "\xE9", std::nullopt},
+        CodeCase{"OverlongSlash", "\xC0\xAF", std::nullopt}, CodeCase{"OverlongC1", "\xC1\xBF", std::nullopt},
         CodeCase{"OverlongThreeBytes", "\xE0\x80\xAF", std::nullopt},
         CodeCase{"OverlongFourBytes", "\xF0\x80\x80\xAF", std::nullopt},
         CodeCase{"EncodedHighSurrogate", "\xED\xA0\x80", std::nullopt},
         CodeCase{"EncodedLowSurrogate", "\xED\xBF\xBF", std::nullopt},
         CodeCase{"CesuPair", "\xED\xA0\xB4\xED\xB4\x9E", std::nullopt},
         CodeCase{"AboveUnicode", "\xF4\x90\x80\x80", std::nullopt},
-        CodeCase{"LeadF5", "\xF5\x80\x80\x80", std::nullopt},
-        CodeCase{"TruncatedTwo", "\xC3", std::nullopt},
-        CodeCase{"TruncatedThree", "\xE3\x81", std::nullopt},
-        CodeCase{"TruncatedFour", "\xF0\x9D\x84", std::nullopt},
-        CodeCase{"ContinuationMissing", "\xC3" "A", std::nullopt},
-        CodeCase{"ThirdByteNotContinuation", "\xE3\x81" "A", std::nullopt}),
+        CodeCase{"LeadF5", "\xF5\x80\x80\x80", std::nullopt}, CodeCase{"TruncatedTwo", "\xC3", std::nullopt},
+        CodeCase{"TruncatedThree", "\xE3\x81", std::nullopt}, CodeCase{"TruncatedFour", "\xF0\x9D\x84", std::nullopt},
+        CodeCase{"ContinuationMissing",
+                 "\xC3"
+                 "A",
+                 std::nullopt},
+        CodeCase{"ThirdByteNotContinuation",
+                 "\xE3\x81"
+                 "A",
+                 std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
@@ -121,7 +107,9 @@ const std::u32string kKatakanaOrder =
     U"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲン"
     U"ガギグゲゴザジズゼゾダヂヅデドバビブベボパピプペポァィゥェォッャュョヴ";
 const std::u32string kHalfWidthKatakana =
-    U"ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｦﾝ" U"ZZZZZZZZZZZZZZZZZZZZZZZZZ" U"ｧｨｩｪｫｯｬｭｮ";
+    U"ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｦﾝ"
+    U"ZZZZZZZZZZZZZZZZZZZZZZZZZ"
+    U"ｧｨｩｪｫｯｬｭｮ";
 
 Code expectedCode(char32_t cp) {
     if (const auto at = kHiraganaOrder.find(cp); at != std::u32string::npos) {
@@ -252,7 +240,7 @@ TEST(CharacterText, TurnsEveryCodeBackIntoItsCharacter) {
 }
 
 TEST(CharacterText, PrintableCodes) {
-    const std::pair<int, bool> cases[] = {{-1, false}, {0x1F, false}, {0x20, true},  {0x7E, true},  {0x7F, false},
+    const std::pair<int, bool> cases[] = {{-1, false},  {0x1F, false}, {0x20, true}, {0x7E, true}, {0x7F, false},
                                           {0x80, true}, {0x81, false}, {0x9F, true}, {0xA0, true}, {0x7FFF, true}};
     for (const auto& [code, printable] : cases) EXPECT_EQ(isPrintableCode(code), printable) << code;
 }

@@ -34,7 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(KanaOrder, BasicKanaAreOneStepApartInBothScripts) {
-    const std::u32string hiragana = U"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん";
+    const std::u32string hiragana =
+        U"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん";
     for (std::size_t i = 0; i < hiragana.size(); ++i) {
         const auto place = kanaPlace(hiragana[i]);
         ASSERT_TRUE(place.has_value()) << i;

@@ -42,57 +42,28 @@ TEST_P(DecimalReading, GivesTheExpectedValue) {
 INSTANTIATE_TEST_SUITE_P(
     Table, DecimalReading,
     ::testing::Values(
-        ReadCase{"Plain", "65", 65},
-        ReadCase{"TrailingLetters", "12abc", 12},
-        ReadCase{"BlankInside", "1 2", 12},
-        ReadCase{"TabAndLineFeedInside", "3\t2\n1", 321},
-        ReadCase{"BlanksAround", "  -4  ", -4},
-        ReadCase{"BlankBetweenSignAndDigits", "- 9", -9},
-        ReadCase{"CarriageReturnEndsTheNumber", "1\r2", 1},
-        ReadCase{"Exponent", "1e3", 1000},
-        ReadCase{"UpperExponent", "1E3", 1000},
-        ReadCase{"DExponent", "1D2", 100},
-        ReadCase{"LowerDExponent", "1d2", 100},
-        ReadCase{"NegativeExponent", "12345e-2", 123},
-        ReadCase{"PlusExponent", "2e+1", 20},
-        ReadCase{"ExponentWithoutDigits", "1e", 1},
-        ReadCase{"ExponentWithSignOnly", "1e+", 1},
-        ReadCase{"ExponentWithMinusOnly", "7d-x", 7},
-        ReadCase{"ExponentWithBlankInside", "1e 2", 100},
-        ReadCase{"HalfToEvenDown", "2.5", 2},
-        ReadCase{"HalfToEvenUp", "3.5", 4},
-        ReadCase{"NegativeHalfToEven", "-2.5", -2},
-        ReadCase{"NegativeHalfUp", "-3.5", -4},
-        ReadCase{"JustAboveHalf", "2.500000000000000000000001", 3},
-        ReadCase{"JustBelowHalf", "2.499999999999999999999999", 2},
-        ReadCase{"HalfOfZero", "0.5", 0},
-        ReadCase{"HalfOfOne", "1.5", 2},
-        ReadCase{"HalfByExponent", "25e-1", 2},
-        ReadCase{"PointFirst", ".5", 0},
-        ReadCase{"PointFirstRoundsUp", ".6", 1},
-        ReadCase{"PointLast", "5.", 5},
-        ReadCase{"PointLastThenExponent", "5.e1", 50},
-        ReadCase{"CommaEndsTheNumber", "1,000", 1},
-        ReadCase{"SecondPointEndsTheNumber", "1.2.3", 1},
-        ReadCase{"CurrencySign", "$5", 0},
-        ReadCase{"Negative", "-7", -7},
-        ReadCase{"PlusSign", "+5", 5},
-        ReadCase{"TwoSigns", "+-5", 0},
-        ReadCase{"MinusAlone", "-", 0},
-        ReadCase{"PointAlone", ".", 0},
-        ReadCase{"SignAndPoint", "-.", 0},
-        ReadCase{"NegativeZero", "-0", 0},
-        ReadCase{"NegativeTinyRoundsToZero", "-0.4", 0},
-        ReadCase{"Letters", "abc", 0},
-        ReadCase{"Empty", "", 0},
-        ReadCase{"OnlyBlanks", " \t\n ", 0},
-        ReadCase{"Small", "0.4", 0},
-        ReadCase{"Smallest", "-32768", -32768},
-        ReadCase{"Largest", "32767", 32767},
-        ReadCase{"OneAboveLargest", "32768", kRefused},
-        ReadCase{"OneBelowSmallest", "-32769", kRefused},
-        ReadCase{"TooLarge", "40000", kRefused},
-        ReadCase{"LargestPlusHalfRoundsOut", "32767.5", kRefused},
+        ReadCase{"Plain", "65", 65}, ReadCase{"TrailingLetters", "12abc", 12}, ReadCase{"BlankInside", "1 2", 12},
+        ReadCase{"TabAndLineFeedInside", "3\t2\n1", 321}, ReadCase{"BlanksAround", "  -4  ", -4},
+        ReadCase{"BlankBetweenSignAndDigits", "- 9", -9}, ReadCase{"CarriageReturnEndsTheNumber", "1\r2", 1},
+        ReadCase{"Exponent", "1e3", 1000}, ReadCase{"UpperExponent", "1E3", 1000}, ReadCase{"DExponent", "1D2", 100},
+        ReadCase{"LowerDExponent", "1d2", 100}, ReadCase{"NegativeExponent", "12345e-2", 123},
+        ReadCase{"PlusExponent", "2e+1", 20}, ReadCase{"ExponentWithoutDigits", "1e", 1},
+        ReadCase{"ExponentWithSignOnly", "1e+", 1}, ReadCase{"ExponentWithMinusOnly", "7d-x", 7},
+        ReadCase{"ExponentWithBlankInside", "1e 2", 100}, ReadCase{"HalfToEvenDown", "2.5", 2},
+        ReadCase{"HalfToEvenUp", "3.5", 4}, ReadCase{"NegativeHalfToEven", "-2.5", -2},
+        ReadCase{"NegativeHalfUp", "-3.5", -4}, ReadCase{"JustAboveHalf", "2.500000000000000000000001", 3},
+        ReadCase{"JustBelowHalf", "2.499999999999999999999999", 2}, ReadCase{"HalfOfZero", "0.5", 0},
+        ReadCase{"HalfOfOne", "1.5", 2}, ReadCase{"HalfByExponent", "25e-1", 2}, ReadCase{"PointFirst", ".5", 0},
+        ReadCase{"PointFirstRoundsUp", ".6", 1}, ReadCase{"PointLast", "5.", 5},
+        ReadCase{"PointLastThenExponent", "5.e1", 50}, ReadCase{"CommaEndsTheNumber", "1,000", 1},
+        ReadCase{"SecondPointEndsTheNumber", "1.2.3", 1}, ReadCase{"CurrencySign", "$5", 0},
+        ReadCase{"Negative", "-7", -7}, ReadCase{"PlusSign", "+5", 5}, ReadCase{"TwoSigns", "+-5", 0},
+        ReadCase{"MinusAlone", "-", 0}, ReadCase{"PointAlone", ".", 0}, ReadCase{"SignAndPoint", "-.", 0},
+        ReadCase{"NegativeZero", "-0", 0}, ReadCase{"NegativeTinyRoundsToZero", "-0.4", 0},
+        ReadCase{"Letters", "abc", 0}, ReadCase{"Empty", "", 0}, ReadCase{"OnlyBlanks", " \t\n ", 0},
+        ReadCase{"Small", "0.4", 0}, ReadCase{"Smallest", "-32768", -32768}, ReadCase{"Largest", "32767", 32767},
+        ReadCase{"OneAboveLargest", "32768", kRefused}, ReadCase{"OneBelowSmallest", "-32769", kRefused},
+        ReadCase{"TooLarge", "40000", kRefused}, ReadCase{"LargestPlusHalfRoundsOut", "32767.5", kRefused},
         ReadCase{"LargestPlusJustUnderHalf", "32767.4999999", 32767},
         ReadCase{"SmallestMinusHalfRoundsToEven", "-32768.5", -32768},
         ReadCase{"SmallestMinusMoreThanHalf", "-32768.500001", kRefused},
@@ -106,22 +77,14 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"HugeDigitString", "99999999999999999999", kRefused},
         ReadCase{"HugeNegativeDigitString", "-99999999999999999999", kRefused},
         ReadCase{"ManyFractionDigitsThenExponent", "0.000000000000000000000123451e25", 1235},
-        ReadCase{"ExponentBringsItBack", "3276700000e-5", 32767},
-        ReadCase{"HexMark", "&H41", 65},
-        ReadCase{"HexMarkWithBlanks", "& H 4 1", 65},
-        ReadCase{"LowerHexMarkIsNotHex", "&h41", 0},
-        ReadCase{"HexAllOnes32", "&HFFFFFFFF", -1},
-        ReadCase{"HexTooLong", "&H100000000", kRefused},
-        ReadCase{"HexLeadingZerosDoNotCount", "&H000000001", 1},
-        ReadCase{"HexMarkAlone", "&H", 0},
-        ReadCase{"HexStopsAtNonDigit", "&H1G5", 1},
-        ReadCase{"HexLowerDigits", "&Hff", 255},
-        ReadCase{"Hex16BitNegative", "&H8000", -32768},
-        ReadCase{"Hex65536", "&H10000", kRefused},
-        ReadCase{"Hex32BitSmallest", "&HFFFF8000", -32768},
-        ReadCase{"Hex32BitBelowSmallest", "&HFFFF7FFF", kRefused},
-        ReadCase{"HexNoDecimalAfter", "&H10.5", 16},
-        ReadCase{"HexNoSign", "&H-1", 0}),
+        ReadCase{"ExponentBringsItBack", "3276700000e-5", 32767}, ReadCase{"HexMark", "&H41", 65},
+        ReadCase{"HexMarkWithBlanks", "& H 4 1", 65}, ReadCase{"LowerHexMarkIsNotHex", "&h41", 0},
+        ReadCase{"HexAllOnes32", "&HFFFFFFFF", -1}, ReadCase{"HexTooLong", "&H100000000", kRefused},
+        ReadCase{"HexLeadingZerosDoNotCount", "&H000000001", 1}, ReadCase{"HexMarkAlone", "&H", 0},
+        ReadCase{"HexStopsAtNonDigit", "&H1G5", 1}, ReadCase{"HexLowerDigits", "&Hff", 255},
+        ReadCase{"Hex16BitNegative", "&H8000", -32768}, ReadCase{"Hex65536", "&H10000", kRefused},
+        ReadCase{"Hex32BitSmallest", "&HFFFF8000", -32768}, ReadCase{"Hex32BitBelowSmallest", "&HFFFF7FFF", kRefused},
+        ReadCase{"HexNoDecimalAfter", "&H10.5", 16}, ReadCase{"HexNoSign", "&H-1", 0}),
     caseName);
 
 // ---------------------------------------------------------------------------
@@ -137,26 +100,14 @@ TEST_P(HexReading, GivesTheExpectedValue) {
 INSTANTIATE_TEST_SUITE_P(
     Table, HexReading,
     ::testing::Values(
-        ReadCase{"FF", "FF", 255},
-        ReadCase{"LowerFF", "ff", 255},
-        ReadCase{"BlankInside", "F F", 255},
-        ReadCase{"AllOnes16", "FFFF", -1},
-        ReadCase{"Largest", "7FFF", 32767},
-        ReadCase{"Smallest", "8000", -32768},
-        ReadCase{"AllOnes32", "FFFFFFFF", -1},
-        ReadCase{"Smallest32", "FFFF8000", -32768},
-        ReadCase{"Just65536", "10000", kRefused},
-        ReadCase{"Largest32BitPositive", "7FFFFFFF", kRefused},
-        ReadCase{"NineDigits", "100000000", kRefused},
-        ReadCase{"NineDigitsWithLeadingZero", "0FFFFFFFF", -1},
-        ReadCase{"StopsAtG", "1G", 1},
-        ReadCase{"Minus", "-1", 0},
-        ReadCase{"Empty", "", 0},
-        ReadCase{"SecondMark", "&H41", 0},
-        ReadCase{"Zero", "0", 0},
-        ReadCase{"MixedCase", "aBc", 0xABC},
-        ReadCase{"ManyZeros", "0000000000000000000000007F", 127},
-        ReadCase{"TabAndLineFeed", "1\t2\n3", 0x123}),
+        ReadCase{"FF", "FF", 255}, ReadCase{"LowerFF", "ff", 255}, ReadCase{"BlankInside", "F F", 255},
+        ReadCase{"AllOnes16", "FFFF", -1}, ReadCase{"Largest", "7FFF", 32767}, ReadCase{"Smallest", "8000", -32768},
+        ReadCase{"AllOnes32", "FFFFFFFF", -1}, ReadCase{"Smallest32", "FFFF8000", -32768},
+        ReadCase{"Just65536", "10000", kRefused}, ReadCase{"Largest32BitPositive", "7FFFFFFF", kRefused},
+        ReadCase{"NineDigits", "100000000", kRefused}, ReadCase{"NineDigitsWithLeadingZero", "0FFFFFFFF", -1},
+        ReadCase{"StopsAtG", "1G", 1}, ReadCase{"Minus", "-1", 0}, ReadCase{"Empty", "", 0},
+        ReadCase{"SecondMark", "&H41", 0}, ReadCase{"Zero", "0", 0}, ReadCase{"MixedCase", "aBc", 0xABC},
+        ReadCase{"ManyZeros", "0000000000000000000000007F", 127}, ReadCase{"TabAndLineFeed", "1\t2\n3", 0x123}),
     caseName);
 
 // ---------------------------------------------------------------------------
@@ -169,21 +120,15 @@ TEST_P(CharacterReading, GivesTheExpectedValue) {
     EXPECT_EQ(show(readValue(c.text, NumberMode::Character)), show(c.expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, CharacterReading,
-    ::testing::Values(
-        ReadCase{"Letter", "A", 65},
-        ReadCase{"FirstOfTwo", "AB", 65},
-        ReadCase{"Blank", " ", 32},
-        ReadCase{"Tab", "\t", 9},
-        ReadCase{"Digit", "7", 55},
-        ReadCase{"Empty", "", kRefused},
-        ReadCase{"EAcute", "\xC3\xA9", 233},
-        ReadCase{"Euro", "\xE2\x82\xAC", 128},
-        ReadCase{"HiraganaInGameOrder", "\xE3\x81\x82", 0x2800},
-        ReadCase{"AboveSixteenBits", "\xF0\x9D\x84\x9E", kRefused},
-        ReadCase{"InvalidByte", "\xFF", kRefused}),
-    caseName);
+INSTANTIATE_TEST_SUITE_P(Table, CharacterReading,
+                         ::testing::Values(ReadCase{"Letter", "A", 65}, ReadCase{"FirstOfTwo", "AB", 65},
+                                           ReadCase{"Blank", " ", 32}, ReadCase{"Tab", "\t", 9},
+                                           ReadCase{"Digit", "7", 55}, ReadCase{"Empty", "", kRefused},
+                                           ReadCase{"EAcute", "\xC3\xA9", 233}, ReadCase{"Euro", "\xE2\x82\xAC", 128},
+                                           ReadCase{"HiraganaInGameOrder", "\xE3\x81\x82", 0x2800},
+                                           ReadCase{"AboveSixteenBits", "\xF0\x9D\x84\x9E", kRefused},
+                                           ReadCase{"InvalidByte", "\xFF", kRefused}),
+                         caseName);
 
 // ---------------------------------------------------------------------------
 // Which part of a text is the number
@@ -200,22 +145,14 @@ TEST_P(NumberPrefix, IsTheExpectedPart) { EXPECT_EQ(leadingNumber(GetParam().tex
 
 INSTANTIATE_TEST_SUITE_P(
     Table, NumberPrefix,
-    ::testing::Values(
-        PrefixCase{"Digits", "12abc", "12"},
-        PrefixCase{"Full", "-1.5e+3x", "-1.5e+3"},
-        PrefixCase{"ExponentWithoutDigits", "1e", "1"},
-        PrefixCase{"ExponentSignWithoutDigits", "1e+", "1"},
-        PrefixCase{"DExponent", "1D2", "1D2"},
-        PrefixCase{"PointLast", "5.", "5."},
-        PrefixCase{"PointFirst", ".5", ".5"},
-        PrefixCase{"SignAlone", "-", ""},
-        PrefixCase{"PointAlone", ".e5", ""},
-        PrefixCase{"Letters", "abc", ""},
-        PrefixCase{"Empty", "", ""},
-        PrefixCase{"Hex", "&HFFzz", "&HFF"},
-        PrefixCase{"HexNoDigits", "&H&H41", "&H"},
-        PrefixCase{"AmpersandAlone", "&", ""},
-        PrefixCase{"ExponentTwice", "1e2e3", "1e2"}),
+    ::testing::Values(PrefixCase{"Digits", "12abc", "12"}, PrefixCase{"Full", "-1.5e+3x", "-1.5e+3"},
+                      PrefixCase{"ExponentWithoutDigits", "1e", "1"},
+                      PrefixCase{"ExponentSignWithoutDigits", "1e+", "1"}, PrefixCase{"DExponent", "1D2", "1D2"},
+                      PrefixCase{"PointLast", "5.", "5."}, PrefixCase{"PointFirst", ".5", ".5"},
+                      PrefixCase{"SignAlone", "-", ""}, PrefixCase{"PointAlone", ".e5", ""},
+                      PrefixCase{"Letters", "abc", ""}, PrefixCase{"Empty", "", ""},
+                      PrefixCase{"Hex", "&HFFzz", "&HFF"}, PrefixCase{"HexNoDigits", "&H&H41", "&H"},
+                      PrefixCase{"AmpersandAlone", "&", ""}, PrefixCase{"ExponentTwice", "1e2e3", "1e2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(NumberReader, RemovesOnlyBlanksTabsAndLineFeeds) {
@@ -389,8 +326,7 @@ TEST_P(LongRuns, ReadExactly) {
         const int v = value(rng);
         const std::size_t k = run(rng);
         const std::string text = GetParam().text(v, k);
-        ASSERT_EQ(show(readValue(text, NumberMode::Decimal)), show(GetParam().expect(v, k)))
-            << "v " << v << " k " << k;
+        ASSERT_EQ(show(readValue(text, NumberMode::Decimal)), show(GetParam().expect(v, k))) << "v " << v << " k " << k;
     }
 }
 
@@ -402,14 +338,12 @@ INSTANTIATE_TEST_SUITE_P(
                  same},
         LongCase{"FractionShiftedBack",
                  [](int v, std::size_t k) {
-                     return signOf(v) + "0." + zeros(k) + magnitude(v) + "e" +
-                            std::to_string(k + magnitude(v).size());
+                     return signOf(v) + "0." + zeros(k) + magnitude(v) + "e" + std::to_string(k + magnitude(v).size());
                  },
                  same},
         LongCase{"ZerosTakenOffByExponent",
                  [](int v, std::size_t k) { return std::to_string(v) + zeros(k) + "e-" + std::to_string(k); }, same},
-        LongCase{"LongZeroExponent", [](int v, std::size_t k) { return std::to_string(v) + "e" + zeros(k + 1); },
-                 same},
+        LongCase{"LongZeroExponent", [](int v, std::size_t k) { return std::to_string(v) + "e" + zeros(k + 1); }, same},
         LongCase{"HexLeadingZeros",
                  [](int v, std::size_t k) {
                      char buffer[8];

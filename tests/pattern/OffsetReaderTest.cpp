@@ -30,8 +30,7 @@ TEST_P(OffsetReading, GivesTheOffsetOrWhyNot) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pattern, OffsetReading,
-    ::testing::Values(OffsetCase{"Zero", "0", std::uint64_t{0}},
-                      OffsetCase{"Decimal", "16400", std::uint64_t{16400}},
+    ::testing::Values(OffsetCase{"Zero", "0", std::uint64_t{0}}, OffsetCase{"Decimal", "16400", std::uint64_t{16400}},
                       OffsetCase{"LeadingZerosStayDecimal", "0010", std::uint64_t{10}},
                       OffsetCase{"Hex", "0x4010", std::uint64_t{0x4010}},
                       OffsetCase{"HexWithCapitals", "0XaBcD", std::uint64_t{0xABCD}},
@@ -40,26 +39,27 @@ INSTANTIATE_TEST_SUITE_P(
                       OffsetCase{"LargestHex", "0xFFFFFFFFFFFFFFFF", UINT64_MAX},
                       OffsetCase{"OnePastTheLargestDecimal", "18446744073709551616", kTooLarge},
                       OffsetCase{"OnePastTheLargestHex", "0x10000000000000000", kTooLarge},
-                      OffsetCase{"Empty", "", kNotAnOffset},
-                      OffsetCase{"PrefixAlone", "0x", kNotAnOffset},
+                      OffsetCase{"Empty", "", kNotAnOffset}, OffsetCase{"PrefixAlone", "0x", kNotAnOffset},
                       OffsetCase{"HexDigitsWithoutPrefix", "1F", kNotAnOffset},
-                      OffsetCase{"BadHexDigit", "0x1G", kNotAnOffset},
-                      OffsetCase{"Negative", "-5", kNotAnOffset},
-                      OffsetCase{"Plus", "+5", kNotAnOffset},
-                      OffsetCase{"SignAfterPrefix", "0x-5", kNotAnOffset},
-                      OffsetCase{"BlankBefore", " 5", kNotAnOffset},
-                      OffsetCase{"BlankAfter", "5 ", kNotAnOffset},
-                      OffsetCase{"TwoNumbers", "12 13", kNotAnOffset},
-                      OffsetCase{"TwoPrefixes", "0x0x5", kNotAnOffset},
+                      OffsetCase{"BadHexDigit", "0x1G", kNotAnOffset}, OffsetCase{"Negative", "-5", kNotAnOffset},
+                      OffsetCase{"Plus", "+5", kNotAnOffset}, OffsetCase{"SignAfterPrefix", "0x-5", kNotAnOffset},
+                      OffsetCase{"BlankBefore", " 5", kNotAnOffset}, OffsetCase{"BlankAfter", "5 ", kNotAnOffset},
+                      OffsetCase{"TwoNumbers", "12 13", kNotAnOffset}, OffsetCase{"TwoPrefixes", "0x0x5", kNotAnOffset},
                       OffsetCase{"JunkAfterATooLargeNumber", "99999999999999999999z", kNotAnOffset},
-                      OffsetCase{"Fraction", "1.5", kNotAnOffset},
-                      OffsetCase{"VbHex", "&H10", kNotAnOffset}),
+                      OffsetCase{"Fraction", "1.5", kNotAnOffset}, OffsetCase{"VbHex", "&H10", kNotAnOffset}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A text with a NUL in it ends nowhere early.
 TEST(OffsetReadingBytes, NulInsideIsRefused) {
-    const std::variant<std::uint64_t, std::string> refused = std::string("\"5\0" "6\"", 5) + kNotAnOffset;
-    EXPECT_EQ(readOffset(std::string("5\0" "6", 3)), refused);
+    const std::variant<std::uint64_t, std::string> refused = std::string(
+                                                                 "\"5\0"
+                                                                 "6\"",
+                                                                 5) +
+                                                             kNotAnOffset;
+    EXPECT_EQ(readOffset(std::string("5\0"
+                                     "6",
+                                     3)),
+              refused);
 }
 
 TEST(QuotedWords, AreInDoubleQuotesAsTheyAre) {

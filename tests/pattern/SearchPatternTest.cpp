@@ -53,7 +53,8 @@ TEST_P(PatternLines, ShowsTheExpectedLines) {
 INSTANTIATE_TEST_SUITE_P(
     Table, PatternLines,
     ::testing::Values(
-        LinesCase{"RiseFallEqualSkip", {V(65), V(70), V(60), V(60), S(), V(58)},
+        LinesCase{"RiseFallEqualSkip",
+                  {V(65), V(70), V(60), V(60), S(), V(58)},
                   {"65", "70 (+5)", "60 (-10)", "60 (0)", "Skipped Value", "58 (-2)"}},
         LinesCase{"StepAfterSkipIsFromLastValue", {V(10), S(), V(15)}, {"10", "Skipped Value", "15 (+5)"}},
         LinesCase{"TwoSkipsThenDown", {V(10), S(), S(), V(7)}, {"10", "Skipped Value", "Skipped Value", "7 (-3)"}},
@@ -76,8 +77,8 @@ TEST(SearchPattern, NewPatternIsEmpty) {
 TEST(SearchPattern, DirectionsAndStepsFollowThePredecessor) {
     SearchPattern p;
     run(p, {V(100), V(108), V(108), V(111), S(), V(90)});
-    const std::vector<StoredEntry> expected = {
-        {100, 0, 0}, {108, 8, 1}, {108, 0, 0}, {111, 3, 1}, {111, 0, 0}, {90, 21, -1}};
+    const std::vector<StoredEntry> expected = {{100, 0, 0}, {108, 8, 1}, {108, 0, 0},
+                                               {111, 3, 1}, {111, 0, 0}, {90, 21, -1}};
     for (int i = 2; i <= p.count(); ++i) {
         EXPECT_EQ(p.stored(i), expected[static_cast<std::size_t>(i - 1)]) << "entry " << i;
     }

@@ -49,7 +49,9 @@ StringCoding unicodeKana() { return {KanaCodes::Unicode, nullptr, false, false, 
 StringCoding split() { return {KanaCodes::GameOrder, nullptr, true, false, std::nullopt}; }
 StringCoding lettersOnly() { return {KanaCodes::GameOrder, nullptr, false, true, std::nullopt}; }
 StringCoding wildcard(char32_t c) { return {KanaCodes::GameOrder, nullptr, false, false, c}; }
-StringCoding inIroha(bool splitVoiced = false) { return {KanaCodes::GameOrder, &iroha(), splitVoiced, false, std::nullopt}; }
+StringCoding inIroha(bool splitVoiced = false) {
+    return {KanaCodes::GameOrder, &iroha(), splitVoiced, false, std::nullopt};
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Table, StringEntriesOf,
@@ -60,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
         EntriesCase{"SplitVoicedAndHalfVoiced", "どぱヴ", split(), "2813 * 2819 * 2882 *"},
         EntriesCase{"SplitLeavesOthersWhole", "とA", split(), "2813 41"},
         EntriesCase{"VoicedWholeWithoutSplit", "ど", {}, "283C"},
-        EntriesCase{"LettersOnlySkipsSpaceAndPunctuation", "Hi-Po tion!", lettersOnly(), "48 69 * 50 6F * 74 69 6F 6E *"},
+        EntriesCase{"LettersOnlySkipsSpaceAndPunctuation", "Hi-Po tion!", lettersOnly(),
+                    "48 69 * 50 6F * 74 69 6F 6E *"},
         EntriesCase{"LettersOnlyKeepsKanaAndDigits", "ポ。ー1", lettersOnly(), "28C6 * * 31"},
         EntriesCase{"WildcardAnywhere", "a_b_", wildcard(U'_'), "61 * 62 *"},
         EntriesCase{"WildcardKana", "あーい", wildcard(U'ー'), "2800 * 2801"},
@@ -96,7 +99,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(UserOrder, FirstPlaceWinsAndPlacesReadBack) {
-    const UserOrder order = std::get<UserOrder>(UserOrder::read("\xEF\xBB\xBF" "ab\r\nあa"));
+    const UserOrder order =
+        std::get<UserOrder>(UserOrder::read("\xEF\xBB\xBF"
+                                            "ab\r\nあa"));
     EXPECT_EQ(order.size(), 4u);
     EXPECT_EQ(order.code(U'a'), 1);
     EXPECT_EQ(order.code(U'あ'), 3);

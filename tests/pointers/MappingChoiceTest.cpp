@@ -123,8 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
     Pointers, FileMapping,
     ::testing::Values(
         FileMappingCase{"ByExtension", "a.gb", 0x8000, false, std::nullopt, 0, MappingKind::Gb, 0, ""},
-        FileMappingCase{"GivenKindOverTheExtension", "a.gb", 0x8000, false, MappingKind::Linear, 16, MappingKind::Linear,
-                        0, ""},
+        FileMappingCase{"GivenKindOverTheExtension", "a.gb", 0x8000, false, MappingKind::Linear, 16,
+                        MappingKind::Linear, 0, ""},
         FileMappingCase{"InesHeaderRead", "a.nes", 0x4010, true, std::nullopt, 0, MappingKind::Nes, 16, ""},
         FileMappingCase{"InesHeaderOnAnyName", "a.bin", 0x4010, true, MappingKind::Nes, 0, MappingKind::Nes, 16, ""},
         FileMappingCase{"FileShorterThanAnInesHeader", "a.nes", 15, true, std::nullopt, 0, MappingKind::Nes, 0, ""},

@@ -17,8 +17,8 @@ using testing_support::TempFolder;
 TEST(PointerCount, EveryTargetGetsThePositionsHoldingOneOfItsValues) {
     std::mt19937_64 random(7);
     TempFolder folder;
-    const PointerFormat formats[] = {{MappingKind::Gb}, {MappingKind::Nes}, {MappingKind::SnesLorom, 24},
-                                     {MappingKind::Linear, 16, ByteOrder::Big}};
+    const PointerFormat formats[] = {
+        {MappingKind::Gb}, {MappingKind::Nes}, {MappingKind::SnesLorom, 24}, {MappingKind::Linear, 16, ByteOrder::Big}};
     for (const PointerFormat& format : formats) {
         std::vector<std::uint8_t> file(0x12000);
         for (std::uint8_t& b : file) b = static_cast<std::uint8_t>(random());

@@ -11,7 +11,7 @@
 namespace kinfold {
 namespace {
 
-constexpr std::uint64_t kPlain = 0x40000;        // a size with no copier's header
+constexpr std::uint64_t kPlain = 0x40000;         // a size with no copier's header
 constexpr std::uint64_t kCopied = 0x40000 + 512;  // a size with one
 
 // An iNES header for a program ROM of `banks` banks of 16 KiB.
@@ -50,10 +50,18 @@ TEST_P(MappingValues, AreTheConsolesAddresses) {
 INSTANTIATE_TEST_SUITE_P(
     Pointers, MappingValues,
     ::testing::Values(
-        ValuesCase{"LinearAtTheTopOfItsWidth", format(MappingKind::Linear, 16, ByteOrder::Little, 0x100), kPlain, {},
-                   0xFEFF, {0xFFFF}},
-        ValuesCase{"LinearPastItsWidthHasNone", format(MappingKind::Linear, 16, ByteOrder::Little, 0x100), kPlain, {},
-                   0xFF00, {}},
+        ValuesCase{"LinearAtTheTopOfItsWidth",
+                   format(MappingKind::Linear, 16, ByteOrder::Little, 0x100),
+                   kPlain,
+                   {},
+                   0xFEFF,
+                   {0xFFFF}},
+        ValuesCase{"LinearPastItsWidthHasNone",
+                   format(MappingKind::Linear, 16, ByteOrder::Little, 0x100),
+                   kPlain,
+                   {},
+                   0xFF00,
+                   {}},
         ValuesCase{"Linear24PastItsWidthHasNone", format(MappingKind::Linear, 24), 0x2000000, {}, 0x1000000, {}},
         ValuesCase{"Linear32ByDefault", format(MappingKind::Linear), 0x2000000, {}, 0x1000000, {0x1000000}},
         ValuesCase{"GbEndOfBank0", format(MappingKind::Gb), kPlain, {}, 0x3FFF, {0x3FFF}},
@@ -70,16 +78,13 @@ INSTANTIATE_TEST_SUITE_P(
         ValuesCase{"LoromStartOfBank1", format(MappingKind::SnesLorom), kCopied, {}, 512 + 0x8000, {0x8000}},
         ValuesCase{"LoromNoHeaderAtOffset0", format(MappingKind::SnesLorom), kPlain, {}, 0, {0x8000}},
         ValuesCase{"Lorom24EndOfBank0", format(MappingKind::SnesLorom, 24), kPlain, {}, 0x7FFF, {0x00FFFF, 0x80FFFF}},
-        ValuesCase{"Lorom24StartOfBank1", format(MappingKind::SnesLorom, 24), kPlain, {}, 0x8000,
-                   {0x018000, 0x818000}},
+        ValuesCase{"Lorom24StartOfBank1", format(MappingKind::SnesLorom, 24), kPlain, {}, 0x8000, {0x018000, 0x818000}},
         ValuesCase{"Lorom24Bank7F", format(MappingKind::SnesLorom, 24), 0x800000, {}, 0x3F8000, {0x7F8000, 0xFF8000}},
-        ValuesCase{"Lorom24Bank80HasNoMirror", format(MappingKind::SnesLorom, 24), 0x800000, {}, 0x400000,
-                   {0x808000}},
+        ValuesCase{"Lorom24Bank80HasNoMirror", format(MappingKind::SnesLorom, 24), 0x800000, {}, 0x400000, {0x808000}},
         ValuesCase{"HiromEndOfBank1", format(MappingKind::SnesHirom), kPlain, {}, 0x1FFFF, {0xFFFF}},
         ValuesCase{"HiromStartOfBank2", format(MappingKind::SnesHirom), kPlain, {}, 0x20000, {0x0000}},
         ValuesCase{"Hirom24", format(MappingKind::SnesHirom, 24), kCopied, {}, 512 + 0x10000, {0xC10000, 0x410000}},
-        ValuesCase{"Hirom24At4MiBHasOneValue", format(MappingKind::SnesHirom, 24), 0x800000, {}, 0x400000,
-                   {0x800000}},
+        ValuesCase{"Hirom24At4MiBHasOneValue", format(MappingKind::SnesHirom, 24), 0x800000, {}, 0x400000, {0x800000}},
         ValuesCase{"GbaStart", format(MappingKind::Gba), kPlain, {}, 0, {0x08000000}},
         ValuesCase{"Gba32MiB", format(MappingKind::Gba), 0x2000000, {}, 0x1FFFFFF, {0x09FFFFFF}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -111,36 +116,56 @@ INSTANTIATE_TEST_SUITE_P(
         InverseCase{"GbInTheBankGiven", format(MappingKind::Gb), kPlain, {}, 0x4123, 0x8010, 5, 0x14123},
         InverseCase{"GbTableInBank0ReadsBank1", format(MappingKind::Gb), kPlain, {}, 0x4000, 0x10, {}, 0x4000},
         InverseCase{"GbPastTheRom", format(MappingKind::Gb), kPlain, {}, 0x8000, 0x10, {}, std::nullopt},
-        InverseCase{"NesInTheTablesBank", format(MappingKind::Nes), 0x10010, ines(4), 0xC005, 16 + 3 * 0x4000 + 2, {},
+        InverseCase{"NesInTheTablesBank",
+                    format(MappingKind::Nes),
+                    0x10010,
+                    ines(4),
+                    0xC005,
+                    16 + 3 * 0x4000 + 2,
+                    {},
                     16 + 3 * 0x4000 + 5},
         InverseCase{"NesInTheBankGiven", format(MappingKind::Nes), 0x10010, ines(4), 0x8005, 16 + 3 * 0x4000 + 2, 1,
                     16 + 0x4000 + 5},
         InverseCase{"NesBelowTheRom", format(MappingKind::Nes), 0x10010, ines(4), 0x7FFF, 16, {}, std::nullopt},
-        InverseCase{"Lorom16InTheTablesBank", format(MappingKind::SnesLorom), kCopied, {}, 0x8004, 512 + 0x10000, {},
+        InverseCase{"Lorom16InTheTablesBank",
+                    format(MappingKind::SnesLorom),
+                    kCopied,
+                    {},
+                    0x8004,
+                    512 + 0x10000,
+                    {},
                     512 + 0x10004},
         InverseCase{"Lorom24Mirror", format(MappingKind::SnesLorom, 24), kPlain, {}, 0x818004, 0, 7, 0x8004},
-        InverseCase{"Lorom24HighBankOfALargeFile", format(MappingKind::SnesLorom, 24), 0x800000, {}, 0x818004, 0, {},
-                    0x408004},
-        InverseCase{"Lorom24LowHalfOfABank", format(MappingKind::SnesLorom, 24), kPlain, {}, 0x014000, 0, {},
-                    std::nullopt},
+        InverseCase{
+            "Lorom24HighBankOfALargeFile", format(MappingKind::SnesLorom, 24), 0x800000, {}, 0x818004, 0, {}, 0x408004},
+        InverseCase{
+            "Lorom24LowHalfOfABank", format(MappingKind::SnesLorom, 24), kPlain, {}, 0x014000, 0, {}, std::nullopt},
         InverseCase{"Hirom16InTheTablesBank", format(MappingKind::SnesHirom), kPlain, {}, 0x1234, 0x2FFFF, {}, 0x21234},
-        InverseCase{"Hirom24HighBanks", format(MappingKind::SnesHirom, 24), kCopied, {}, 0xC12345, 0, {}, 512 + 0x12345},
-        InverseCase{"Hirom24BelowTheRom", format(MappingKind::SnesHirom, 24), kPlain, {}, 0x3FFFFF, 0, {}, std::nullopt},
+        InverseCase{
+            "Hirom24HighBanks", format(MappingKind::SnesHirom, 24), kCopied, {}, 0xC12345, 0, {}, 512 + 0x12345},
+        InverseCase{
+            "Hirom24BelowTheRom", format(MappingKind::SnesHirom, 24), kPlain, {}, 0x3FFFFF, 0, {}, std::nullopt},
         InverseCase{"Gba", format(MappingKind::Gba), kPlain, {}, 0x08001234, 0, {}, 0x1234},
         InverseCase{"GbaBelowTheRom", format(MappingKind::Gba), kPlain, {}, 0x07FFFFFF, 0, {}, std::nullopt},
-        InverseCase{"LinearBelowTheBase", format(MappingKind::Linear, 16, ByteOrder::Big, 0x100), kPlain, {}, 0xFF, 0,
-                    {}, std::nullopt},
-        InverseCase{"LinearAtTheBase", format(MappingKind::Linear, 16, ByteOrder::Big, 0x100), kPlain, {}, 0x100, 0, {},
-                    0}),
+        InverseCase{"LinearBelowTheBase",
+                    format(MappingKind::Linear, 16, ByteOrder::Big, 0x100),
+                    kPlain,
+                    {},
+                    0xFF,
+                    0,
+                    {},
+                    std::nullopt},
+        InverseCase{
+            "LinearAtTheBase", format(MappingKind::Linear, 16, ByteOrder::Big, 0x100), kPlain, {}, 0x100, 0, {}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Every offset's values lead back to it, read in its own bank.
 TEST(PointerMappingRoundTrip, EveryValueLeadsBack) {
     const std::vector<std::pair<PointerFormat, std::vector<std::uint8_t>>> formats = {
-        {format(MappingKind::Gb), {}},          {format(MappingKind::Nes), ines(16)},
-        {format(MappingKind::SnesLorom), {}},   {format(MappingKind::SnesLorom, 24), {}},
-        {format(MappingKind::SnesHirom), {}},   {format(MappingKind::SnesHirom, 24), {}},
-        {format(MappingKind::Gba), {}},         {format(MappingKind::Linear, 24, ByteOrder::Big, 0x300000), {}}};
+        {format(MappingKind::Gb), {}},        {format(MappingKind::Nes), ines(16)},
+        {format(MappingKind::SnesLorom), {}}, {format(MappingKind::SnesLorom, 24), {}},
+        {format(MappingKind::SnesHirom), {}}, {format(MappingKind::SnesHirom, 24), {}},
+        {format(MappingKind::Gba), {}},       {format(MappingKind::Linear, 24, ByteOrder::Big, 0x300000), {}}};
     std::mt19937_64 random(18);
     for (const auto& [f, start] : formats) {
         // 4 MiB: past it, 24-bit LoROM's mirrors are banks of the file.
@@ -204,9 +229,7 @@ struct FormatCase {
 
 class Formats : public ::testing::TestWithParam<FormatCase> {};
 
-TEST_P(Formats, AreTakenOrRefused) {
-    EXPECT_EQ(formatProblem(GetParam().format).value_or(""), GetParam().problem);
-}
+TEST_P(Formats, AreTakenOrRefused) { EXPECT_EQ(formatProblem(GetParam().format).value_or(""), GetParam().problem); }
 
 INSTANTIATE_TEST_SUITE_P(
     Pointers, Formats,

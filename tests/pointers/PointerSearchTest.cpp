@@ -29,7 +29,8 @@ std::vector<PointerHit> referenceSearch(const PointerMapping& mapping, std::span
         const std::uint32_t value = readUnit(file.data() + p, static_cast<int>(size), mapping.byteOrder());
         for (const std::uint64_t t : targets) {
             const PointerValues values = mapping.valuesOf(t);
-            const bool holds = std::find(values.value, values.value + values.count, value) != values.value + values.count;
+            const bool holds =
+                std::find(values.value, values.value + values.count, value) != values.value + values.count;
             if (holds && (!options.bankOfPointer || mapping.reachable(p, t))) hits.push_back({p, t, value});
         }
     }
@@ -47,8 +48,7 @@ std::string caseName(const SearchCase& c, bool aligned, bool bankOfPointer) {
     return std::string(c.name) + (aligned ? "_Aligned" : "") + (bankOfPointer ? "_BankOfPointer" : "");
 }
 
-class PointerSearchAgainstReference
-    : public ::testing::TestWithParam<std::tuple<SearchCase, bool, bool>> {};
+class PointerSearchAgainstReference : public ::testing::TestWithParam<std::tuple<SearchCase, bool, bool>> {};
 
 // Random files of a few blocks (odd-sized, so pointers cross block edges,
 // and with small batches of hits, so blocks are taken in several pieces),
@@ -92,12 +92,15 @@ TEST_P(PointerSearchAgainstReference, FindsTheSamePointers) {
         std::uint64_t lastDone = 0;
         const std::size_t block = 1000 + random() % 3000;
         const std::size_t batch = 1 + random() % 50;
-        const PointerScanEnd end = scanForPointers(reader, "rom.bin", search, [&](auto hits, std::uint64_t done) {
-            fromFile.insert(fromFile.end(), hits.begin(), hits.end());
-            EXPECT_GE(done, lastDone);
-            lastDone = done;
-            return true;
-        }, block, batch);
+        const PointerScanEnd end = scanForPointers(
+            reader, "rom.bin", search,
+            [&](auto hits, std::uint64_t done) {
+                fromFile.insert(fromFile.end(), hits.begin(), hits.end());
+                EXPECT_GE(done, lastDone);
+                lastDone = done;
+                return true;
+            },
+            block, batch);
         EXPECT_FALSE(end.stopped);
         EXPECT_FALSE(end.error.has_value());
         EXPECT_EQ(lastDone, file.size());
@@ -142,11 +145,14 @@ TEST(PointerFileScan, StopsWhenAsked) {
     const PointerSearch search(mapping, targets);
     int blocks = 0;
     std::size_t hits = 0;
-    const PointerScanEnd end = scanForPointers(reader, "zeros.gb", search, [&](auto found, std::uint64_t) {
-        ++blocks;
-        hits += found.size();
-        return false;
-    }, 4096);
+    const PointerScanEnd end = scanForPointers(
+        reader, "zeros.gb", search,
+        [&](auto found, std::uint64_t) {
+            ++blocks;
+            hits += found.size();
+            return false;
+        },
+        4096);
     EXPECT_TRUE(end.stopped);
     EXPECT_EQ(blocks, 1);
     EXPECT_EQ(hits, 4095u);  // every position whose two bytes lie in the first block
@@ -165,10 +171,13 @@ TEST(PointerFileScan, FileThatShrinks) {
     const std::vector<std::uint64_t> targets = {0};
     const PointerSearch search(mapping, targets);
     std::size_t hits = 0;
-    const PointerScanEnd end = scanForPointers(reader, "shrinks.gba", search, [&](auto found, std::uint64_t) {
-        hits += found.size();
-        return true;
-    }, 4096);
+    const PointerScanEnd end = scanForPointers(
+        reader, "shrinks.gba", search,
+        [&](auto found, std::uint64_t) {
+            hits += found.size();
+            return true;
+        },
+        4096);
     ASSERT_TRUE(end.error.has_value());
     EXPECT_EQ(end.error->stage, ScanError::Stage::Read);
     EXPECT_EQ(end.error->offset, 4093u);

@@ -60,8 +60,8 @@ TEST_P(TableMarks, AgreeWithTheReference) {
         }
         std::vector<PointerHit> pointers;
         for (int i = 0; i < 200; ++i) {
-            const std::uint64_t at = i < 40 ? table + static_cast<std::uint64_t>(i) * size - size
-                                            : random() % (file.size() - size + 1);
+            const std::uint64_t at =
+                i < 40 ? table + static_cast<std::uint64_t>(i) * size - size : random() % (file.size() - size + 1);
             if (at + size > file.size()) continue;
             const std::uint32_t value = mapping.valueAt(std::span(file).subspan(at));
             const auto target = mapping.targetOf(value, at, std::nullopt);
@@ -75,13 +75,12 @@ TEST_P(TableMarks, AgreeWithTheReference) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, TableMarks,
-    ::testing::Values(MarkCase{"Linear16", {MappingKind::Linear, 16}, 4096},
-                      MarkCase{"Linear32Big", {MappingKind::Linear, 32, ByteOrder::Big}, 4096},
-                      MarkCase{"GameBoyBanks", {MappingKind::Gb}, 0x10000},
-                      MarkCase{"SnesLorom24", {MappingKind::SnesLorom, 24}, 0x20000}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Formats, TableMarks,
+                         ::testing::Values(MarkCase{"Linear16", {MappingKind::Linear, 16}, 4096},
+                                           MarkCase{"Linear32Big", {MappingKind::Linear, 32, ByteOrder::Big}, 4096},
+                                           MarkCase{"GameBoyBanks", {MappingKind::Gb}, 0x10000},
+                                           MarkCase{"SnesLorom24", {MappingKind::SnesLorom, 24}, 0x20000}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Three pointers in a row at 0x10: the middle one has both neighbours, the
 // first and last one each; a lone pointer beside unlisted data has none.

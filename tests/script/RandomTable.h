@@ -15,10 +15,10 @@ inline CodeTable randomTable(std::mt19937& random, bool singleCharacters, bool o
     std::uniform_int_distribution<int> byte(0, 11);
     std::uniform_int_distribution<int> kind(0, 9);
     std::uniform_int_distribution<int> length(1, 8);
-    const std::vector<std::string> texts = oneByte ? std::vector<std::string>{"a", " ", "Z"}
-                                           : singleCharacters
-                                               ? std::vector<std::string>{"a", "\u00E9", "\u3042", " "}
-                                               : std::vector<std::string>{"a", "\u00E9", "th", "", "\u3042\u3044", "x\ny", " "};
+    const std::vector<std::string> texts =
+        oneByte            ? std::vector<std::string>{"a", " ", "Z"}
+        : singleCharacters ? std::vector<std::string>{"a", "\u00E9", "\u3042", " "}
+                           : std::vector<std::string>{"a", "\u00E9", "th", "", "\u3042\u3044", "x\ny", " "};
     for (int i = 0; i < 14; ++i) {
         EntryBytes bytes(static_cast<std::size_t>(i < 8 ? 1 : length(random)));
         for (auto& b : bytes) b = static_cast<std::uint8_t>(byte(random));

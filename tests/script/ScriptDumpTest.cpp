@@ -1,10 +1,10 @@
 #include "script/ScriptDump.h"
 
+#include "script/RandomTable.h"
 #include "script/StringAt.h"
 #include "script/StringFinder.h"
 #include "search/FileReader.h"
 #include "search/ScanError.h"
-#include "script/RandomTable.h"
 #include "search/SearchTestSupport.h"
 #include "table/TableDecoding.h"
 #include "table/TableFile.h"
@@ -25,9 +25,9 @@ void PrintTo(const ScriptString& s, std::ostream* os) {
 
 namespace {
 
+using testing_support::randomTable;
 using testing_support::TempFolder;
 using testing_support::testScale;
-using testing_support::randomTable;
 
 // The dump rule written plainly: every position, every length from the
 // longest down, straight from the table's entries.
@@ -53,7 +53,8 @@ std::vector<ScriptString> referenceDump(const CodeTable& table, const std::vecto
             if (e == nullptr || q + length + static_cast<std::size_t>(e->parameters) > end) break;
             if (q == p && e->kind == EntryKind::End) break;
             if (e->kind == EntryKind::Normal) {
-                for (const char c : e->text) characters += (c != '\n' && (static_cast<unsigned char>(c) & 0xC0) != 0x80);
+                for (const char c : e->text)
+                    characters += (c != '\n' && (static_cast<unsigned char>(c) & 0xC0) != 0x80);
             }
             s.text += e->text;
             if (e->kind == EntryKind::LineBreak) s.text += '\n';
@@ -110,9 +111,9 @@ TEST_P(DumpAgainstReference, RandomTablesAndRanges) {
         std::vector<ScriptString> got;
         DumpSettings settings{start, end, c.minLength};
         if (round % 3 == 0) settings.end.reset();
-        const DumpOutcome outcome =
-            dumpFile(path, decoder, settings, [&](ScriptString&& s) { got.push_back(std::move(s)); }, {},
-                     DumpWork{c.blockSize, c.workers, c.pieceBytes, c.isa});
+        const DumpOutcome outcome = dumpFile(
+            path, decoder, settings, [&](ScriptString&& s) { got.push_back(std::move(s)); }, {},
+            DumpWork{c.blockSize, c.workers, c.pieceBytes, c.isa});
         ASSERT_EQ(outcome.problem, "");
         EXPECT_EQ(outcome.done, end);
         const std::vector<ScriptString> expected = referenceDump(table, file, start, end, c.minLength);
@@ -137,23 +138,24 @@ TEST_P(DumpAgainstReference, RandomTablesAndRanges) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DumpAgainstReference,
-                         ::testing::Values(RandomCase{"TinyBlocksMinimumOne", 16, 1, Isa::Scalar},
-                                           RandomCase{"OddBlocksMinimumTwo", 37, 2, Isa::Scalar},
-                                           RandomCase{"BlocksMinimumFour", 256, 4, Isa::Scalar},
-                                           RandomCase{"WholeFileMinimumSeven", 1 << 16, 7, Isa::Scalar},
-                                           RandomCase{"Avx2OddBlocksMinimumOne", 131, 1, Isa::Avx2},
-                                           RandomCase{"Avx2BlocksMinimumFour", 4096, 4, Isa::Avx2},
-                                           RandomCase{"SinglesMinimumOne", 64, 1, Isa::Scalar, true},
-                                           RandomCase{"SinglesMinimumFive", 200, 5, Isa::Scalar, true},
-                                           RandomCase{"SinglesLongMinimum", 1 << 12, 70, Isa::Scalar, true},
-                                           RandomCase{"Avx2SinglesMinimumThree", 333, 3, Isa::Avx2, true},
-                                           RandomCase{"OneByteTextsMinimumOne", 97, 1, Isa::Scalar, true, true},
-                                           RandomCase{"Avx2OneByteTextsMinimumFour", 1000, 4, Isa::Avx2, true, true},
-                                           RandomCase{"TwoWorkersPiecesOf64", 37, 1, Isa::Scalar, false, false, 2, 64},
-                                           RandomCase{"ThreeWorkersSinglesPiecesOf200", 256, 4, Isa::Avx2, true, false, 3, 200},
-                                           RandomCase{"FourWorkersAPieceAByte", 16, 2, Isa::Scalar, false, false, 4, 1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DumpAgainstReference,
+    ::testing::Values(RandomCase{"TinyBlocksMinimumOne", 16, 1, Isa::Scalar},
+                      RandomCase{"OddBlocksMinimumTwo", 37, 2, Isa::Scalar},
+                      RandomCase{"BlocksMinimumFour", 256, 4, Isa::Scalar},
+                      RandomCase{"WholeFileMinimumSeven", 1 << 16, 7, Isa::Scalar},
+                      RandomCase{"Avx2OddBlocksMinimumOne", 131, 1, Isa::Avx2},
+                      RandomCase{"Avx2BlocksMinimumFour", 4096, 4, Isa::Avx2},
+                      RandomCase{"SinglesMinimumOne", 64, 1, Isa::Scalar, true},
+                      RandomCase{"SinglesMinimumFive", 200, 5, Isa::Scalar, true},
+                      RandomCase{"SinglesLongMinimum", 1 << 12, 70, Isa::Scalar, true},
+                      RandomCase{"Avx2SinglesMinimumThree", 333, 3, Isa::Avx2, true},
+                      RandomCase{"OneByteTextsMinimumOne", 97, 1, Isa::Scalar, true, true},
+                      RandomCase{"Avx2OneByteTextsMinimumFour", 1000, 4, Isa::Avx2, true, true},
+                      RandomCase{"TwoWorkersPiecesOf64", 37, 1, Isa::Scalar, false, false, 2, 64},
+                      RandomCase{"ThreeWorkersSinglesPiecesOf200", 256, 4, Isa::Avx2, true, false, 3, 200},
+                      RandomCase{"FourWorkersAPieceAByte", 16, 2, Isa::Scalar, false, false, 4, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct RuleCase {
     const char* name;
@@ -181,13 +183,17 @@ TEST_P(DumpRule, Strings) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, DumpRule,
     ::testing::Values(
-        RuleCase{"EndTokenBelongsToTheString", {0x00, 0x01, 0x02, 0x03, 0x00, 0x01}, {0, {}, 4}, {{1, 4, "Hi!Yo", true}}},
+        RuleCase{
+            "EndTokenBelongsToTheString", {0x00, 0x01, 0x02, 0x03, 0x00, 0x01}, {0, {}, 4}, {{1, 4, "Hi!Yo", true}}},
         RuleCase{"BreaksAndControlsDontCount", {0x03, 0xFE, 0xF0, 0x07, 0x41, 0x03, 0x09}, {0, {}, 5}, {}},
-        RuleCase{"ControlTakesParameters", {0x03, 0xFE, 0xF0, 0x07, 0x41, 0x03, 0x09}, {0, {}, 4},
+        RuleCase{"ControlTakesParameters",
+                 {0x03, 0xFE, 0xF0, 0x07, 0x41, 0x03, 0x09},
+                 {0, {}, 4},
                  {{0, 6, "Yo\n[c]<$07><$41>Yo", false}}},
         RuleCase{"EndOffsetCutsAControl", {0x03, 0x03, 0xF0, 0x07, 0x41}, {0, 4, 4}, {{0, 2, "YoYo", false}}},
         RuleCase{"StartInsideAPair", {0x01, 0x02, 0x01, 0x02, 0x03}, {1, {}, 4}, {{1, 4, "IHi!Yo", false}}},
-        RuleCase{"ShortStringsSkippedWhole", {0x03, 0x00, 0x01, 0x03, 0x03, 0x00}, {0, {}, 4}, {{2, 4, "HYoYo", true}}}),
+        RuleCase{
+            "ShortStringsSkippedWhole", {0x03, 0x00, 0x01, 0x03, 0x03, 0x00}, {0, {}, 4}, {{2, 4, "HYoYo", true}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StringAt, TheStringWherePointerLeads) {
@@ -259,17 +265,22 @@ TEST(DumpFile, RefusesAStartPastTheEndAndStops) {
     const TableFileRead read = parseTableFile("41=A\n");
     const TableDecoder table(*read.table);
     const ScriptSink none = [](ScriptString&&) {};
-    EXPECT_EQ(dumpFile(path, table, {101, {}, 4}, none).problem,
-              "Can't dump the file \"" + path.string() + "\": the start offset 101 (65 hex) is past its end (100 bytes).");
+    EXPECT_EQ(
+        dumpFile(path, table, {101, {}, 4}, none).problem,
+        "Can't dump the file \"" + path.string() + "\": the start offset 101 (65 hex) is past its end (100 bytes).");
     EXPECT_EQ(dumpFile(path, table, {50, 40, 4}, none).problem,
-              "Can't dump the file \"" + path.string() + "\": the start offset 50 (32 hex) is past the end offset 40 (28 hex).");
+              "Can't dump the file \"" + path.string() +
+                  "\": the start offset 50 (32 hex) is past the end offset 40 (28 hex).");
     EXPECT_EQ(dumpFile(folder.path() / "none.bin", table, {}, none).problem,
               "Can't open the ROM file \"" + (folder.path() / "none.bin").string() + "\": " + kNoSuchFileReason + ".");
     std::vector<std::uint64_t> progress;
-    const DumpOutcome stopped = dumpFile(path, table, {}, none, [&](std::uint64_t done) {
-        progress.push_back(done);
-        return false;
-    }, DumpWork{32});
+    const DumpOutcome stopped = dumpFile(
+        path, table, {}, none,
+        [&](std::uint64_t done) {
+            progress.push_back(done);
+            return false;
+        },
+        DumpWork{32});
     EXPECT_TRUE(stopped.stopped);
     EXPECT_EQ(progress, std::vector<std::uint64_t>{17});  // 32 read, 15 kept back for the next block
 
@@ -277,12 +288,13 @@ TEST(DumpFile, RefusesAStartPastTheEndAndStops) {
     std::vector<std::uint8_t> spaced(100, 0x41);
     for (std::size_t k = 0; k < spaced.size(); k += 10) spaced[k] = 0x00;
     progress.clear();
-    const DumpOutcome stoppedInPieces = dumpFile(folder.write("spaced.bin", spaced), table, {}, none,
-                                                 [&](std::uint64_t done) {
-                                                     progress.push_back(done);
-                                                     return false;
-                                                 },
-                                                 DumpWork{32, 2, 16});
+    const DumpOutcome stoppedInPieces = dumpFile(
+        folder.write("spaced.bin", spaced), table, {}, none,
+        [&](std::uint64_t done) {
+            progress.push_back(done);
+            return false;
+        },
+        DumpWork{32, 2, 16});
     EXPECT_TRUE(stoppedInPieces.stopped);
     EXPECT_EQ(stoppedInPieces.done, 21u);
     EXPECT_EQ(progress, std::vector<std::uint64_t>{21});

@@ -44,8 +44,8 @@ TEST_P(StringAtAgainstDump, EveryDumpedStringIsTheStringAtItsOffset) {
         for (auto& b : file) b = static_cast<std::uint8_t>(random() % values);
         const auto path = folder.write("rom.bin", file);
         std::vector<ScriptString> dumped;
-        ASSERT_EQ(dumpFile(path, decoder, {0, {}, 1}, [&](ScriptString&& s) { dumped.push_back(std::move(s)); }).problem,
-                  "");
+        ASSERT_EQ(
+            dumpFile(path, decoder, {0, {}, 1}, [&](ScriptString&& s) { dumped.push_back(std::move(s)); }).problem, "");
         FileReader reader;
         ASSERT_TRUE(reader.open(path));
         for (const ScriptString& s : dumped) {
@@ -91,7 +91,8 @@ TEST(StringAt, AgreesWithTheFinderOverTheBytesInMemory) {
         ASSERT_TRUE(reader.open(folder.write("rom.bin", file)));
         for (int i = 0; i < 20; ++i) {
             const std::size_t offset = random() % file.size();
-            const std::optional<ScriptString> inMemory = referenceStringAt(decoder, std::span(file).subspan(offset), offset);
+            const std::optional<ScriptString> inMemory =
+                referenceStringAt(decoder, std::span(file).subspan(offset), offset);
             const StringAtRead read = stringAt(reader, decoder, offset, 1 + random() % 64);
             ASSERT_EQ(read.reason, "");
             if (inMemory) {

@@ -1,6 +1,6 @@
+#include "SearchTestSupport.h"
 #include "search/CompiledPattern.h"
 #include "search/Matcher.h"
-#include "SearchTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +28,7 @@ struct MatchCase {
     bool matches;
 };
 
-void PrintTo(const MatchCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.name; }
 
 std::vector<std::vector<std::uint8_t>> expand(const std::vector<int>& bytes) {
     std::vector<std::vector<std::uint8_t>> out(1);
@@ -109,15 +107,16 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"DownWithSmallestStepNeverFits", rawPattern({{-1, -32768}}), {kAny, kAny}, false},
         MatchCase{"WholeByteRange", rawPattern({{1, 255}}), {0x00, 0xFF}, true},
         MatchCase{"WholeByteRangeDown", rawPattern({{-1, 255}}), {0xFF, 0x00}, true},
-        MatchCase{"OtherDirectionsCheckNothing", rawPattern({{7, 5}, {-3, 9}, {2, 1}, {1, 2}}),
-                  {0x10, kAny, 0x33, 0x00, 0x12}, true},
-        MatchCase{"OtherDirectionsKeepTheReference", rawPattern({{7, 5}, {1, 2}}), {0x10, 0x15, 0x17}, false},
-        MatchCase{"ReferenceMovesWithEachCheck", rawPattern({{1, 1}, {-1, 2}, {1, 10}}), {0x05, 0x06, 0x04, 0x0E},
+        MatchCase{"OtherDirectionsCheckNothing",
+                  rawPattern({{7, 5}, {-3, 9}, {2, 1}, {1, 2}}),
+                  {0x10, kAny, 0x33, 0x00, 0x12},
                   true},
-        MatchCase{"StepsBeyondTheRangeThatComeBack", rawPattern({{1, 300}, {-1, 300}}), {kAny, kAny, 0x05},
-                  false},
-        MatchCase{"SkipKeepsTheCheckedReference", rawPattern({{1, 1}, {0, 99}, {1, 1}}), {0x05, 0x06, kAny, 0x07},
-                  true}),
+        MatchCase{"OtherDirectionsKeepTheReference", rawPattern({{7, 5}, {1, 2}}), {0x10, 0x15, 0x17}, false},
+        MatchCase{
+            "ReferenceMovesWithEachCheck", rawPattern({{1, 1}, {-1, 2}, {1, 10}}), {0x05, 0x06, 0x04, 0x0E}, true},
+        MatchCase{"StepsBeyondTheRangeThatComeBack", rawPattern({{1, 300}, {-1, 300}}), {kAny, kAny, 0x05}, false},
+        MatchCase{
+            "SkipKeepsTheCheckedReference", rawPattern({{1, 1}, {0, 99}, {1, 1}}), {0x05, 0x06, kAny, 0x07}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CompiledPattern, ChecksAreCumulativeDifferencesFromTheFirstByte) {
@@ -173,9 +172,7 @@ struct InvalidCase {
     std::size_t slots;
 };
 
-void PrintTo(const InvalidCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const InvalidCase& c, std::ostream* os) { *os << c.name; }
 
 class InvalidPattern : public ::testing::TestWithParam<InvalidCase> {};
 
@@ -197,8 +194,7 @@ TEST_P(InvalidPattern, MatchesNothing) {
 INSTANTIATE_TEST_SUITE_P(Table, InvalidPattern,
                          ::testing::Values(InvalidCase{"NoEntries", 0, 1001}, InvalidCase{"OneEntry", 1, 1001},
                                            InvalidCase{"Negative", -5, 1001}, InvalidCase{"TooMany", 1001, 1002},
-                                           InvalidCase{"DirectionsTooShort", 10, 10},
-                                           InvalidCase{"EmptyArrays", 2, 0}),
+                                           InvalidCase{"DirectionsTooShort", 10, 10}, InvalidCase{"EmptyArrays", 2, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CompiledPattern, LimitsAreValid) {
@@ -236,9 +232,7 @@ struct PassesInsideCase {
     bool passes;
 };
 
-void PrintTo(const PassesInsideCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const PassesInsideCase& c, std::ostream* os) { *os << c.name; }
 
 class PassesInside : public ::testing::TestWithParam<PassesInsideCase> {};
 
@@ -248,16 +242,14 @@ TEST_P(PassesInside, ChecksOnlyTheBytesThere) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, PassesInside,
-    ::testing::Values(PassesInsideCase{"Nothing", rawPattern({{1, 2}, {1, 2}}), {}, true},
-                      PassesInsideCase{"FirstByteOnly", rawPattern({{1, 2}, {1, 2}}), {0x41}, true},
-                      PassesInsideCase{"TwoBytesPass", rawPattern({{1, 2}, {1, 2}}), {0x41, 0x43}, true},
-                      PassesInsideCase{"TwoBytesFail", rawPattern({{1, 2}, {1, 2}}), {0x41, 0x44}, false},
-                      PassesInsideCase{"ImpossibleCheckLiesOutside", rawPattern({{1, 1}, {1, 500}}), {0x01, 0x02},
-                                       true},
-                      PassesInsideCase{"ImpossibleCheckInside", rawPattern({{1, 1}, {1, 500}}), {0x01, 0x02, 0x03},
-                                       false},
-                      PassesInsideCase{"SkippedBytesNeverFail", rawPattern({{0, 9}, {0, 9}, {1, 1}}),
-                                       {0x01, 0x7F, 0x00}, true}),
+    ::testing::Values(
+        PassesInsideCase{"Nothing", rawPattern({{1, 2}, {1, 2}}), {}, true},
+        PassesInsideCase{"FirstByteOnly", rawPattern({{1, 2}, {1, 2}}), {0x41}, true},
+        PassesInsideCase{"TwoBytesPass", rawPattern({{1, 2}, {1, 2}}), {0x41, 0x43}, true},
+        PassesInsideCase{"TwoBytesFail", rawPattern({{1, 2}, {1, 2}}), {0x41, 0x44}, false},
+        PassesInsideCase{"ImpossibleCheckLiesOutside", rawPattern({{1, 1}, {1, 500}}), {0x01, 0x02}, true},
+        PassesInsideCase{"ImpossibleCheckInside", rawPattern({{1, 1}, {1, 500}}), {0x01, 0x02, 0x03}, false},
+        PassesInsideCase{"SkippedBytesNeverFail", rawPattern({{0, 9}, {0, 9}, {1, 1}}), {0x01, 0x7F, 0x00}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

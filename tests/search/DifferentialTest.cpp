@@ -1,24 +1,24 @@
 // The fast scan against the plain reference on random patterns and data,
 // on every instruction set this machine has.
 
+#include "SearchTestSupport.h"
 #include "search/FileScanner.h"
 #include "search/Matcher.h"
-#include "SearchTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <random>
 #include <sstream>
-#include <ostream>
 #include <string>
 #include <vector>
 
 namespace kinfold {
 namespace {
 
-using testing_support::RawPattern;
 using testing_support::expectFastMatchAgrees;
+using testing_support::RawPattern;
 using testing_support::referenceScan;
 using testing_support::TempFolder;
 using testing_support::testScale;
@@ -37,9 +37,7 @@ struct DiffCase {
     int fileEvery;  // every how many cases also go through a FileScanner
 };
 
-void PrintTo(const DiffCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const DiffCase& c, std::ostream* os) { *os << c.name; }
 
 // A random pattern and the byte run it was made from: its checked entries
 // hold exactly when a candidate carries `run` at them.
@@ -136,9 +134,7 @@ Generated generate(std::mt19937_64& random, Lengths lengths, Steps steps) {
 }
 
 std::vector<std::uint8_t> makeBytes(std::mt19937_64& random, const Generated& g, Bytes kind) {
-    auto roll = [&](std::size_t high) {
-        return std::uniform_int_distribution<std::size_t>(0, high - 1)(random);
-    };
+    auto roll = [&](std::size_t high) { return std::uniform_int_distribution<std::size_t>(0, high - 1)(random); };
     const std::size_t n = g.run.size();
     std::size_t size = roll(4) == 0 ? roll(40) : roll(3000) + 1;
     if (roll(10) == 0) {
@@ -247,20 +243,18 @@ TEST_P(Differential, FastScanAgreesWithTheReference) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Differential,
-    ::testing::Values(DiffCase{"ShortTypedRandomBytes", 1, 1500, Lengths::Short, Steps::Typed, Bytes::Random, 4},
-                      DiffCase{"ShortTypedPlanted", 2, 1500, Lengths::Short, Steps::Typed, Bytes::Planted, 4},
-                      DiffCase{"ShortLoadedFewValues", 3, 1500, Lengths::Short, Steps::Loaded, Bytes::FewValues, 4},
-                      DiffCase{"MixedLoadedPlanted", 4, 1500, Lengths::Mixed, Steps::Loaded, Bytes::Planted, 4},
-                      DiffCase{"MixedLoadedNearMisses", 5, 1500, Lengths::Mixed, Steps::Loaded, Bytes::NearMisses,
-                               4},
-                      DiffCase{"MixedWildSteps", 6, 1000, Lengths::Mixed, Steps::Wild, Bytes::Planted, 4},
-                      DiffCase{"MixedPlantedAtTheEnd", 7, 1500, Lengths::Mixed, Steps::Loaded,
-                               Bytes::PlantedAtTheEnd, 2},
-                      DiffCase{"ShortWildFewValues", 8, 1000, Lengths::Short, Steps::Wild, Bytes::FewValues, 4},
-                      DiffCase{"LongLoadedPlanted", 9, 300, Lengths::Long, Steps::Loaded, Bytes::Planted, 3},
-                      DiffCase{"LongTypedNearMisses", 10, 300, Lengths::Long, Steps::Typed, Bytes::NearMisses, 3},
-                      DiffCase{"LongWildPlantedAtTheEnd", 11, 300, Lengths::Long, Steps::Wild,
-                               Bytes::PlantedAtTheEnd, 2}),
+    ::testing::Values(
+        DiffCase{"ShortTypedRandomBytes", 1, 1500, Lengths::Short, Steps::Typed, Bytes::Random, 4},
+        DiffCase{"ShortTypedPlanted", 2, 1500, Lengths::Short, Steps::Typed, Bytes::Planted, 4},
+        DiffCase{"ShortLoadedFewValues", 3, 1500, Lengths::Short, Steps::Loaded, Bytes::FewValues, 4},
+        DiffCase{"MixedLoadedPlanted", 4, 1500, Lengths::Mixed, Steps::Loaded, Bytes::Planted, 4},
+        DiffCase{"MixedLoadedNearMisses", 5, 1500, Lengths::Mixed, Steps::Loaded, Bytes::NearMisses, 4},
+        DiffCase{"MixedWildSteps", 6, 1000, Lengths::Mixed, Steps::Wild, Bytes::Planted, 4},
+        DiffCase{"MixedPlantedAtTheEnd", 7, 1500, Lengths::Mixed, Steps::Loaded, Bytes::PlantedAtTheEnd, 2},
+        DiffCase{"ShortWildFewValues", 8, 1000, Lengths::Short, Steps::Wild, Bytes::FewValues, 4},
+        DiffCase{"LongLoadedPlanted", 9, 300, Lengths::Long, Steps::Loaded, Bytes::Planted, 3},
+        DiffCase{"LongTypedNearMisses", 10, 300, Lengths::Long, Steps::Typed, Bytes::NearMisses, 3},
+        DiffCase{"LongWildPlantedAtTheEnd", 11, 300, Lengths::Long, Steps::Wild, Bytes::PlantedAtTheEnd, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

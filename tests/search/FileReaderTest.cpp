@@ -1,6 +1,6 @@
+#include "SearchTestSupport.h"
 #include "search/FileReader.h"
 #include "search/ScanError.h"
-#include "SearchTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +26,7 @@ struct ReadAtCase {
     const char* reason;
 };
 
-void PrintTo(const ReadAtCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const ReadAtCase& c, std::ostream* os) { *os << c.name; }
 
 class ReadAt : public ::testing::TestWithParam<ReadAtCase> {};
 
@@ -57,17 +55,16 @@ TEST_P(ReadAt, GivesTheBytesAtTheOffsetUpToTheSizeSeenAtOpen) {
     EXPECT_EQ(first, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 10));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ReadAt,
-    ::testing::Values(ReadAtCase{"FromTheStart", kSize, 0, 100, 100, ""},
-                      ReadAtCase{"InTheMiddle", kSize, 500, 300, 300, ""},
-                      ReadAtCase{"ClippedAtTheEnd", kSize, 900, 300, 100, ""},
-                      ReadAtCase{"AtTheEnd", kSize, kSize, 10, 0, ""},
-                      ReadAtCase{"FarPastTheEnd", kSize, 1u << 30, 10, 0, ""},
-                      ReadAtCase{"AfterTheFileGrew", kSize + 500, 900, 300, 100, ""},
-                      ReadAtCase{"AcrossTheEndOfAShrunkFile", 950, 900, 100, 50, kShrankReason},
-                      ReadAtCase{"PastTheEndOfAShrunkFile", 950, 960, 20, 0, kShrankReason}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, ReadAt,
+                         ::testing::Values(ReadAtCase{"FromTheStart", kSize, 0, 100, 100, ""},
+                                           ReadAtCase{"InTheMiddle", kSize, 500, 300, 300, ""},
+                                           ReadAtCase{"ClippedAtTheEnd", kSize, 900, 300, 100, ""},
+                                           ReadAtCase{"AtTheEnd", kSize, kSize, 10, 0, ""},
+                                           ReadAtCase{"FarPastTheEnd", kSize, 1u << 30, 10, 0, ""},
+                                           ReadAtCase{"AfterTheFileGrew", kSize + 500, 900, 300, 100, ""},
+                                           ReadAtCase{"AcrossTheEndOfAShrunkFile", 950, 900, 100, 50, kShrankReason},
+                                           ReadAtCase{"PastTheEndOfAShrunkFile", 950, 960, 20, 0, kShrankReason}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FileReader, ReadAtWithoutAFileSaysSo) {
     FileReader reader;

@@ -1,7 +1,7 @@
+#include "SearchTestSupport.h"
 #include "search/BlockJobs.h"
 #include "search/FileScanner.h"
 #include "search/ResultLine.h"
-#include "SearchTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <ostream>
+#include <random>
 #include <string>
 #if defined(__unix__) || defined(__APPLE__)
 #include <sys/resource.h>
@@ -101,9 +101,7 @@ struct TailCase {
     std::uint64_t last;
 };
 
-void PrintTo(const TailCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const TailCase& c, std::ostream* os) { *os << c.name; }
 
 class EndOfFile : public ::testing::TestWithParam<TailCase> {};
 
@@ -155,9 +153,7 @@ struct ProgressCase {
     std::uint64_t last;
 };
 
-void PrintTo(const ProgressCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const ProgressCase& c, std::ostream* os) { *os << c.name; }
 
 class Progress : public ::testing::TestWithParam<ProgressCase> {};
 
@@ -177,13 +173,12 @@ TEST_P(Progress, ShowsOnlyPositionsTheScanReached) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Progress,
-    ::testing::Values(
-        ProgressCase{"ReachesTheLastByte", fromTyped({1, 2}), 65536, {}, {32768, 65536}, 65536},
-        ProgressCase{"TailPassesOneShort", fromTyped({1, 2, 3}), 65536, {5, 6}, {32768}, 65535},
-        ProgressCase{"TailFailsAndGoesOn", fromTyped({1, 2, 3}), 65536, {5, 7}, {32768, 65536}, 65536},
-        ProgressCase{"ExactlyOneStep", fromTyped({1, 2}), 32768, {}, {32768}, 32768},
-        ProgressCase{"OneMoreThanAStep", fromTyped({1, 2}), 32769, {}, {32768}, 32769},
-        ProgressCase{"LongPatternStopsEarly", repeated(1000, 1, 0), 33000, {}, {}, 32002}),
+    ::testing::Values(ProgressCase{"ReachesTheLastByte", fromTyped({1, 2}), 65536, {}, {32768, 65536}, 65536},
+                      ProgressCase{"TailPassesOneShort", fromTyped({1, 2, 3}), 65536, {5, 6}, {32768}, 65535},
+                      ProgressCase{"TailFailsAndGoesOn", fromTyped({1, 2, 3}), 65536, {5, 7}, {32768, 65536}, 65536},
+                      ProgressCase{"ExactlyOneStep", fromTyped({1, 2}), 32768, {}, {32768}, 32768},
+                      ProgressCase{"OneMoreThanAStep", fromTyped({1, 2}), 32769, {}, {32768}, 32769},
+                      ProgressCase{"LongPatternStopsEarly", repeated(1000, 1, 0), 33000, {}, {}, 32002}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FileScanner, NothingHappensBeforeOpen) {
@@ -345,8 +340,7 @@ TEST(FileScanner, MatchesAcrossBlockEdges) {
             const auto reference = referenceScan(pattern, bytes);
             const auto path = folder.write("rom" + std::to_string(++fileNumber) + ".bin", bytes);
             for (Isa isa : availableIsas()) {
-                SCOPED_TRACE(std::string(isaName(isa)) + " block " + std::to_string(block) + " n " +
-                             std::to_string(n));
+                SCOPED_TRACE(std::string(isaName(isa)) + " block " + std::to_string(block) + " n " + std::to_string(n));
                 FileScanner scanner(pattern.compile(), block, isa);
                 ASSERT_TRUE(scanner.open(path));
                 const ScanRun got = runInSlices(scanner, random, 3 * block + 1);
@@ -443,16 +437,10 @@ struct OpenCase {
     const char* reason;
 };
 
-void PrintTo(const OpenCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.name; }
 
-std::filesystem::path noName(const std::filesystem::path&) {
-    return {};
-}
-std::filesystem::path missing(const std::filesystem::path& folder) {
-    return folder / "missing.nes";
-}
+std::filesystem::path noName(const std::filesystem::path&) { return {}; }
+std::filesystem::path missing(const std::filesystem::path& folder) { return folder / "missing.nes"; }
 std::filesystem::path underAFile(const std::filesystem::path& folder) {
     std::FILE* f = std::fopen((folder / "plain.bin").string().c_str(), "wb");
     if (f != nullptr) {
@@ -475,9 +463,7 @@ std::filesystem::path aPipe(const std::filesystem::path& folder) {
 
 // A file the system makes up as it is read: its size says 0.
 constexpr const char* kSystemFile = "/proc/self/status";
-std::filesystem::path systemFile(const std::filesystem::path&) {
-    return kSystemFile;
-}
+std::filesystem::path systemFile(const std::filesystem::path&) { return kSystemFile; }
 
 class OpenFailure : public ::testing::TestWithParam<OpenCase> {};
 
@@ -634,9 +620,7 @@ struct ShrinkCase {
     std::uint64_t newSize;  // at least four blocks: the blocks up to those read ahead stay whole
 };
 
-void PrintTo(const ShrinkCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const ShrinkCase& c, std::ostream* os) { *os << c.name; }
 
 class ShrinkingFile : public ::testing::TestWithParam<ShrinkCase> {};
 
@@ -691,7 +675,7 @@ struct ShrunkCase {
 };
 
 TEST(FileScanner, ShrunkFileStopsAtTheFirstCandidatePastTheNewEnd) {
-    const ShrunkCase cases[] = {{1, 40, 25},   {3, 40, 500},  {7, 9, 64},    {64, 40, 128},
+    const ShrunkCase cases[] = {{1, 40, 25},   {3, 40, 500},  {7, 9, 64},      {64, 40, 128},
                                 {64, 40, 150}, {333, 2, 999}, {4096, 150, 700}};
     TempFolder folder;
     std::vector<std::uint8_t> bytes(1000);
@@ -731,9 +715,7 @@ struct InterruptCase {
     std::uint64_t at;
 };
 
-void PrintTo(const InterruptCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const InterruptCase& c, std::ostream* os) { *os << c.name; }
 
 class InterruptedScan : public ::testing::TestWithParam<InterruptCase> {};
 
@@ -847,8 +829,8 @@ INSTANTIATE_TEST_SUITE_P(Table, OutlandishBlockSize,
         std::_Exit(2);
     }
     std::fclose(statm);
-    const rlim_t cap = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) +
-                       FileScanner::kMaxBlockSize / 2;
+    const rlim_t cap =
+        static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + FileScanner::kMaxBlockSize / 2;
     const rlimit limit{cap, cap};
     ::setrlimit(RLIMIT_AS, &limit);
     FileScanner scanner(pattern, FileScanner::kMaxBlockSize);

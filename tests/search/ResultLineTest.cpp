@@ -17,15 +17,11 @@ struct LineCase {
     const char* text;
 };
 
-void PrintTo(const LineCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
 
 class ResultLineText : public ::testing::TestWithParam<LineCase> {};
 
-TEST_P(ResultLineText, IsDecimalThenUpperCaseHex) {
-    EXPECT_EQ(resultLine(GetParam().offset), GetParam().text);
-}
+TEST_P(ResultLineText, IsDecimalThenUpperCaseHex) { EXPECT_EQ(resultLine(GetParam().offset), GetParam().text); }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ResultLineText,
@@ -44,15 +40,11 @@ struct MessageCase {
     const char* text;
 };
 
-void PrintTo(const MessageCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const MessageCase& c, std::ostream* os) { *os << c.name; }
 
 class ScanErrorMessage : public ::testing::TestWithParam<MessageCase> {};
 
-TEST_P(ScanErrorMessage, ReadsAsASentence) {
-    EXPECT_EQ(GetParam().error.message(), GetParam().text);
-}
+TEST_P(ScanErrorMessage, ReadsAsASentence) { EXPECT_EQ(GetParam().error.message(), GetParam().text); }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ScanErrorMessage,
@@ -60,16 +52,19 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"OpenMissing",
                     {"/roms/game.nes", "there is no such file", ScanError::Stage::Open, 0},
                     "Can't open the ROM file \"/roms/game.nes\": there is no such file."},
-        MessageCase{"OpenNoName", {"", "no file name was given", ScanError::Stage::Open, 0},
+        MessageCase{"OpenNoName",
+                    {"", "no file name was given", ScanError::Stage::Open, 0},
                     "Can't open the ROM file \"\": no file name was given."},
-        MessageCase{"OpenIgnoresOffset", {"a.bin", "permission denied", ScanError::Stage::Open, 77},
+        MessageCase{"OpenIgnoresOffset",
+                    {"a.bin", "permission denied", ScanError::Stage::Open, 77},
                     "Can't open the ROM file \"a.bin\": permission denied."},
-        MessageCase{"ReadShrank",
-                    {"C:\\roms\\x.smc", "the file became shorter while it was searched", ScanError::Stage::Read,
-                     4294967296u},
-                    "Can't read the ROM file \"C:\\roms\\x.smc\": the file became shorter while it was searched. "
-                    "The search stopped at offset 4294967296."},
-        MessageCase{"ReadAtStart", {"r.gb", "Input/output error", ScanError::Stage::Read, 0},
+        MessageCase{
+            "ReadShrank",
+            {"C:\\roms\\x.smc", "the file became shorter while it was searched", ScanError::Stage::Read, 4294967296u},
+            "Can't read the ROM file \"C:\\roms\\x.smc\": the file became shorter while it was searched. "
+            "The search stopped at offset 4294967296."},
+        MessageCase{"ReadAtStart",
+                    {"r.gb", "Input/output error", ScanError::Stage::Read, 0},
                     "Can't read the ROM file \"r.gb\": Input/output error. The search stopped at offset 0."}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -79,9 +74,7 @@ struct ReasonCase {
     const char* reason;
 };
 
-void PrintTo(const ReasonCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const ReasonCase& c, std::ostream* os) { *os << c.name; }
 
 class ErrorReason : public ::testing::TestWithParam<ReasonCase> {};
 

@@ -71,9 +71,8 @@ struct ReferenceResult {
 // check; the scan ends after the first candidate that read past the end of
 // the file. Aligned options count matches only at multiples of unitBytes.
 inline ReferenceResult referenceScan(int count, std::span<const std::int16_t> directions,
-                                     std::span<const std::int16_t> differences,
-                                     std::span<const std::uint8_t> file, const MatchOptions& options = {},
-                                     const SearchPattern* skips = nullptr) {
+                                     std::span<const std::int16_t> differences, std::span<const std::uint8_t> file,
+                                     const MatchOptions& options = {}, const SearchPattern* skips = nullptr) {
     ReferenceResult result;
     const std::uint64_t size = file.size();
     const auto unit = static_cast<std::uint64_t>(options.unitBytes());

@@ -2,9 +2,9 @@
 // fast match and the file scan against the plain reference, and a few
 // planted words whose offsets are known.
 
+#include "SearchTestSupport.h"
 #include "search/FileScanner.h"
 #include "search/Matcher.h"
-#include "SearchTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -124,9 +124,7 @@ struct WideCase {
     std::uint64_t seed;
 };
 
-void PrintTo(const WideCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const WideCase& c, std::ostream* os) { *os << c.name; }
 
 class WideDifferential : public ::testing::TestWithParam<WideCase> {};
 
@@ -172,15 +170,13 @@ TEST_P(WideDifferential, FastMatchAndFileScanAgreeWithTheReference) {
 INSTANTIATE_TEST_SUITE_P(
     Table, WideDifferential,
     ::testing::Values(WideCase{"Width8ExactRepeats", options(8, kLittle, false, true), 1},
-                      WideCase{"Width16Little", options(16, kLittle), 2},
-                      WideCase{"Width16Big", options(16, kBig), 3},
+                      WideCase{"Width16Little", options(16, kLittle), 2}, WideCase{"Width16Big", options(16, kBig), 3},
                       WideCase{"Width16LittleAligned", options(16, kLittle, true), 4},
                       WideCase{"Width16BigExactRepeats", options(16, kBig, false, true), 5},
                       WideCase{"Width24Little", options(24, kLittle), 6},
                       WideCase{"Width24BigAligned", options(24, kBig, true), 7},
                       WideCase{"Width24LittleExactRepeats", options(24, kLittle, false, true), 8},
-                      WideCase{"Width32Little", options(32, kLittle), 9},
-                      WideCase{"Width32Big", options(32, kBig), 10},
+                      WideCase{"Width32Little", options(32, kLittle), 9}, WideCase{"Width32Big", options(32, kBig), 10},
                       WideCase{"Width32BigAlignedExactRepeats", options(32, kBig, true, true), 11}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -198,9 +194,7 @@ struct PlantedCase {
     std::vector<std::uint64_t> expected;
 };
 
-void PrintTo(const PlantedCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const PlantedCase& c, std::ostream* os) { *os << c.name; }
 
 class PlantedWords : public ::testing::TestWithParam<PlantedCase> {};
 
@@ -229,9 +223,7 @@ struct RepeatCase {
     bool matches;
 };
 
-void PrintTo(const RepeatCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const RepeatCase& c, std::ostream* os) { *os << c.name; }
 
 class ExactRepeats : public ::testing::TestWithParam<RepeatCase> {};
 
@@ -240,8 +232,8 @@ TEST_P(ExactRepeats, RepeatsMustBeTheSameValue) {
     const RepeatCase& c = GetParam();
     const MatchOptions o = options(c.width, kBig, false, c.exactRepeats);
     const std::vector<std::uint8_t> bytes = encode(c.values, o);
-    const std::vector<std::uint64_t> found = c.values.size() == 5 ? matchesOf({72, 101, 108, 108, 111}, bytes, o)
-                                                                  : matchesOf({72, 101, -1, 101}, bytes, o);
+    const std::vector<std::uint64_t> found =
+        c.values.size() == 5 ? matchesOf({72, 101, 108, 108, 111}, bytes, o) : matchesOf({72, 101, -1, 101}, bytes, o);
     EXPECT_EQ(found, c.matches ? std::vector<std::uint64_t>{0} : std::vector<std::uint64_t>{});
 }
 
@@ -252,8 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RepeatCase{"Width8HelxoWithoutTheOption", 8, false, {'H', 'e', 'l', 'x', 'o'}, true},
                       RepeatCase{"Width16Hello", 16, true, {0x148, 0x165, 0x16C, 0x16C, 0x16F}, true},
                       RepeatCase{"Width16HelxoRefused", 16, true, {0x148, 0x165, 0x16C, 0x178, 0x16F}, false},
-                      RepeatCase{"Width16HelxoWithoutTheOption", 16, false, {0x148, 0x165, 0x16C, 0x178, 0x16F},
-                                 true},
+                      RepeatCase{"Width16HelxoWithoutTheOption", 16, false, {0x148, 0x165, 0x16C, 0x178, 0x16F}, true},
                       RepeatCase{"SkippedEntryStaysFree", 8, true, {'H', 'e', 'x', 'e'}, true},
                       RepeatCase{"RepeatAfterSkipRefused", 8, true, {'H', 'e', 'x', 'f'}, false},
                       RepeatCase{"Width16SkippedEntryStaysFree", 16, true, {0x148, 0x165, 0xFFFF, 0x165}, true}),

@@ -31,9 +31,7 @@ namespace {
 // ---------------------------------------------------------------------------
 // The picture files as the script wrote them
 
-QString resourceFile(const char* name) {
-    return QStringLiteral(KINFOLD_RESOURCE_DIR "/") + QString::fromLatin1(name);
-}
+QString resourceFile(const char* name) { return QStringLiteral(KINFOLD_RESOURCE_DIR "/") + QString::fromLatin1(name); }
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -43,18 +41,11 @@ QByteArray readAll(const QString& path) {
     return file.readAll();
 }
 
-std::uint32_t byteAt(const QByteArray& data, int at) {
-    return static_cast<std::uint8_t>(data.at(at));
-}
-std::uint32_t le16(const QByteArray& data, int at) {
-    return byteAt(data, at) | (byteAt(data, at + 1) << 8);
-}
-std::uint32_t le32(const QByteArray& data, int at) {
-    return le16(data, at) | (le16(data, at + 2) << 16);
-}
+std::uint32_t byteAt(const QByteArray& data, int at) { return static_cast<std::uint8_t>(data.at(at)); }
+std::uint32_t le16(const QByteArray& data, int at) { return byteAt(data, at) | (byteAt(data, at + 1) << 8); }
+std::uint32_t le32(const QByteArray& data, int at) { return le16(data, at) | (le16(data, at + 2) << 16); }
 std::uint32_t be32(const QByteArray& data, int at) {
-    return (byteAt(data, at) << 24) | (byteAt(data, at + 1) << 16) | (byteAt(data, at + 2) << 8) |
-           byteAt(data, at + 3);
+    return (byteAt(data, at) << 24) | (byteAt(data, at + 1) << 16) | (byteAt(data, at + 2) << 8) | byteAt(data, at + 3);
 }
 
 // Header fields every picture must have, read straight from the bytes.
@@ -72,9 +63,12 @@ HeaderFacts pngHeader(const QByteArray& d) {
     }
     f.width = static_cast<int>(be32(d, 16));
     f.height = static_cast<int>(be32(d, 20));
-    if (byteAt(d, 24) != 8) f.problem = "bit depth is not 8";
-    else if (byteAt(d, 25) != 2) f.problem = "colour type is not 2 (RGB without alpha)";
-    else if (!d.endsWith(QByteArray("IEND\xae\x42\x60\x82", 8))) f.problem = "no IEND chunk at the end";
+    if (byteAt(d, 24) != 8)
+        f.problem = "bit depth is not 8";
+    else if (byteAt(d, 25) != 2)
+        f.problem = "colour type is not 2 (RGB without alpha)";
+    else if (!d.endsWith(QByteArray("IEND\xae\x42\x60\x82", 8)))
+        f.problem = "no IEND chunk at the end";
     return f;
 }
 
@@ -87,10 +81,14 @@ HeaderFacts gifHeader(const QByteArray& d) {
     f.width = static_cast<int>(le16(d, 6));
     f.height = static_cast<int>(le16(d, 8));
     const std::uint32_t packed = byteAt(d, 10);
-    if ((packed & 0x80) == 0) f.problem = "no global colour table";
-    else if ((packed & 0x07) != 7) f.problem = "global colour table is not 256 entries";
-    else if (byteAt(d, 13 + 768) != 0x2c) f.problem = "no image descriptor after the colour table";
-    else if (byteAt(d, d.size() - 1) != 0x3b) f.problem = "no trailer";
+    if ((packed & 0x80) == 0)
+        f.problem = "no global colour table";
+    else if ((packed & 0x07) != 7)
+        f.problem = "global colour table is not 256 entries";
+    else if (byteAt(d, 13 + 768) != 0x2c)
+        f.problem = "no image descriptor after the colour table";
+    else if (byteAt(d, d.size() - 1) != 0x3b)
+        f.problem = "no trailer";
     return f;
 }
 
@@ -107,13 +105,20 @@ HeaderFacts icoHeader(const QByteArray& d) {
     const int bmp = static_cast<int>(offset);
     // 32 rows of 96 colour bytes, then 32 rows of a 4-byte mask.
     const std::uint32_t expectedBytes = 40 + 32 * 96 + 32 * 4;
-    if (le16(d, 12) != 24) f.problem = "directory entry is not 24 bits per pixel";
-    else if (offset + bytes != static_cast<std::uint32_t>(d.size())) f.problem = "image does not end the file";
-    else if (bytes != expectedBytes) f.problem = "image size is not 32x32 24-bit with its mask";
-    else if (le32(d, bmp) != 40) f.problem = "no BITMAPINFOHEADER";
-    else if (le32(d, bmp + 4) != 32 || le32(d, bmp + 8) != 64) f.problem = "bitmap is not 32 wide and 2x32 high";
-    else if (le16(d, bmp + 14) != 24) f.problem = "bitmap is not 24 bits per pixel";
-    else if (le32(d, bmp + 16) != 0) f.problem = "bitmap is compressed";
+    if (le16(d, 12) != 24)
+        f.problem = "directory entry is not 24 bits per pixel";
+    else if (offset + bytes != static_cast<std::uint32_t>(d.size()))
+        f.problem = "image does not end the file";
+    else if (bytes != expectedBytes)
+        f.problem = "image size is not 32x32 24-bit with its mask";
+    else if (le32(d, bmp) != 40)
+        f.problem = "no BITMAPINFOHEADER";
+    else if (le32(d, bmp + 4) != 32 || le32(d, bmp + 8) != 64)
+        f.problem = "bitmap is not 32 wide and 2x32 high";
+    else if (le16(d, bmp + 14) != 24)
+        f.problem = "bitmap is not 24 bits per pixel";
+    else if (le32(d, bmp + 16) != 0)
+        f.problem = "bitmap is compressed";
     return f;
 }
 
@@ -145,12 +150,11 @@ TEST_P(Pictures, QtReadsTheFile) {
     EXPECT_EQ(image.size(), QSize(c.width, c.height));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, Pictures,
-    ::testing::Values(PictureCase{"IconPng", "kinfold-search.png", pngHeader, 32, 32},
-                      PictureCase{"IconIco", "kinfold-search.ico", icoHeader, 32, 32},
-                      PictureCase{"BannerGif", "banner.gif", gifHeader, 489, 108}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, Pictures,
+                         ::testing::Values(PictureCase{"IconPng", "kinfold-search.png", pngHeader, 32, 32},
+                                           PictureCase{"IconIco", "kinfold-search.ico", icoHeader, 32, 32},
+                                           PictureCase{"BannerGif", "banner.gif", gifHeader, 489, 108}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The pictures compiled into the program through kinfold_resources.
 struct CompiledCase {
@@ -172,11 +176,10 @@ TEST_P(CompiledPictures, ResourceMatchesTheFile) {
     EXPECT_EQ(fromResource, QImage(resourceFile(c.file)));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, CompiledPictures,
-    ::testing::Values(CompiledCase{"Icon", programIconPath(), "kinfold-search.png", QSize(32, 32)},
-                      CompiledCase{"Banner", bannerPath(), "banner.gif", QSize(489, 108)}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, CompiledPictures,
+                         ::testing::Values(CompiledCase{"Icon", programIconPath(), "kinfold-search.png", QSize(32, 32)},
+                                           CompiledCase{"Banner", bannerPath(), "banner.gif", QSize(489, 108)}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ResourcePaths, AreTheDocumentedOnes) {
     EXPECT_EQ(programIconPath(), QStringLiteral(":/kinfold/kinfold-search.png"));
@@ -367,8 +370,8 @@ TEST_F(AboutFormTest, NoticeIsCentredAndWrapped) {
     EXPECT_EQ(form->Label6->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     // Wrapped, the notice takes more than one line of its box.
     const QFontMetrics metrics(form->Label6->font());
-    const QRect needed = metrics.boundingRect(QRect(0, 0, 209, 10000), Qt::TextWordWrap | Qt::AlignHCenter,
-                                              form->Label6->text());
+    const QRect needed =
+        metrics.boundingRect(QRect(0, 0, 209, 10000), Qt::TextWordWrap | Qt::AlignHCenter, form->Label6->text());
     EXPECT_GT(needed.height(), metrics.height());
 }
 
@@ -488,12 +491,11 @@ TEST_P(AboutDismiss, HidesEmitsOnceAndCanShowAgainWhereItWas) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, AboutDismiss,
-    ::testing::Values(
-        DismissCase{"ClickOkay", [](AboutForm& f) { QTest::mouseClick(f.Okay, Qt::LeftButton); }},
-        DismissCase{"SpaceOnOkay", [](AboutForm& f) { QTest::keyClick(f.Okay, Qt::Key_Space); }},
-        DismissCase{"ReturnOnOkay", [](AboutForm& f) { QTest::keyClick(f.Okay, Qt::Key_Return); }},
-        DismissCase{"OkayClickSlot", [](AboutForm& f) { f.Okay_Click(); }},
-        DismissCase{"CloseRequest", [](AboutForm& f) { EXPECT_FALSE(f.close()); }}),
+    ::testing::Values(DismissCase{"ClickOkay", [](AboutForm& f) { QTest::mouseClick(f.Okay, Qt::LeftButton); }},
+                      DismissCase{"SpaceOnOkay", [](AboutForm& f) { QTest::keyClick(f.Okay, Qt::Key_Space); }},
+                      DismissCase{"ReturnOnOkay", [](AboutForm& f) { QTest::keyClick(f.Okay, Qt::Key_Return); }},
+                      DismissCase{"OkayClickSlot", [](AboutForm& f) { f.Okay_Click(); }},
+                      DismissCase{"CloseRequest", [](AboutForm& f) { EXPECT_FALSE(f.close()); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------

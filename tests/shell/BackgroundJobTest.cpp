@@ -107,11 +107,10 @@ TEST_P(BackgroundJobEnds, StopHandsOnWhatWasFoundCancelDropsIt) {
     EXPECT_FALSE(job.running());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, BackgroundJobEnds,
-    testing::Values(EndCase{"Stopped", false, {"a:0", "a:1", "a:stopped", "finished"}},
-                    EndCase{"Cancelled", true, {}}),
-    [](const testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, BackgroundJobEnds,
+                         testing::Values(EndCase{"Stopped", false, {"a:0", "a:1", "a:stopped", "finished"}},
+                                         EndCase{"Cancelled", true, {}}),
+                         [](const testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
 
 TEST(BackgroundJob, AReplacedJobDeliversNothingMoreEvenWhatWasOnItsWay) {
     PostedCalls ui;

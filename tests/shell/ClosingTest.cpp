@@ -5,12 +5,12 @@
 #include "shell/main/AboutForm.h"
 #include "shell/main/Form1.h"
 
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QCloseEvent>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -23,8 +23,6 @@ namespace {
 constexpr int kYes = 6;
 constexpr int kNo = 7;
 constexpr int kCancel = 2;
-
-
 
 // A shown window and the scripted answers, ready to be closed.
 struct Shown : Harness {

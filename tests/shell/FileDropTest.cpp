@@ -23,10 +23,8 @@ namespace {
 
 // Test listings name a table's row instead of dumping its bytes.
 template <typename Case>
-    requires requires(const Case& c) { c.name; }
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.name;
-}
+requires requires(const Case& c) { c.name; }
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 const QByteArray kLoadable("2\r\n7,0,0\r\n9,2,1\r\n");
 
@@ -58,13 +56,13 @@ enum class Way { Argument, Drop };
 
 struct HandedCase {
     const char* name;
-    const char* file;      // written into the test folder
+    const char* file;  // written into the test folder
     QByteArray bytes;
-    bool unsavedPattern;   // values typed before, so Open Values asks first
-    int answer;            // to "Save the current values?", when asked
-    const char* romFile;   // "path" for the file's absolute path
+    bool unsavedPattern;  // values typed before, so Open Values asks first
+    int answer;           // to "Save the current values?", when asked
+    const char* romFile;  // "path" for the file's absolute path
     const char* list;
-    const char* message;   // after the question, if any; %1 is the quoted path
+    const char* message;  // after the question, if any; %1 is the quoted path
 };
 
 class HandedFile : public ::testing::TestWithParam<std::tuple<HandedCase, Way>> {};
@@ -115,8 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
             HandedCase{"UnsavedPatternCancelKeepsIt", "table.ksv", kLoadable, true, kAnswerCancel, "", "1,2 (+1)", ""},
             HandedCase{"UnsavedPatternNoLoads", "table.ksv", kLoadable, true, kAnswerNo, "", "7,9 (+2)", ""},
             HandedCase{"BadValuesFileSaysWhyAndKeepsThePattern", "empty.ksv", QByteArray(), true, kAnswerNo, "",
-                       "1,2 (+1)",
-                       "Can't load the values file %1: the file is empty: it has no count of entries."}),
+                       "1,2 (+1)", "Can't load the values file %1: the file is empty: it has no count of entries."}),
         ::testing::Values(Way::Argument, Way::Drop)),
     [](const auto& info) {
         return std::string(std::get<0>(info.param).name) +
@@ -184,8 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"Folder", [](const TestFolder& f) { return local(f, "roms"); }, Busy::No},
         RefusedCase{"FileThatIsNotThere", [](const TestFolder& f) { return local(f, "gone.gb"); }, Busy::No},
         RefusedCase{"WebAddress",
-                    [](const TestFolder&) { return QList<QUrl>{QUrl("https://kinfold.example.org/a.gb")}; },
-                    Busy::No},
+                    [](const TestFolder&) { return QList<QUrl>{QUrl("https://kinfold.example.org/a.gb")}; }, Busy::No},
         RefusedCase{"NoAddresses", [](const TestFolder&) { return QList<QUrl>{}; }, Busy::No},
         RefusedCase{"DuringASearch", [](const TestFolder& f) { return local(f, "table.ksv"); }, Busy::Searching},
         RefusedCase{"WhileAboutShows", [](const TestFolder& f) { return local(f, "table.ksv"); }, Busy::About}),

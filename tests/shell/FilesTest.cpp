@@ -5,8 +5,8 @@
 #include "files/DialogFilter.h"
 #include "files/ResultsReport.h"
 #include "pattern/SearchPattern.h"
-#include "shell/platform/FileChooser.h"
 #include "shell/main/Form1.h"
+#include "shell/platform/FileChooser.h"
 #include "shell/platform/MessageBoxes.h"
 
 #include <QComboBox>
@@ -22,13 +22,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <ostream>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace kinfold::test {
@@ -38,10 +38,8 @@ using ChooserUse = FileChooser::Use;
 
 // Failure messages name a table's row instead of dumping its bytes.
 template <typename Case>
-    requires requires(const Case& c) { c.name; }
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.name;
-}
+requires requires(const Case& c) { c.name; }
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 // ---- Helpers -----------------------------------------------------------------
 
@@ -57,10 +55,6 @@ struct Window {
         h.files.uses.clear();
     }
 };
-
-
-
-
 
 // Picks the ROM through Open File and runs the search, as a user would.
 void searchRom(Window& win, const QString& path) {
@@ -183,15 +177,14 @@ TEST_P(RomFileChoiceAnswer, GoesIntoTheRomBoxAsItCame) {
     EXPECT_EQ(w.resultsModel().count(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, RomFileChoiceAnswer,
-    ::testing::Values(RomAnswerCase{"PathIntoEmptyBox", "", "/roms/Zelda.gb"},
-                      RomAnswerCase{"PathReplacesTypedText", "/roms/old.nes", "/roms/new.smc"},
-                      RomAnswerCase{"NonAsciiPathKept", "", "/roms/Pok\xC3\xA9mon Rot.gb"},
-                      RomAnswerCase{"PathWithBlanksKept", "x", "/roms/a b/ c .fig"},
-                      RomAnswerCase{"CancelEmptiesTheBox", "/roms/old.gb", ""},
-                      RomAnswerCase{"CancelOnEmptyBoxStaysEmpty", "", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, RomFileChoiceAnswer,
+                         ::testing::Values(RomAnswerCase{"PathIntoEmptyBox", "", "/roms/Zelda.gb"},
+                                           RomAnswerCase{"PathReplacesTypedText", "/roms/old.nes", "/roms/new.smc"},
+                                           RomAnswerCase{"NonAsciiPathKept", "", "/roms/Pok\xC3\xA9mon Rot.gb"},
+                                           RomAnswerCase{"PathWithBlanksKept", "x", "/roms/a b/ c .fig"},
+                                           RomAnswerCase{"CancelEmptiesTheBox", "/roms/old.gb", ""},
+                                           RomAnswerCase{"CancelOnEmptyBoxStaysEmpty", "", ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Save Values ---------------------------------------------------------------
 
@@ -263,8 +256,11 @@ TEST_P(ValuesFileSaveBytes, WritesTheFileByteExactAndMarksTheValuesSaved) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ValuesFileSaveBytes,
     ::testing::Values(
-        SaveBytesCase{"RiseThenFall", [](Form1& w) { addValues(w, {10, 15, 12}); }, "values.ksv",
-                      QByteArray("3\r\n10,0,0\r\n15,5,1\r\n12,3,-1\r\n")},
+        SaveBytesCase{"RiseThenFall",
+                      [](Form1& w) {
+                          addValues(w, {10, 15, 12});
+                      },
+                      "values.ksv", QByteArray("3\r\n10,0,0\r\n15,5,1\r\n12,3,-1\r\n")},
         SaveBytesCase{"SkipStoresACopyOfThePreviousValue",
                       [](Form1& w) {
                           addValues(w, {10});
@@ -273,7 +269,10 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       "values.ksv", QByteArray("3\r\n10,0,0\r\n10,0,0\r\n14,4,1\r\n")},
         SaveBytesCase{"OneValue", [](Form1& w) { addValues(w, {-7}); }, "one.ksv", QByteArray("1\r\n-7,0,0\r\n")},
-        SaveBytesCase{"EqualValuesAndWidestSteps", [](Form1& w) { addValues(w, {-32768, -1, -1, 32766, 32767}); },
+        SaveBytesCase{"EqualValuesAndWidestSteps",
+                      [](Form1& w) {
+                          addValues(w, {-32768, -1, -1, 32766, 32767});
+                      },
                       "wide.ksv",
                       QByteArray("5\r\n-32768,0,0\r\n-1,32767,1\r\n-1,0,0\r\n32766,32767,1\r\n32767,1,1\r\n")},
         SaveBytesCase{"HexEntry",
@@ -283,8 +282,11 @@ INSTANTIATE_TEST_SUITE_P(
                           addValue(w, "A");
                       },
                       "hex.ksv", QByteArray("2\r\n31,0,0\r\n10,21,-1\r\n")},
-        SaveBytesCase{"NonAsciiFolder", [](Form1& w) { addValues(w, {10, 15, 12}); }, "Pok\xC3\xA9mon/values.ksv",
-                      QByteArray("3\r\n10,0,0\r\n15,5,1\r\n12,3,-1\r\n")}),
+        SaveBytesCase{"NonAsciiFolder",
+                      [](Form1& w) {
+                          addValues(w, {10, 15, 12});
+                      },
+                      "Pok\xC3\xA9mon/values.ksv", QByteArray("3\r\n10,0,0\r\n15,5,1\r\n12,3,-1\r\n")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ValuesFileSave, ReplacesALongerFileWhole) {
@@ -404,8 +406,8 @@ TEST_P(ValuesFileOpenQuestion, AnswerDecidesWhatHappens) {
     for (int a : GetParam().answers) win.h.messages.answers.push_back(a);
     for (const char* p : GetParam().paths) {
         const std::string key = p;
-        win.h.files.paths.push_back(key == "load"   ? load
-                                    : key == "save" ? folder.path("saved.ksv")
+        win.h.files.paths.push_back(key == "load"      ? load
+                                    : key == "save"    ? folder.path("saved.ksv")
                                     : key == "missing" ? folder.path("missing/saved.ksv")
                                                        : QString());
     }
@@ -419,8 +421,8 @@ TEST_P(ValuesFileOpenQuestion, AnswerDecidesWhatHappens) {
     for (std::size_t i = 1; i < win.h.messages.shown.size(); ++i) {
         // The only notice here is the failed save, naming the file it could not write.
         EXPECT_EQ(win.h.messages.shown[i].style, 64);
-        EXPECT_TRUE(win.h.messages.shown[i].text.startsWith(
-            "Can't save the values file " + quotedPath(folder.path("missing/saved.ksv")) + ": "))
+        EXPECT_TRUE(win.h.messages.shown[i].text.startsWith("Can't save the values file " +
+                                                            quotedPath(folder.path("missing/saved.ksv")) + ": "))
             << messageText(win.h.messages.shown);
     }
     std::string expectedUses;
@@ -446,31 +448,30 @@ TEST_P(ValuesFileOpenQuestion, AnswerDecidesWhatHappens) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ValuesFileOpenQuestion,
-    ::testing::Values(
-        QuestionCase{"CancelChangesNothing", {kAnswerCancel}, {}, {}, false, nullptr, 0},
-        QuestionCase{"NoGoesStraightToOpen", {kAnswerNo}, {"load"}, {ChooserUse::Open}, true, nullptr, 0},
-        QuestionCase{"NoThenOpenCancelled", {kAnswerNo}, {""}, {ChooserUse::Open}, false, nullptr, 0},
-        QuestionCase{"YesSavesThenOpens",
-                     {kAnswerYes},
-                     {"save", "load"},
-                     {ChooserUse::Save, ChooserUse::Open},
-                     true,
-                     "3\r\n10,0,0\r\n15,5,1\r\n12,3,-1\r\n",
-                     0},
-        QuestionCase{"YesWithSaveCancelledStillOpens",
-                     {kAnswerYes},
-                     {"", "load"},
-                     {ChooserUse::Save, ChooserUse::Open},
-                     true,
-                     nullptr,
-                     0},
-        QuestionCase{"YesWithSaveFailedStillOpens",
-                     {kAnswerYes},
-                     {"missing", "load"},
-                     {ChooserUse::Save, ChooserUse::Open},
-                     true,
-                     nullptr,
-                     1}),
+    ::testing::Values(QuestionCase{"CancelChangesNothing", {kAnswerCancel}, {}, {}, false, nullptr, 0},
+                      QuestionCase{"NoGoesStraightToOpen", {kAnswerNo}, {"load"}, {ChooserUse::Open}, true, nullptr, 0},
+                      QuestionCase{"NoThenOpenCancelled", {kAnswerNo}, {""}, {ChooserUse::Open}, false, nullptr, 0},
+                      QuestionCase{"YesSavesThenOpens",
+                                   {kAnswerYes},
+                                   {"save", "load"},
+                                   {ChooserUse::Save, ChooserUse::Open},
+                                   true,
+                                   "3\r\n10,0,0\r\n15,5,1\r\n12,3,-1\r\n",
+                                   0},
+                      QuestionCase{"YesWithSaveCancelledStillOpens",
+                                   {kAnswerYes},
+                                   {"", "load"},
+                                   {ChooserUse::Save, ChooserUse::Open},
+                                   true,
+                                   nullptr,
+                                   0},
+                      QuestionCase{"YesWithSaveFailedStillOpens",
+                                   {kAnswerYes},
+                                   {"missing", "load"},
+                                   {ChooserUse::Save, ChooserUse::Open},
+                                   true,
+                                   nullptr,
+                                   1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ValuesFileOpen, YesSavedThenOpenCancelledLeavesTheValuesSaved) {
@@ -580,29 +581,28 @@ TEST_P(ValuesFileOpenGood, ReplacesThePatternAndRebuildsTheList) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ValuesFileOpenGood,
-    ::testing::Values(
-        GoodFileCase{"SkipComesBackAsAPlainEntry",
-                     QByteArray("3\r\n10,0,0\r\n10,0,0\r\n14,4,1\r\n"),
-                     {"10", "10 (0)", "14 (+4)"},
-                     {{10, 0, 0}, {10, 0, 0}, {14, 4, 1}}},
-        GoodFileCase{"RiseAndFallShowTheirSigns",
-                     QByteArray("3\r\n10,0,0\r\n15,5,1\r\n12,3,-1\r\n"),
-                     {"10", "15 (+5)", "12 (-3)"},
-                     {{10, 0, 0}, {15, 5, 1}, {12, 3, -1}}},
-        GoodFileCase{"OtherDirectionShowsTheStepWithoutSign",
-                     QByteArray("3\r\n9,0,0\r\n12,3,5\r\n4,8,0\r\n"),
-                     {"9", "12 (3)", "4 (8)"},
-                     {{9, 0, 0}, {12, 3, 5}, {4, 8, 0}}},
-        GoodFileCase{"LineFeedsOnly",
-                     QByteArray("3\n10,0,0\n15,5,1\n12,3,-1\n"),
-                     {"10", "15 (+5)", "12 (-3)"},
-                     {{10, 0, 0}, {15, 5, 1}, {12, 3, -1}}},
-        GoodFileCase{"Extremes",
-                     QByteArray("4\r\n-32768,0,0\r\n-1,32767,1\r\n32766,32767,1\r\n-1,32767,-1\r\n"),
-                     {"-32768", "-1 (+32767)", "32766 (+32767)", "-1 (-32767)"},
-                     {{-32768, 0, 0}, {-1, 32767, 1}, {32766, 32767, 1}, {-1, 32767, -1}}},
-        GoodFileCase{"FirstEntryShowsItsValueOnly", QByteArray("1\r\n5,9,1\r\n"), {"5"}, {{5, 9, 1}}},
-        GoodFileCase{"CountZeroGivesAnEmptyPattern", QByteArray("0\r\n"), {}, {}}),
+    ::testing::Values(GoodFileCase{"SkipComesBackAsAPlainEntry",
+                                   QByteArray("3\r\n10,0,0\r\n10,0,0\r\n14,4,1\r\n"),
+                                   {"10", "10 (0)", "14 (+4)"},
+                                   {{10, 0, 0}, {10, 0, 0}, {14, 4, 1}}},
+                      GoodFileCase{"RiseAndFallShowTheirSigns",
+                                   QByteArray("3\r\n10,0,0\r\n15,5,1\r\n12,3,-1\r\n"),
+                                   {"10", "15 (+5)", "12 (-3)"},
+                                   {{10, 0, 0}, {15, 5, 1}, {12, 3, -1}}},
+                      GoodFileCase{"OtherDirectionShowsTheStepWithoutSign",
+                                   QByteArray("3\r\n9,0,0\r\n12,3,5\r\n4,8,0\r\n"),
+                                   {"9", "12 (3)", "4 (8)"},
+                                   {{9, 0, 0}, {12, 3, 5}, {4, 8, 0}}},
+                      GoodFileCase{"LineFeedsOnly",
+                                   QByteArray("3\n10,0,0\n15,5,1\n12,3,-1\n"),
+                                   {"10", "15 (+5)", "12 (-3)"},
+                                   {{10, 0, 0}, {15, 5, 1}, {12, 3, -1}}},
+                      GoodFileCase{"Extremes",
+                                   QByteArray("4\r\n-32768,0,0\r\n-1,32767,1\r\n32766,32767,1\r\n-1,32767,-1\r\n"),
+                                   {"-32768", "-1 (+32767)", "32766 (+32767)", "-1 (-32767)"},
+                                   {{-32768, 0, 0}, {-1, 32767, 1}, {32766, 32767, 1}, {-1, 32767, -1}}},
+                      GoodFileCase{"FirstEntryShowsItsValueOnly", QByteArray("1\r\n5,9,1\r\n"), {"5"}, {{5, 9, 1}}},
+                      GoodFileCase{"CountZeroGivesAnEmptyPattern", QByteArray("0\r\n"), {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ValuesFileOpen, StringModeStaysAsItWas) {
@@ -661,9 +661,9 @@ TEST_P(ValuesFileOpenBad, SaysWhatIsWrongAndKeepsEverything) {
         win.h.files.paths.push_back(path);
         click(w.OpenVals);
 
-        const QString expected = QStringLiteral("Can't %1 the values file %2: %3.")
-                                     .arg(QLatin1String(c.openFailure ? "open" : "load"), quotedPath(path),
-                                          QString::fromUtf8(c.reason));
+        const QString expected =
+            QStringLiteral("Can't %1 the values file %2: %3.")
+                .arg(QLatin1String(c.openFailure ? "open" : "load"), quotedPath(path), QString::fromUtf8(c.reason));
         EXPECT_EQ(messageText(win.h.messages.shown),
                   (savedBefore ? std::string() : std::string("67 Save the current values?\n")) + "64 " +
                       expected.toStdString() + "\n");
@@ -678,36 +678,36 @@ TEST_P(ValuesFileOpenBad, SaysWhatIsWrongAndKeepsEverything) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ValuesFileOpenBad,
-    ::testing::Values(
-        BadFileCase{"EmptyFile", QByteArray(), nullptr, "the file is empty: it has no count of entries", false},
-        BadFileCase{"CountNotANumber", QByteArray("abc\r\n1,0,0\r\n"), nullptr,
-                    "line 1: the count of entries \"abc\" is not a whole number", false},
-        BadFileCase{"CountAboveTheMost", QByteArray("1001\r\n"), nullptr,
-                    "line 1: the count of entries \"1001\" is outside 0 to 1000", false},
-        BadFileCase{"CountNegative", QByteArray("-1\r\n"), nullptr,
-                    "line 1: the count of entries \"-1\" is outside 0 to 1000", false},
-        BadFileCase{"FewerFieldsThanTheCount", QByteArray("2\r\n1,0,0\r\n"), nullptr,
-                    "the file ends before entry 2 is complete", false},
-        BadFileCase{"EntryCutShort", QByteArray("2\r\n1,0,0\r\n5,4\r\n"), nullptr,
-                    "the file ends before entry 2 is complete", false},
-        BadFileCase{"FieldWithAPoint", QByteArray("2\r\n1,0,0\r\n1.5,0,0\r\n"), nullptr,
-                    "line 3: \"1.5\" is not a whole number", false},
-        BadFileCase{"FieldAWord", QByteArray("2\r\n1,0,0\r\n5,abc,1\r\n"), nullptr,
-                    "line 3: \"abc\" is not a whole number", false},
-        BadFileCase{"NumberAboveTheMost", QByteArray("2\r\n5,0,0\r\n40000,1,1\r\n"), nullptr,
-                    "line 3: \"40000\" is outside -32768 to 32767", false},
-        BadFileCase{"NumberBelowTheLeast", QByteArray("1\r\n-32769,0,0\r\n"), nullptr,
-                    "line 2: \"-32769\" is outside -32768 to 32767", false},
-        BadFileCase{"BadNumberAfterBlankLines", QByteArray("1\r\n\r\n\r\n3,0,x\r\n"), nullptr,
-                    "line 4: \"x\" is not a whole number", false},
-        BadFileCase{"MissingFile", QByteArray(), [](const TestFolder& f) { return f.path("gone.ksv"); },
-                    "there is no such file", true},
-        BadFileCase{"Folder", QByteArray(),
-                    [](const TestFolder& f) {
-                        QDir().mkpath(f.path("values.ksv"));
-                        return f.path("values.ksv");
-                    },
-                    "it is a folder, not a file", true}),
+    ::testing::Values(BadFileCase{"EmptyFile", QByteArray(), nullptr, "the file is empty: it has no count of entries",
+                                  false},
+                      BadFileCase{"CountNotANumber", QByteArray("abc\r\n1,0,0\r\n"), nullptr,
+                                  "line 1: the count of entries \"abc\" is not a whole number", false},
+                      BadFileCase{"CountAboveTheMost", QByteArray("1001\r\n"), nullptr,
+                                  "line 1: the count of entries \"1001\" is outside 0 to 1000", false},
+                      BadFileCase{"CountNegative", QByteArray("-1\r\n"), nullptr,
+                                  "line 1: the count of entries \"-1\" is outside 0 to 1000", false},
+                      BadFileCase{"FewerFieldsThanTheCount", QByteArray("2\r\n1,0,0\r\n"), nullptr,
+                                  "the file ends before entry 2 is complete", false},
+                      BadFileCase{"EntryCutShort", QByteArray("2\r\n1,0,0\r\n5,4\r\n"), nullptr,
+                                  "the file ends before entry 2 is complete", false},
+                      BadFileCase{"FieldWithAPoint", QByteArray("2\r\n1,0,0\r\n1.5,0,0\r\n"), nullptr,
+                                  "line 3: \"1.5\" is not a whole number", false},
+                      BadFileCase{"FieldAWord", QByteArray("2\r\n1,0,0\r\n5,abc,1\r\n"), nullptr,
+                                  "line 3: \"abc\" is not a whole number", false},
+                      BadFileCase{"NumberAboveTheMost", QByteArray("2\r\n5,0,0\r\n40000,1,1\r\n"), nullptr,
+                                  "line 3: \"40000\" is outside -32768 to 32767", false},
+                      BadFileCase{"NumberBelowTheLeast", QByteArray("1\r\n-32769,0,0\r\n"), nullptr,
+                                  "line 2: \"-32769\" is outside -32768 to 32767", false},
+                      BadFileCase{"BadNumberAfterBlankLines", QByteArray("1\r\n\r\n\r\n3,0,x\r\n"), nullptr,
+                                  "line 4: \"x\" is not a whole number", false},
+                      BadFileCase{"MissingFile", QByteArray(), [](const TestFolder& f) { return f.path("gone.ksv"); },
+                                  "there is no such file", true},
+                      BadFileCase{"Folder", QByteArray(),
+                                  [](const TestFolder& f) {
+                                      QDir().mkpath(f.path("values.ksv"));
+                                      return f.path("values.ksv");
+                                  },
+                                  "it is a folder, not a file", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Round trip ------------------------------------------------------------------
@@ -720,8 +720,8 @@ struct Entry {
 
 // 1000 entries of every kind, steps always within 16 bits and never 0 typed.
 std::vector<Entry> everyKindOfEntry() {
-    std::vector<Entry> out = {{false, -32768}, {false, -1},    {false, 32766}, {false, 32767}, {false, 32767},
-                              {true, 0},       {false, 1},     {false, -32766}, {false, -32768}, {true, 0},
+    std::vector<Entry> out = {{false, -32768}, {false, -1},     {false, 32766},  {false, 32767},  {false, 32767},
+                              {true, 0},       {false, 1},      {false, -32766}, {false, -32768}, {true, 0},
                               {true, 0},       {false, -32768}, {false, -1}};
     std::mt19937 rng(1000);
     int previous = -1;
@@ -777,10 +777,14 @@ TEST(ValuesFileRoundTrip, ThousandEntriesOfEveryKindComeBackAsSaved) {
     ASSERT_EQ(expected.size(), 1000u);
     int ups = 0, downs = 0, equals = 0, skips = 0;
     for (std::size_t i = 1; i < actions.size(); ++i) {
-        if (actions[i].skip) ++skips;
-        else if (expected[i].direction == 1) ++ups;
-        else if (expected[i].direction == -1) ++downs;
-        else ++equals;
+        if (actions[i].skip)
+            ++skips;
+        else if (expected[i].direction == 1)
+            ++ups;
+        else if (expected[i].direction == -1)
+            ++downs;
+        else
+            ++equals;
     }
     ASSERT_GT(ups, 0);
     ASSERT_GT(downs, 0);
@@ -791,8 +795,10 @@ TEST(ValuesFileRoundTrip, ThousandEntriesOfEveryKindComeBackAsSaved) {
     Window win;
     Form1& w = win.w;
     for (const Entry& a : actions) {
-        if (a.skip) click(w.SkipVal);
-        else addValue(w, QString::number(a.value));
+        if (a.skip)
+            click(w.SkipVal);
+        else
+            addValue(w, QString::number(a.value));
     }
     ASSERT_TRUE(win.h.messages.shown.empty()) << messageText(win.h.messages.shown);
     ASSERT_EQ(w.pattern().count(), 1000);
@@ -1024,7 +1030,8 @@ TEST_P(ResultsReportFailure, SaysWhichFileAndKeepsTheResults) {
     click(w.SaveResults);
 
     EXPECT_EQ(useText(win.h.files.uses), std::string("Save ") + kReportFilter + "\n");
-    expectWriteFailure(win.h.messages, QStringLiteral("Can't save the results report"), path, GetParam().expectedReason());
+    expectWriteFailure(win.h.messages, QStringLiteral("Can't save the results report"), path,
+                       GetParam().expectedReason());
     EXPECT_EQ(windowState(w), before);
     EXPECT_EQ(resultLines(w), (QStringList{kTwoPlaces[0], kTwoPlaces[1]}));
     expectNothingBroken(folder, path);
@@ -1154,8 +1161,8 @@ INSTANTIATE_TEST_SUITE_P(
     Table, FileFiltersEveryDialog,
     ::testing::Values(DialogCase{"OpenFile", &Form1::OpenFile, {}, ChooserUse::Open, kRomFileFilter, true},
                       DialogCase{"SaveValues", &Form1::SaveVals, {}, ChooserUse::Save, kValuesFileFilter, false},
-                      DialogCase{"OpenValues", &Form1::OpenVals, {kAnswerNo}, ChooserUse::Open, kValuesFileFilter,
-                                 false},
+                      DialogCase{
+                          "OpenValues", &Form1::OpenVals, {kAnswerNo}, ChooserUse::Open, kValuesFileFilter, false},
                       DialogCase{"SaveResults", &Form1::SaveResults, {}, ChooserUse::Save, kReportFileFilter, false}),
     [](const auto& info) { return std::string(info.param.name); });
 

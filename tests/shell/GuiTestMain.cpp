@@ -1,8 +1,8 @@
 #include "shell/platform/Application.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 

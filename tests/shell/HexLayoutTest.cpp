@@ -35,8 +35,8 @@ TEST(HexLayout, AnEmptyWindowHasNoRowsAndNoRange) {
 }
 
 TEST(HexLayout, OffsetDigitsGrowWithTheFilesLastOffset) {
-    EXPECT_EQ(HexLayout(0, 16, 0x100000000, 1).offsetDigits(), 8);   // last offset FFFFFFFF
-    EXPECT_EQ(HexLayout(0, 16, 0x100000001, 1).offsetDigits(), 9);   // last offset 100000000
+    EXPECT_EQ(HexLayout(0, 16, 0x100000000, 1).offsetDigits(), 8);  // last offset FFFFFFFF
+    EXPECT_EQ(HexLayout(0, 16, 0x100000001, 1).offsetDigits(), 9);  // last offset 100000000
 }
 
 struct UnitCase {
@@ -56,16 +56,17 @@ TEST_P(HexLayoutCells, AUnitsCellIsTheColumnOfItsFirstByte) {
     EXPECT_EQ(HexLayout(c.start, c.size, 1 << 20, c.unitBytes).unitInCell(c.row, c.cell), c.unit);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, HexLayoutCells,
-    testing::Values(UnitCase{"Bytes", 0x10, 32, 1, 1, 15, 0x2F}, UnitCase{"SixteenBitCellsPerRow", 0x10, 32, 2, 0, 7, 0x1E},
-                    UnitCase{"SixteenBitNoNinthCell", 0x10, 32, 2, 0, 8, kNone},
-                    UnitCase{"ThirtyTwoBitOddStart", 0x11, 32, 4, 0, 0, 0x11},  // 11..14 starts in column 1: cell 0
-                    UnitCase{"ThirtyTwoBitOddStartLastInRow", 0x11, 32, 4, 0, 3, 0x1D},
-                    UnitCase{"UnitRunningIntoNextRowStaysInItsRow", 0x11, 32, 4, 1, 0, 0x21},
-                    UnitCase{"PartOfAUnitAtTheEndHasNoCell", 0x10, 31, 2, 1, 7, kNone},
-                    UnitCase{"CellBeforeTheWindow", 0x18, 8, 1, 0, 3, kNone}),
-    [](const testing::TestParamInfo<UnitCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, HexLayoutCells,
+                         testing::Values(UnitCase{"Bytes", 0x10, 32, 1, 1, 15, 0x2F},
+                                         UnitCase{"SixteenBitCellsPerRow", 0x10, 32, 2, 0, 7, 0x1E},
+                                         UnitCase{"SixteenBitNoNinthCell", 0x10, 32, 2, 0, 8, kNone},
+                                         UnitCase{"ThirtyTwoBitOddStart", 0x11, 32, 4, 0, 0,
+                                                  0x11},  // 11..14 starts in column 1: cell 0
+                                         UnitCase{"ThirtyTwoBitOddStartLastInRow", 0x11, 32, 4, 0, 3, 0x1D},
+                                         UnitCase{"UnitRunningIntoNextRowStaysInItsRow", 0x11, 32, 4, 1, 0, 0x21},
+                                         UnitCase{"PartOfAUnitAtTheEndHasNoCell", 0x10, 31, 2, 1, 7, kNone},
+                                         UnitCase{"CellBeforeTheWindow", 0x18, 8, 1, 0, 3, kNone}),
+                         [](const testing::TestParamInfo<UnitCase>& info) { return std::string(info.param.name); });
 
 struct MoveCase {
     const char* name;
@@ -84,15 +85,15 @@ TEST_P(HexLayoutMoves, MovesStayOnWholeUnitsInsideTheWindow) {
     EXPECT_EQ(HexLayout(c.start, c.size, 1 << 20, c.unitBytes).moved(c.from, c.move), c.to);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, HexLayoutMoves,
-    testing::Values(MoveCase{"Right", 0, 64, 1, 5, 1, 6}, MoveCase{"LeftOffTheStart", 0, 64, 1, 0, -1, kNone},
-                    MoveCase{"UpOffTheStartOfALaterWindow", 0x100, 64, 1, 0x108, -16, kNone},
-                    MoveCase{"DownToTheLastUnit", 0, 64, 2, 46, 16, 62},
-                    MoveCase{"DownPastTheLastWholeUnit", 0, 63, 2, 46, 16, kNone},
-                    MoveCase{"ThirtyTwoBitRight", 0x10, 64, 4, 0x10, 4, 0x14},
-                    MoveCase{"AtTheEndOfTheFile", 0, 1, 1, 0, 1, kNone}),
-    [](const testing::TestParamInfo<MoveCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, HexLayoutMoves,
+                         testing::Values(MoveCase{"Right", 0, 64, 1, 5, 1, 6},
+                                         MoveCase{"LeftOffTheStart", 0, 64, 1, 0, -1, kNone},
+                                         MoveCase{"UpOffTheStartOfALaterWindow", 0x100, 64, 1, 0x108, -16, kNone},
+                                         MoveCase{"DownToTheLastUnit", 0, 64, 2, 46, 16, 62},
+                                         MoveCase{"DownPastTheLastWholeUnit", 0, 63, 2, 46, 16, kNone},
+                                         MoveCase{"ThirtyTwoBitRight", 0x10, 64, 4, 0x10, 4, 0x14},
+                                         MoveCase{"AtTheEndOfTheFile", 0, 1, 1, 0, 1, kNone}),
+                         [](const testing::TestParamInfo<MoveCase>& info) { return std::string(info.param.name); });
 
 TEST(HexLayout, AByteBelongsToTheWholeUnitAroundIt) {
     const HexLayout layout(0x11, 10, 1 << 20, 4);  // units 11, 15; 19..1A is part of one

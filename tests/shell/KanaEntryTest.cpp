@@ -32,18 +32,19 @@ TEST_P(KanaStringEntry, GivesTheGamesSteps) {
     EXPECT_TRUE(h.messages.shown.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, KanaStringEntry,
-    ::testing::Values(KanaLinesCase{"Hiragana", "さくら", {"10250", "10247 (-3)", "10278 (+31)"}},
-                      KanaLinesCase{"Katakana", "カナ", {"10373", "10388 (+15)"}},
-                      KanaLinesCase{"HalfWidthKatakana", "ｱｲ", {"10368", "10369 (+1)"}},
-                      KanaLinesCase{"VoicedAfterBasic", "かが", {"10245", "10286 (+41)"}},
-                      KanaLinesCase{"PunctuationKeepsItsCodePoint", "あ、", {"10240", "12289 (+2049)"}},
-                      KanaLinesCase{"LatinUnchanged", "Aé", {"65", "233 (+168)"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, KanaStringEntry,
+                         ::testing::Values(KanaLinesCase{"Hiragana", "さくら", {"10250", "10247 (-3)", "10278 (+31)"}},
+                                           KanaLinesCase{"Katakana", "カナ", {"10373", "10388 (+15)"}},
+                                           KanaLinesCase{"HalfWidthKatakana", "ｱｲ", {"10368", "10369 (+1)"}},
+                                           KanaLinesCase{"VoicedAfterBasic", "かが", {"10245", "10286 (+41)"}},
+                                           KanaLinesCase{
+                                               "PunctuationKeepsItsCodePoint", "あ、", {"10240", "12289 (+2049)"}},
+                                           KanaLinesCase{"LatinUnchanged", "Aé", {"65", "233 (+168)"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The basic hiragana in the order the ROM below keeps them, from byte 0x50 on.
-const QString kBasicHiragana = "あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん";
+const QString kBasicHiragana =
+    "あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん";
 constexpr int kHit = 300;
 
 int gameByte(const QString& kana) { return 0x50 + static_cast<int>(kBasicHiragana.indexOf(kana)); }

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -14,10 +15,9 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -75,37 +75,36 @@ TEST_P(InitialControl, HasItsNameKindTextGeometryAndState) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, InitialControl,
-    ::testing::Values(
-        ControlCase{"BitMode", "QComboBox", "8-bit", {256, 56, 65, 21}, false, true},
-        ControlCase{"SaveResults", "QPushButton", "Save Results", {168, 256, 73, 17}, true, true},
-        ControlCase{"AddStr", "QPushButton", "Add String", {8, 80, 73, 17}, false, true},
-        ControlCase{"Picture1", "QFrame", "", {8, 32, 57, 41}, true, true},
-        ControlCase{"OptString", "QRadioButton", "String:", {0, 24, 57, 17}, true, true},
-        ControlCase{"OptValues", "QRadioButton", "Values:", {0, 0, 57, 17}, true, true},
-        ControlCase{"EnterStr", "QLineEdit", "", {72, 56, 249, 19}, true, false},
-        ControlCase{"About", "QPushButton", "About", {248, 256, 73, 17}, true, true},
-        ControlCase{"OpenVals", "QPushButton", "Open Values", {88, 256, 73, 17}, true, true},
-        ControlCase{"SaveVals", "QPushButton", "Save Values", {8, 256, 73, 17}, true, true},
-        ControlCase{"DelVal", "QPushButton", "Delete Value", {88, 80, 73, 17}, true, true},
-        ControlCase{"StopS", "QPushButton", "Stop", {280, 104, 41, 17}, true, true},
-        ControlCase{"ValuesList", "QListWidget", "", {8, 144, 153, 108}, true, true},
-        ControlCase{"OpenFile", "QPushButton", "Open File", {264, 8, 57, 17}, true, true},
-        ControlCase{"Results", "kinfold::ResultsView", "", {168, 144, 153, 108}, true, true},
-        ControlCase{"NumVals", "QLineEdit", "0", {104, 104, 57, 19}, true, true},
-        ControlCase{"Search", "QPushButton", "Kinfold Search", {168, 104, 105, 17}, true, true},
-        ControlCase{"Ascii", "QRadioButton", "Ascii Character", {232, 32, 97, 17}, true, true},
-        ControlCase{"Reset", "QPushButton", "Reset Values", {248, 80, 73, 17}, true, true},
-        ControlCase{"SkipVal", "QPushButton", "Skip Value", {168, 80, 73, 17}, true, true},
-        ControlCase{"AddVal", "QPushButton", "Add Value", {8, 80, 73, 17}, true, true},
-        ControlCase{"HexB", "QRadioButton", "Hex", {184, 32, 57, 17}, true, true},
-        ControlCase{"DecimalB", "QRadioButton", "Decimal", {120, 32, 65, 17}, true, true},
-        ControlCase{"EnterVal", "QLineEdit", "", {72, 32, 41, 19}, true, true},
-        ControlCase{"RomFile", "QLineEdit", "", {48, 8, 209, 19}, true, true},
-        ControlCase{"AmountDone", "QLabel", "Tessarine Version 1.2", {8, 280, 313, 17}, true, true},
-        ControlCase{"Label5", "QLabel", "Values:", {8, 128, 153, 17}, true, true},
-        ControlCase{"Label4", "QLabel", "Results:", {168, 128, 153, 17}, true, true},
-        ControlCase{"Label3", "QLabel", "Number of values:", {8, 104, 89, 17}, true, true},
-        ControlCase{"Label1", "QLabel", "Rom:", {8, 8, 33, 17}, true, true}),
+    ::testing::Values(ControlCase{"BitMode", "QComboBox", "8-bit", {256, 56, 65, 21}, false, true},
+                      ControlCase{"SaveResults", "QPushButton", "Save Results", {168, 256, 73, 17}, true, true},
+                      ControlCase{"AddStr", "QPushButton", "Add String", {8, 80, 73, 17}, false, true},
+                      ControlCase{"Picture1", "QFrame", "", {8, 32, 57, 41}, true, true},
+                      ControlCase{"OptString", "QRadioButton", "String:", {0, 24, 57, 17}, true, true},
+                      ControlCase{"OptValues", "QRadioButton", "Values:", {0, 0, 57, 17}, true, true},
+                      ControlCase{"EnterStr", "QLineEdit", "", {72, 56, 249, 19}, true, false},
+                      ControlCase{"About", "QPushButton", "About", {248, 256, 73, 17}, true, true},
+                      ControlCase{"OpenVals", "QPushButton", "Open Values", {88, 256, 73, 17}, true, true},
+                      ControlCase{"SaveVals", "QPushButton", "Save Values", {8, 256, 73, 17}, true, true},
+                      ControlCase{"DelVal", "QPushButton", "Delete Value", {88, 80, 73, 17}, true, true},
+                      ControlCase{"StopS", "QPushButton", "Stop", {280, 104, 41, 17}, true, true},
+                      ControlCase{"ValuesList", "QListWidget", "", {8, 144, 153, 108}, true, true},
+                      ControlCase{"OpenFile", "QPushButton", "Open File", {264, 8, 57, 17}, true, true},
+                      ControlCase{"Results", "kinfold::ResultsView", "", {168, 144, 153, 108}, true, true},
+                      ControlCase{"NumVals", "QLineEdit", "0", {104, 104, 57, 19}, true, true},
+                      ControlCase{"Search", "QPushButton", "Kinfold Search", {168, 104, 105, 17}, true, true},
+                      ControlCase{"Ascii", "QRadioButton", "Ascii Character", {232, 32, 97, 17}, true, true},
+                      ControlCase{"Reset", "QPushButton", "Reset Values", {248, 80, 73, 17}, true, true},
+                      ControlCase{"SkipVal", "QPushButton", "Skip Value", {168, 80, 73, 17}, true, true},
+                      ControlCase{"AddVal", "QPushButton", "Add Value", {8, 80, 73, 17}, true, true},
+                      ControlCase{"HexB", "QRadioButton", "Hex", {184, 32, 57, 17}, true, true},
+                      ControlCase{"DecimalB", "QRadioButton", "Decimal", {120, 32, 65, 17}, true, true},
+                      ControlCase{"EnterVal", "QLineEdit", "", {72, 32, 41, 19}, true, true},
+                      ControlCase{"RomFile", "QLineEdit", "", {48, 8, 209, 19}, true, true},
+                      ControlCase{"AmountDone", "QLabel", "Tessarine Version 1.2", {8, 280, 313, 17}, true, true},
+                      ControlCase{"Label5", "QLabel", "Values:", {8, 128, 153, 17}, true, true},
+                      ControlCase{"Label4", "QLabel", "Results:", {168, 128, 153, 17}, true, true},
+                      ControlCase{"Label3", "QLabel", "Number of values:", {8, 104, 89, 17}, true, true},
+                      ControlCase{"Label1", "QLabel", "Rom:", {8, 8, 33, 17}, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MainWindow, OpensCentredOnTheScreenAndStaysWhereItIsPut) {
@@ -216,10 +215,10 @@ TEST(MainWindow, TabOrderFollowsTheLayoutOrder) {
     Harness h;
     Form1& w = h.w();
     // Every control that takes the focus, in its keyboard order.
-    const std::vector<QWidget*> order = {w.RomFile, w.EnterVal, w.DecimalB, w.HexB,     w.AddVal,   w.SkipVal,
-                                         w.Reset,   w.Ascii,    w.Search,   w.NumVals,  w.Results,  w.OpenFile,
-                                         w.ValuesList, w.StopS, w.DelVal,   w.SaveVals, w.OpenVals, w.About,
-                                         w.EnterStr, w.OptValues, w.OptString, w.AddStr, w.SaveResults, w.BitMode};
+    const std::vector<QWidget*> order = {w.RomFile,    w.EnterVal,  w.DecimalB,  w.HexB,     w.AddVal,      w.SkipVal,
+                                         w.Reset,      w.Ascii,     w.Search,    w.NumVals,  w.Results,     w.OpenFile,
+                                         w.ValuesList, w.StopS,     w.DelVal,    w.SaveVals, w.OpenVals,    w.About,
+                                         w.EnterStr,   w.OptValues, w.OptString, w.AddStr,   w.SaveResults, w.BitMode};
     std::vector<QWidget*> chain;
     QWidget* widget = w.RomFile;
     do {
@@ -481,10 +480,10 @@ TEST_P(UnopenableRom, TellsTheUserAndLeavesTheWindowUsable) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, UnopenableRom,
-    ::testing::Values(
-        UnopenableCase{"EmptyName", [](const TestFolder&) { return QString(); }, "no file name"},
-        UnopenableCase{"Missing", [](const TestFolder& f) { return f.path("missing.gb"); }, "no such file"},
-        UnopenableCase{"Folder", [](const TestFolder& f) { return f.path(""); }, "folder"}),
+    ::testing::Values(UnopenableCase{"EmptyName", [](const TestFolder&) { return QString(); }, "no file name"},
+                      UnopenableCase{"Missing", [](const TestFolder& f) { return f.path("missing.gb"); },
+                                     "no such file"},
+                      UnopenableCase{"Folder", [](const TestFolder& f) { return f.path(""); }, "folder"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

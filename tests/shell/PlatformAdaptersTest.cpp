@@ -70,11 +70,12 @@ INSTANTIATE_TEST_SUITE_P(
         BoxCase{"NoticeEnter", 64, [](QMessageBox* b) { press(b, Qt::Key_Return); }, 1, QMessageBox::Information, 1},
         BoxCase{"NoticeEscape", 64, [](QMessageBox* b) { press(b, Qt::Key_Escape); }, 1, QMessageBox::Information, 1},
         BoxCase{"SaveEnterIsYes", 67, [](QMessageBox* b) { press(b, Qt::Key_Return); }, 6, QMessageBox::Information, 3},
-        BoxCase{"SaveNo", 67, [](QMessageBox* b) { b->button(QMessageBox::No)->click(); }, 7, QMessageBox::Information, 3},
+        BoxCase{"SaveNo", 67, [](QMessageBox* b) { b->button(QMessageBox::No)->click(); }, 7, QMessageBox::Information,
+                3},
         BoxCase{"SaveCancel", 67, [](QMessageBox* b) { b->button(QMessageBox::Cancel)->click(); }, 2,
                 QMessageBox::Information, 3},
-        BoxCase{"SaveEscapeIsCancel", 67, [](QMessageBox* b) { press(b, Qt::Key_Escape); }, 2,
-                QMessageBox::Information, 3},
+        BoxCase{"SaveEscapeIsCancel", 67, [](QMessageBox* b) { press(b, Qt::Key_Escape); }, 2, QMessageBox::Information,
+                3},
         BoxCase{"SaveClosedIsCancel", 67, [](QMessageBox* b) { b->close(); }, 2, QMessageBox::Information, 3},
         BoxCase{"QuitEnterIsYes", 36, [](QMessageBox* b) { press(b, Qt::Key_Return); }, 6, QMessageBox::Question, 2},
         BoxCase{"QuitNo", 36, [](QMessageBox* b) { b->button(QMessageBox::No)->click(); }, 7, QMessageBox::Question, 2},
@@ -125,9 +126,7 @@ TEST(RealFileChooser, GivesBackTheChosenFullPath) {
     TestFolder folder;
     const QString rom = folder.write("game.gb", QByteArray("\x01\x02", 2));
     QtFileChooser chooser;
-    whenModalShows<QFileDialog>([&](QFileDialog* dialog) {
-        typeFileName(dialog, rom);
-    });
+    whenModalShows<QFileDialog>([&](QFileDialog* dialog) { typeFileName(dialog, rom); });
     EXPECT_EQ(chooser.choose(FileChooser::Use::Open, kRomFileFilter), rom);
 
     // Saving: the writer replaces an existing file, so the dialog doesn't ask.

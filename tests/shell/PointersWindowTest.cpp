@@ -2,23 +2,23 @@
 #include "TestFiles.h"
 #include "WindowDriving.h"
 
+#include "shell/main/ResultsView.h"
 #include "shell/pointers/PointersWindow.h"
 #include "shell/preview/ResultPreview.h"
-#include "shell/main/ResultsView.h"
 #include "shell/script/ScriptModel.h"
 #include "shell/script/ScriptRun.h"
 #include "shell/script/ScriptWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
-#include <QCheckBox>
 #include <QListWidget>
-#include <QTextEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTest>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -116,8 +116,8 @@ TEST(PointersWindow, ListsTheGameBoyPointersToTheHit) {
     EXPECT_EQ(lines(p), (QStringList{"336 (150 hex)  34 52  bank 0", "32768 (8000 hex)  34 52  bank 2",
                                      "36864 (9000 hex)  34 52  bank 2", "65534 (FFFE hex)  34 52  bank 3"}));
     EXPECT_FALSE(p->StopButton->isEnabled());
-    const QWidget* controls[] = {p->FileName, p->Target, p->Mapping, p->Width, p->SameBank, p->Aligned,
-                                 p->Pointers, p->Progress, p->Status};
+    const QWidget* controls[] = {p->FileName, p->Target,   p->Mapping,  p->Width, p->SameBank,
+                                 p->Aligned,  p->Pointers, p->Progress, p->Status};
     for (const QWidget* c : controls) {
         EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
     }
@@ -154,7 +154,8 @@ TEST(PointersWindow, ChosenPointerOpensInThePreviewWithItsTableKept) {
 // string the script window's list is on, not the hit.
 TEST(PointersWindow, FromTheScriptWindowLooksForTheChosenString) {
     QByteArray bytes = gameBoyBytes();
-    plant(bytes, 0x6000, {'G' + kShift, 'o' + kShift, 'o' + kShift, 'd' + kShift, 'b' + kShift, 'y' + kShift, 'e' + kShift});
+    plant(bytes, 0x6000,
+          {'G' + kShift, 'o' + kShift, 'o' + kShift, 'd' + kShift, 'b' + kShift, 'y' + kShift, 'e' + kShift});
     plant(bytes, 0x0200, {0x00, 0x60});
     GameBoyRom h(bytes);
     ResultPreview& preview = h.preview();
@@ -190,7 +191,8 @@ TEST(PointersWindow, FromTheScriptWindowLooksForTheChosenString) {
 // mapping, and again under another one chosen.
 TEST(PointersWindow, TheScriptWindowCountsThePointersToEachString) {
     QByteArray bytes = gameBoyBytes();
-    plant(bytes, 0x6000, {'G' + kShift, 'o' + kShift, 'o' + kShift, 'd' + kShift, 'b' + kShift, 'y' + kShift, 'e' + kShift});
+    plant(bytes, 0x6000,
+          {'G' + kShift, 'o' + kShift, 'o' + kShift, 'd' + kShift, 'b' + kShift, 'y' + kShift, 'e' + kShift});
     plant(bytes, 0x0200, {0x00, 0x60});
     plant(bytes, 0x7000, {'W' + kShift, 'o' + kShift, 'r' + kShift, 'l' + kShift, 'd' + kShift});
     plant(bytes, 0x0300, {0x00, 0x60, 0x00, 0x70});  // a pointer table: Goodbye, World

@@ -243,7 +243,8 @@ TEST(ResultPreview, FailedSaveLeavesNothingAndSaysWhy) {
         h.saveTable(c.path);
         ASSERT_EQ(h.messages.shown.size(), 1u) << c.name;
         EXPECT_TRUE(h.messages.shown[0].text.startsWith("Can't save the table \"" + c.path + "\": ")) << c.name;
-        EXPECT_TRUE(h.messages.shown[0].text.contains(c.reason, Qt::CaseInsensitive)) << h.messages.shown[0].text.toStdString();
+        EXPECT_TRUE(h.messages.shown[0].text.contains(c.reason, Qt::CaseInsensitive))
+            << h.messages.shown[0].text.toStdString();
         EXPECT_EQ(h.messages.shown[0].owner, h.w().resultPreview()) << c.name;
     }
     EXPECT_FALSE(QFile::exists(h.folder.path("none")));
@@ -281,13 +282,15 @@ TEST(ResultPreview, OpenTableTakesEveryKindAndSavesItBack) {
     EXPECT_TRUE(bytes.endsWith("\n5A=z\n")) << bytes.toStdString();
 }
 
-// With nothing inferred beyond it (the pattern's own letters) and nothing edited, an opened table saves back byte for byte;
-// an edit changes only its own line. Shift JIS is said, and written back as such.
+// With nothing inferred beyond it (the pattern's own letters) and nothing edited, an opened table saves back byte for
+// byte; an edit changes only its own line. Shift JIS is said, and written back as such.
 TEST(ResultPreview, AnOpenedTableSavesBackAsWritten) {
     Searched h;
     ResultPreview* p = h.open();
     for (QCheckBox* box : {p->UpperBlock, p->LowerBlock}) click(box);
-    const QByteArray written("# \x83\x51\x81\x5B\x83\x80\r\n@quest\r\n(4000h)Start\r\n28=H\r\n\r\n4C=\x82\xA0\r\n45=e\r\n4F=o\r\n");  // Shift JIS
+    const QByteArray written(
+        "# \x83\x51\x81\x5B\x83\x80\r\n@quest\r\n(4000h)Start\r\n28=H\r\n\r\n4C=\x82\xA0\r\n45=e\r\n4F=o\r\n");  // Shift
+                                                                                                                 // JIS
     h.files.paths = {h.folder.write("game.tbl", written)};
     click(p->OpenTable);
     EXPECT_TRUE(h.messages.texts().isEmpty());
@@ -312,7 +315,12 @@ TEST(ResultPreview, FileGoneOrChangedSaysSo) {
     };
     const Case cases[] = {
         {"Gone", [](const QString& rom) { QFile::remove(rom); }, "is no longer there"},
-        {"Longer", [](const QString& rom) { QFile f(rom); f.open(QIODevice::Append); f.write("x"); },
+        {"Longer",
+         [](const QString& rom) {
+             QFile f(rom);
+             f.open(QIODevice::Append);
+             f.write("x");
+         },
          "has changed since the search: it had 1024 bytes and now has 1025"},
     };
     for (const Case& c : cases) {

@@ -112,12 +112,18 @@ TEST(ResultsActions, KeysMoveTheCurrentLineAndStopAtTheEnds) {
         int to;
     };
     const Case cases[] = {
-        {"Down", 500, Qt::Key_Down, 501},          {"Up", 500, Qt::Key_Up, 499},
-        {"Down at the last", 999, Qt::Key_Down, 999}, {"Up at the first", 0, Qt::Key_Up, 0},
-        {"PgDn", 0, Qt::Key_PageDown, page},       {"PgDn near the last", 998, Qt::Key_PageDown, 999},
-        {"PgDn at the last", 999, Qt::Key_PageDown, 999}, {"PgUp", 999, Qt::Key_PageUp, 999 - page},
-        {"PgUp near the first", 1, Qt::Key_PageUp, 0}, {"End", 0, Qt::Key_End, 999},
-        {"End at the last", 999, Qt::Key_End, 999}, {"Home", 999, Qt::Key_Home, 0},
+        {"Down", 500, Qt::Key_Down, 501},
+        {"Up", 500, Qt::Key_Up, 499},
+        {"Down at the last", 999, Qt::Key_Down, 999},
+        {"Up at the first", 0, Qt::Key_Up, 0},
+        {"PgDn", 0, Qt::Key_PageDown, page},
+        {"PgDn near the last", 998, Qt::Key_PageDown, 999},
+        {"PgDn at the last", 999, Qt::Key_PageDown, 999},
+        {"PgUp", 999, Qt::Key_PageUp, 999 - page},
+        {"PgUp near the first", 1, Qt::Key_PageUp, 0},
+        {"End", 0, Qt::Key_End, 999},
+        {"End at the last", 999, Qt::Key_End, 999},
+        {"Home", 999, Qt::Key_Home, 0},
     };
     for (const Case& c : cases) {
         s.setCurrent(c.from);
@@ -226,7 +232,8 @@ TEST(ResultsActions, DoubleClickEnterAndPreviewActivateTheLine) {
              QApplication::sendEvent(port, &event);
              QMenu* menu = w.list()->contextMenu();
              ASSERT_TRUE(menu->isVisible());
-             QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(menu->actions().at(2)).center());
+             QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier,
+                               menu->actionGeometry(menu->actions().at(2)).center());
          }},
     };
     for (const Case& c : cases) {

@@ -2,8 +2,8 @@
 #include "TestFiles.h"
 #include "WindowDriving.h"
 
-#include "shell/preview/ResultPreview.h"
 #include "shell/main/ResultsView.h"
+#include "shell/preview/ResultPreview.h"
 #include "shell/script/ScriptModel.h"
 #include "shell/script/ScriptRun.h"
 #include "shell/script/ScriptWindow.h"
@@ -11,7 +11,6 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
-#include <QTextEdit>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -22,6 +21,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -135,8 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FilterCase{"CanMatchNothing", "xyz", 4, {}, "0 of 3 strings"},
                     FilterCase{"EmptyShowsAll", "", 4, {kHello, kWorld, kGoodbye}, "3 strings"},
                     FilterCase{"MinimumLengthRunsAgain", "", 6, {kGoodbye}, "1 string"},
-                    FilterCase{"MinimumLengthBelowAll", "", 3, {kHello, kWorld, "700 (2BC hex)  abc", kGoodbye},
-                               "4 strings"}),
+                    FilterCase{
+                        "MinimumLengthBelowAll", "", 3, {kHello, kWorld, "700 (2BC hex)  abc", kGoodbye}, "4 strings"}),
     [](const testing::TestParamInfo<FilterCase>& info) { return std::string(info.param.name); });
 
 TEST(ScriptWindow, EnterOrDoubleClickShowsTheStringInThePreview) {
@@ -198,7 +198,8 @@ TEST(ScriptWindow, SaveAsksBeforeReplacingAFile) {
         ASSERT_EQ(h.messages.shown.size(), answer == kAnswerNo ? 1u : 2u);
         EXPECT_EQ(h.messages.shown.back().text, "\"rom.txt\" already exists. Do you want to replace it?");
         EXPECT_EQ(h.messages.shown.back().style, kStyleReplaceQuestion);
-        EXPECT_EQ(TestFolder::read(saved), answer == kAnswerNo ? "hand-made notes\n" : kHello + "\n" + kWorld + "\n" + kGoodbye + "\n");
+        EXPECT_EQ(TestFolder::read(saved),
+                  answer == kAnswerNo ? "hand-made notes\n" : kHello + "\n" + kWorld + "\n" + kGoodbye + "\n");
     }
 }
 

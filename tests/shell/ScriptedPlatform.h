@@ -1,9 +1,9 @@
 #pragma once
 
+#include "shell/main/Form1.h"
 #include "shell/platform/Clock.h"
 #include "shell/platform/EventPump.h"
 #include "shell/platform/FileChooser.h"
-#include "shell/main/Form1.h"
 #include "shell/platform/MessageBoxes.h"
 
 #include <QString>

@@ -53,7 +53,6 @@ Form1& shown(Harness& h) {
     return w;
 }
 
-
 // Adds a value through the window, checking first that the box took the text.
 void addValueChecked(Form1& w, const QString& text) {
     w.EnterVal->clear();
@@ -104,7 +103,6 @@ void saveValues(Harness& h, const TestFolder& folder) {
     ASSERT_EQ(h.messages.shown.size(), before);
     ASSERT_TRUE(h.w().ValuesSaved());
 }
-
 
 std::vector<std::string> lineStrings(const Form1& w) {
     std::vector<std::string> out;
@@ -176,7 +174,6 @@ void expectAllSame(const Snapshot& before, const Form1& w) {
     EXPECT_EQ(w.ValuesSaved(), before.saved);
 }
 
-
 // ---- Add Value: the lines and the count ----------------------------------------
 
 TEST(ValueEntry, EachAcceptedValueAddsItsLineAndTheCount) {
@@ -220,8 +217,8 @@ struct ReadCase {
     int anchor;  // the entry already there
     const char* typed;
     Outcome outcome;
-    int value;          // the value read, for an accepted text
-    const char* line;   // its line, for an accepted text
+    int value;         // the value read, for an accepted text
+    const char* line;  // its line, for an accepted text
 };
 
 class ValueEntryReads : public ::testing::TestWithParam<ReadCase> {};
@@ -245,29 +242,29 @@ TEST_P(ValueEntryReads, ReadsTheTextInTheSelectedFormat) {
 
     EXPECT_FALSE(w.ValuesSaved());
     switch (c.outcome) {
-        case Outcome::Accepted: {
-            EXPECT_TRUE(h.messages.shown.empty());
-            ASSERT_EQ(w.pattern().count(), 2);
-            EXPECT_EQ(w.pattern().value(2), c.value);
-            const std::vector<std::string> lines = {std::to_string(c.anchor), c.line};
-            EXPECT_EQ(lineStrings(w), lines);
-            EXPECT_EQ(str(w.NumVals->text()), "2");
-            EXPECT_EQ(str(w.EnterVal->text()), "");
-            EXPECT_EQ(QApplication::focusWidget(), w.EnterVal);
-            break;
-        }
-        case Outcome::Refused:
-            EXPECT_EQ(messages(h), notices(kNotValid, 1));
-            expectPatternSame(before, w);
-            EXPECT_EQ(str(w.EnterVal->text()), c.typed);
-            // The click gave the button the focus; a refusal leaves it there.
-            EXPECT_EQ(QApplication::focusWidget(), w.AddVal);
-            break;
-        case Outcome::RefusedAsZero:
-            EXPECT_EQ(messages(h), notices(kNotValid, 1));
-            expectPatternSame(before, w);
-            EXPECT_EQ(str(w.EnterVal->text()), "");
-            break;
+    case Outcome::Accepted: {
+        EXPECT_TRUE(h.messages.shown.empty());
+        ASSERT_EQ(w.pattern().count(), 2);
+        EXPECT_EQ(w.pattern().value(2), c.value);
+        const std::vector<std::string> lines = {std::to_string(c.anchor), c.line};
+        EXPECT_EQ(lineStrings(w), lines);
+        EXPECT_EQ(str(w.NumVals->text()), "2");
+        EXPECT_EQ(str(w.EnterVal->text()), "");
+        EXPECT_EQ(QApplication::focusWidget(), w.EnterVal);
+        break;
+    }
+    case Outcome::Refused:
+        EXPECT_EQ(messages(h), notices(kNotValid, 1));
+        expectPatternSame(before, w);
+        EXPECT_EQ(str(w.EnterVal->text()), c.typed);
+        // The click gave the button the focus; a refusal leaves it there.
+        EXPECT_EQ(QApplication::focusWidget(), w.AddVal);
+        break;
+    case Outcome::RefusedAsZero:
+        EXPECT_EQ(messages(h), notices(kNotValid, 1));
+        expectPatternSame(before, w);
+        EXPECT_EQ(str(w.EnterVal->text()), "");
+        break;
     }
     EXPECT_EQ(str(w.EnterStr->text()), "");
 }
@@ -447,27 +444,27 @@ TEST_P(ValueEntrySkipRefused, ChangesNothing) {
     expectAllSame(before, w);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ValueEntrySkipRefused,
-    ::testing::Values(
-        SkipRefusalCase{"NoEntriesFresh", [](Harness&, const TestFolder&) {}, "You can't skip the first value!"},
-        SkipRefusalCase{"NoEntriesAfterDelete",
-                        [](Harness& h, const TestFolder&) {
-                            addValueChecked(h.w(), "5");
-                            click(h.w().DelVal);
-                            ASSERT_FALSE(h.w().ValuesSaved());
-                        },
-                        "You can't skip the first value!"},
-        SkipRefusalCase{"FullUnsaved", [](Harness& h, const TestFolder&) { fillTo(h.w(), 1000); },
-                        "You can't add more than 1000 values!"},
-        SkipRefusalCase{"FullSaved",
-                        [](Harness& h, const TestFolder& folder) {
-                            fillTo(h.w(), 999);
-                            click(h.w().SkipVal);
-                            saveValues(h, folder);
-                        },
-                        "You can't add more than 1000 values!"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, ValueEntrySkipRefused,
+                         ::testing::Values(SkipRefusalCase{"NoEntriesFresh", [](Harness&, const TestFolder&) {},
+                                                           "You can't skip the first value!"},
+                                           SkipRefusalCase{"NoEntriesAfterDelete",
+                                                           [](Harness& h, const TestFolder&) {
+                                                               addValueChecked(h.w(), "5");
+                                                               click(h.w().DelVal);
+                                                               ASSERT_FALSE(h.w().ValuesSaved());
+                                                           },
+                                                           "You can't skip the first value!"},
+                                           SkipRefusalCase{"FullUnsaved",
+                                                           [](Harness& h, const TestFolder&) { fillTo(h.w(), 1000); },
+                                                           "You can't add more than 1000 values!"},
+                                           SkipRefusalCase{"FullSaved",
+                                                           [](Harness& h, const TestFolder& folder) {
+                                                               fillTo(h.w(), 999);
+                                                               click(h.w().SkipVal);
+                                                               saveValues(h, folder);
+                                                           },
+                                                           "You can't add more than 1000 values!"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ValueEntry, SkipCopiesThePreviousValueAndLeavesEnterVal) {
     TestFolder folder;
@@ -733,15 +730,18 @@ TEST_P(StringEntryTexts, EveryCharacterGoesThroughAddValue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, StringEntryTexts,
-    ::testing::Values(
-        StringCase{"BlankBetweenLetters", "a b", {"97", "32 (-65)", "98 (+66)"}, 0},
-        StringCase{"OneCharacter", "Z", {"90"}, 0},
-        StringCase{"DigitsAreCharacters", "09", {"48", "57 (+9)"}, 0},
-        StringCase{"CodePageCharacters", "\xC3\xA9\xE2\x82\xAC", {"233", "128 (-105)"}, 0},
-        StringCase{"OutsideTheCodePage", "A\xE3\x81\x82", {"65", "10240 (+10175)"}, 0},
-        // A surrogate pair is one character, refused once for lying above 16 bits.
-        StringCase{"SurrogatePairIsOneCharacter", "A\xF0\x9F\x98\x80" "B", {"65", "66 (+1)"}, 1},
-        StringCase{"OnlyAboveSixteenBits", "\xF0\x9F\x98\x80\xF0\x9F\x98\x81", {}, 2}),
+    ::testing::Values(StringCase{"BlankBetweenLetters", "a b", {"97", "32 (-65)", "98 (+66)"}, 0},
+                      StringCase{"OneCharacter", "Z", {"90"}, 0},
+                      StringCase{"DigitsAreCharacters", "09", {"48", "57 (+9)"}, 0},
+                      StringCase{"CodePageCharacters", "\xC3\xA9\xE2\x82\xAC", {"233", "128 (-105)"}, 0},
+                      StringCase{"OutsideTheCodePage", "A\xE3\x81\x82", {"65", "10240 (+10175)"}, 0},
+                      // A surrogate pair is one character, refused once for lying above 16 bits.
+                      StringCase{"SurrogatePairIsOneCharacter",
+                                 "A\xF0\x9F\x98\x80"
+                                 "B",
+                                 {"65", "66 (+1)"},
+                                 1},
+                      StringCase{"OnlyAboveSixteenBits", "\xF0\x9F\x98\x80\xF0\x9F\x98\x81", {}, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StringEntry, AppendsAfterTheEntriesAlreadyThere) {

@@ -68,8 +68,8 @@ inline QStringList resultLines(const Form1& w) {
 
 // The twenty controls a search locks, in the order it locks them.
 inline std::vector<QWidget*> searchControls(Form1& w) {
-    return {w.Search,   w.AddVal,  w.Ascii,   w.DecimalB,    w.HexB,    w.DelVal,   w.EnterVal,
-            w.OpenFile, w.Reset,   w.RomFile, w.SkipVal,     w.NumVals, w.SaveVals, w.OpenVals,
+    return {w.Search,      w.AddVal, w.Ascii,    w.DecimalB,  w.HexB,      w.DelVal,   w.EnterVal,
+            w.OpenFile,    w.Reset,  w.RomFile,  w.SkipVal,   w.NumVals,   w.SaveVals, w.OpenVals,
             w.SaveResults, w.AddStr, w.EnterStr, w.OptString, w.OptValues, w.BitMode};
 }
 

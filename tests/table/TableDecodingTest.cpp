@@ -60,17 +60,16 @@ TEST_P(OneLine, ReadsBackUnambiguously) {
     EXPECT_EQ(decodeOneLine(decoder, GetParam().bytes), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, OneLine,
-    ::testing::Values(OneLineCase{"BackslashThenN", {0x5C, 0x6E}, "\\\\n"},
-                      OneLineCase{"LineBreakText", {0x0A, 0x6E}, "\\nn"},
-                      OneLineCase{"BareLineBreak", {0xFC}, "\\n"},
-                      OneLineCase{"BareEndAsItsBytes", {0x6E, 0xFF, 0x6E}, "n<$FF>n"},
-                      OneLineCase{"TwoByteBareEnd", {0xFE, 0x00}, "<$FE><$00>"},
-                      OneLineCase{"EndWithText", {0xFD}, "<end>"},
-                      OneLineCase{"ControlLabelEscaped", {0xF0, 0x0A}, "[c\\\\]<$0A>"},
-                      OneLineCase{"EndCutShort", {0xFE}, "\u00B7"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, OneLine,
+                         ::testing::Values(OneLineCase{"BackslashThenN", {0x5C, 0x6E}, "\\\\n"},
+                                           OneLineCase{"LineBreakText", {0x0A, 0x6E}, "\\nn"},
+                                           OneLineCase{"BareLineBreak", {0xFC}, "\\n"},
+                                           OneLineCase{"BareEndAsItsBytes", {0x6E, 0xFF, 0x6E}, "n<$FF>n"},
+                                           OneLineCase{"TwoByteBareEnd", {0xFE, 0x00}, "<$FE><$00>"},
+                                           OneLineCase{"EndWithText", {0xFD}, "<end>"},
+                                           OneLineCase{"ControlLabelEscaped", {0xF0, 0x0A}, "[c\\\\]<$0A>"},
+                                           OneLineCase{"EndCutShort", {0xFE}, "\u00B7"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TableDecoding, LinesBreakAfterEachEndToken) {
     const std::vector<std::uint8_t> bytes{0x41, 0xFF, 0x42, 0xFF, 0xFE, 0xFF};
@@ -87,7 +86,8 @@ TEST(TableDecoding, ColumnsOneCharacterWide) {
 
 TEST(TableDecoding, LineBreaksShowAsOneColumn) {
     const TableDecoder table = decoderOf("*FE\n0A=a\\n\n");
-    EXPECT_EQ(decodeColumns(table, std::vector<std::uint8_t>{0xFE, 0x0A}, 1), (std::vector<std::string>{"\u21B5", "\u00B7"}));
+    EXPECT_EQ(decodeColumns(table, std::vector<std::uint8_t>{0xFE, 0x0A}, 1),
+              (std::vector<std::string>{"\u21B5", "\u00B7"}));
     const TableDecoder pairs = decoderOf("FE=x\\n\n0A0B=a\\n\n");
     EXPECT_EQ(decodeColumns(pairs, std::vector<std::uint8_t>{0xFE, 0x0A, 0x0B}, 1),
               (std::vector<std::string>{"\u00B7", "a", "\u21B5"}));

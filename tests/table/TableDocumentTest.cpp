@@ -100,17 +100,17 @@ TEST_P(TableRoundTrip, SavesAsWrittenWithOnlyTheEdits) {
     EXPECT_EQ(again.encoding, c.encoding);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Encodings, TableRoundTrip,
-    ::testing::Values(RoundTripCase{"Utf8", kWritten, kEdited, TableEncoding::Utf8, false},
-                      RoundTripCase{"Utf8WithMark", "\xEF\xBB\xBF" + kWritten, "\xEF\xBB\xBF" + kEdited,
-                                    TableEncoding::Utf8, true},
-                      RoundTripCase{"Utf16Little", utf16(kWritten16, false), utf16(kEdited16, false),
-                                    TableEncoding::Utf16Little, true},
-                      RoundTripCase{"Utf16Big", utf16(kWritten16, true), utf16(kEdited16, true),
-                                    TableEncoding::Utf16Big, true},
-                      RoundTripCase{"ShiftJis", kWrittenShiftJis, kEditedShiftJis, TableEncoding::ShiftJis, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Encodings, TableRoundTrip,
+                         ::testing::Values(RoundTripCase{"Utf8", kWritten, kEdited, TableEncoding::Utf8, false},
+                                           RoundTripCase{"Utf8WithMark", "\xEF\xBB\xBF" + kWritten,
+                                                         "\xEF\xBB\xBF" + kEdited, TableEncoding::Utf8, true},
+                                           RoundTripCase{"Utf16Little", utf16(kWritten16, false),
+                                                         utf16(kEdited16, false), TableEncoding::Utf16Little, true},
+                                           RoundTripCase{"Utf16Big", utf16(kWritten16, true), utf16(kEdited16, true),
+                                                         TableEncoding::Utf16Big, true},
+                                           RoundTripCase{"ShiftJis", kWrittenShiftJis, kEditedShiftJis,
+                                                         TableEncoding::ShiftJis, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct EditCase {
     const char* name;
@@ -133,18 +133,20 @@ TEST_P(TableEdits, LandOnTheirLines) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, TableEdits,
     ::testing::Values(
-        EditCase{"RemovingTakesTheShadowedLinesToo", "41=A\n# x\n41=B\n42=C\n",
-                 [](CodeTable& t) { t.erase({0x41}); }, "# x\n42=C\n"},
+        EditCase{"RemovingTakesTheShadowedLinesToo", "41=A\n# x\n41=B\n42=C\n", [](CodeTable& t) { t.erase({0x41}); },
+                 "# x\n42=C\n"},
         EditCase{"NoFinalLineEndStaysSo", "41=A", [](CodeTable& t) { t.set({0x42}, normal("B")); }, "41=A\n42=B"},
-        EditCase{"LastLineEndedByACrAlone", "41=A\r", [](CodeTable& t) { t.set({0x42}, normal("B")); },
-                 "41=A\r\n42=B"},
+        EditCase{"LastLineEndedByACrAlone", "41=A\r", [](CodeTable& t) { t.set({0x42}, normal("B")); }, "41=A\r\n42=B"},
         EditCase{"NewEntriesInByteOrderAtTheEnd", "50=P\r\n",
                  [](CodeTable& t) {
                      t.set({0x42}, normal("B"));
                      t.set({0x41}, normal("a\nb"));
                  },
                  "50=P\r\n41=a\\nb\r\n42=B\r\n"},
-        EditCase{"EditedKindRewritesTheLine", "ff=x\r\r\n", [](CodeTable& t) { t.set({0xFF}, {EntryKind::End, "", 0}); },
+        EditCase{"EditedKindRewritesTheLine", "ff=x\r\r\n",
+                 [](CodeTable& t) {
+                     t.set({0xFF}, {EntryKind::End, "", 0});
+                 },
                  "/FF\r\r\n"},
         EditCase{"UntouchedLinesKeepTheirSpelling", "4a=J\n41=A\n", [](CodeTable& t) { t.set({0x41}, normal("B")); },
                  "4a=J\n41=B\n"},
@@ -180,20 +182,20 @@ TEST_P(TableBadEncoding, NamesTheLine) {
     EXPECT_EQ(read.reason, GetParam().reason);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TableBadEncoding,
-    ::testing::Values(
-        BadEncodingCase{"Utf16OddByteAtTheEnd", utf16(u"41=A\n42=B", false) + "x", 2,
-                        "it is not valid UTF-16 little-endian"},
-        BadEncodingCase{"Utf16LoneSurrogate", utf16(u"41=A\n42=\xD800\n", true), 2, "it is not valid UTF-16 big-endian"},
-        // 0xE9 then a line end: neither UTF-8 nor Shift JIS.
-        BadEncodingCase{"NeitherUtf8NorShiftJis", "41=A\n42=caf\xE9\n", 2, "its text is not UTF-8"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, TableBadEncoding,
+                         ::testing::Values(BadEncodingCase{"Utf16OddByteAtTheEnd", utf16(u"41=A\n42=B", false) + "x", 2,
+                                                           "it is not valid UTF-16 little-endian"},
+                                           BadEncodingCase{"Utf16LoneSurrogate", utf16(u"41=A\n42=\xD800\n", true), 2,
+                                                           "it is not valid UTF-16 big-endian"},
+                                           // 0xE9 then a line end: neither UTF-8 nor Shift JIS.
+                                           BadEncodingCase{"NeitherUtf8NorShiftJis", "41=A\n42=caf\xE9\n", 2,
+                                                           "its text is not UTF-8"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TableDocument, ReadsFromDisk) {
     TempFolder folder;
-    const auto path = folder.write("game.tbl", std::span(reinterpret_cast<const std::uint8_t*>(kWrittenShiftJis.data()),
-                                                          kWrittenShiftJis.size()));
+    const auto path = folder.write(
+        "game.tbl", std::span(reinterpret_cast<const std::uint8_t*>(kWrittenShiftJis.data()), kWrittenShiftJis.size()));
     const TableFileRead read = readTableFile(path);
     ASSERT_TRUE(read.table.has_value()) << read.reason;
     EXPECT_EQ(read.encoding, TableEncoding::ShiftJis);

@@ -38,25 +38,28 @@ TEST_P(TableFileGolden, WritesTheBytesAndReadsThemBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TableFileGolden,
-    ::testing::Values(
-        GoldenCase{"Bytes",
-                   tableOf({{{0x80}, normal("\u20AC")}, {{0x41}, normal("A")}, {{0x0A}, normal("\u00E9")},
-                            {{0x20}, normal(" ")}, {{0x05}, normal("[1]")}}),
-                   "05=[1]\n0A=\u00E9\n20= \n41=A\n80=\u20AC\n"},
-        GoldenCase{"EveryKindInByteOrder",
-                   tableOf({{{0x81, 0x82}, normal("the")},
-                            {{0x81}, normal("")},
-                            {{0x3D}, normal("=")},
-                            {{0xFF}, {EntryKind::End, "", 0}},
-                            {{0xFE, 0x00}, {EntryKind::End, "[END]", 0}},
-                            {{0xFD}, {EntryKind::LineBreak, "", 0}},
-                            {{0xFC}, {EntryKind::LineBreak, "<br>", 0}},
-                            {{0xF0, 0x01}, {EntryKind::Control, "[color,x]", 2}},
-                            {{0x0A}, normal("a\nb")},
-                            {{1, 2, 3, 4, 5, 6, 7, 8}, normal("eight")}}),
-                   "0102030405060708=eight\n0A=a\\nb\n3D==\n81=\n8182=the\n$F001=[color,x],2\n*FC=<br>\n*FD\n"
-                   "/FE00=[END]\n/FF\n"},
-        GoldenCase{"Empty", tableOf({}), ""}),
+    ::testing::Values(GoldenCase{"Bytes",
+                                 tableOf({{{0x80}, normal("\u20AC")},
+                                          {{0x41}, normal("A")},
+                                          {{0x0A}, normal("\u00E9")},
+                                          {{0x20}, normal(" ")},
+                                          {{0x05}, normal("[1]")}}),
+                                 "05=[1]\n0A=\u00E9\n20= \n41=A\n80=\u20AC\n"},
+                      GoldenCase{
+                          "EveryKindInByteOrder",
+                          tableOf({{{0x81, 0x82}, normal("the")},
+                                   {{0x81}, normal("")},
+                                   {{0x3D}, normal("=")},
+                                   {{0xFF}, {EntryKind::End, "", 0}},
+                                   {{0xFE, 0x00}, {EntryKind::End, "[END]", 0}},
+                                   {{0xFD}, {EntryKind::LineBreak, "", 0}},
+                                   {{0xFC}, {EntryKind::LineBreak, "<br>", 0}},
+                                   {{0xF0, 0x01}, {EntryKind::Control, "[color,x]", 2}},
+                                   {{0x0A}, normal("a\nb")},
+                                   {{1, 2, 3, 4, 5, 6, 7, 8}, normal("eight")}}),
+                          "0102030405060708=eight\n0A=a\\nb\n3D==\n81=\n8182=the\n$F001=[color,x],2\n*FC=<br>\n*FD\n"
+                          "/FE00=[END]\n/FF\n"},
+                      GoldenCase{"Empty", tableOf({}), ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TableFileText, UnitsWriteInTheirFileByteOrder) {
@@ -97,17 +100,18 @@ const std::string kBadControl = "a control code needs \",N\" after its label, N 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TableFileParse,
     ::testing::Values(
-        ParseCase{"WindowsLinesAndMark", "\xEF\xBB\xBF" "41=A\r\n\r\n4a=J\r\n", 0, 2, ""},
-        ParseCase{"NoFinalLineEnd", "41=A\n42==", 0, 2, ""},
-        ParseCase{"LaterLineWins", "41=A\n41=B\n", 0, 1, ""},
+        ParseCase{"WindowsLinesAndMark",
+                  "\xEF\xBB\xBF"
+                  "41=A\r\n\r\n4a=J\r\n",
+                  0, 2, ""},
+        ParseCase{"NoFinalLineEnd", "41=A\n42==", 0, 2, ""}, ParseCase{"LaterLineWins", "41=A\n41=B\n", 0, 1, ""},
         ParseCase{"NamesBookmarksCommentsPassedOver", "@Main\n(8000h)Intro\n# note\n41=A\n", 0, 1, ""},
         ParseCase{"EveryKind", "8182=the\n/FF\n/00=<end>\n*FE\n*FD=\\n\n$F0=[pause],1\n$F1=x,0\n$F2=y,8\n", 0, 8, ""},
         ParseCase{"NoEquals", "41=A\n42\n", 2, 0, "it has no \"=\""},
         ParseCase{"NotHex", "41=A\n\n4G=B\n", 3, 0, "\"4G\"" + kNotHex},
         ParseCase{"OddDigits", "808=x\n", 1, 0, "\"808\" has an odd number of hex digits: each byte takes two"},
         ParseCase{"NineBytes", "010203040506070809=x\n", 1, 0, "\"010203040506070809\"" + kNotHex},
-        ParseCase{"NoDigits", "=A\n", 1, 0, "\"\"" + kNotHex},
-        ParseCase{"Signed", "-1=A\n", 1, 0, "\"-1\"" + kNotHex},
+        ParseCase{"NoDigits", "=A\n", 1, 0, "\"\"" + kNotHex}, ParseCase{"Signed", "-1=A\n", 1, 0, "\"-1\"" + kNotHex},
         ParseCase{"EndNotHex", "/FG\n", 1, 0, "\"FG\"" + kNotHex},
         ParseCase{"BreakWithoutBytes", "41=A\n*\n", 2, 0, "\"*\"" + kNoBytes},
         ParseCase{"EndWithoutBytes", "/=<end>\n", 1, 0, "\"/\"" + kNoBytes},
@@ -138,7 +142,8 @@ TEST(TableFileParse, QuotesABinaryKeyShortAndReadable) {
 TEST(TableFileRead, FromDiskAndMissing) {
     TempFolder folder;
     const std::string text = "41=A\n\xE3\x81\x82";  // the second line lacks its "="
-    const auto path = folder.write("game.tbl", std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    const auto path =
+        folder.write("game.tbl", std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     const TableFileRead bad = readTableFile(path);
     EXPECT_EQ(bad.line, 2);
     EXPECT_FALSE(bad.table.has_value());

@@ -132,7 +132,8 @@ TEST(WindowsFiles, FolderWithALockedFile) {
     ASSERT_EQ(holder.readLine(), "held\n");
     const Outcome run = testing_support::runKinfoldWith({"scan", "--string", "Hello"}, {pathText(folder.path())});
     EXPECT_EQ(run.out, pathText(open) + ":0 (0 hex)\n");
-    EXPECT_EQ(run.err, "kinfold: Can't open the ROM file \"" + pathText(locked) + "\": another program has locked it.\n");
+    EXPECT_EQ(run.err,
+              "kinfold: Can't open the ROM file \"" + pathText(locked) + "\": another program has locked it.\n");
     EXPECT_EQ(run.status, 2);
 }
 

@@ -49,8 +49,8 @@ public:
         start.hStdOutput = childOut;
         start.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
         std::wstring line = commandLine;
-        started_ = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start,
-                                    &process_) != 0;
+        started_ =
+            ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &process_) != 0;
         ::CloseHandle(childIn);
         ::CloseHandle(childOut);
     }

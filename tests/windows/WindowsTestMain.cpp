@@ -27,8 +27,7 @@ int holdFile(std::wstring_view how, const wchar_t* path) {
     }
     ::WriteFile(out, "held\n", 5, &put, nullptr);
     char c = 0;
-    while (::ReadFile(::GetStdHandle(STD_INPUT_HANDLE), &c, 1, &put, nullptr) && put > 0) {
-    }
+    while (::ReadFile(::GetStdHandle(STD_INPUT_HANDLE), &c, 1, &put, nullptr) && put > 0) {}
     ::CloseHandle(file);
     return 0;
 }

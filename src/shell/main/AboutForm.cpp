@@ -64,9 +64,7 @@ QLabel* AboutForm::makeLabel(const char* name, const QString& text, int left, in
     return label;
 }
 
-void AboutForm::Okay_Click() {
-    dismiss();
-}
+void AboutForm::Okay_Click() { dismiss(); }
 
 void AboutForm::dismiss() {
     hide();

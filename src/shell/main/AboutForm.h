@@ -36,7 +36,9 @@ public:
     static QString versionText() { return QStringLiteral("Version 1.2"); }
     static QString byLine() { return QStringLiteral("by the Kinfold Search team"); }
     static QString groupName() { return QStringLiteral("Tessarine"); }
-    static QString webAddress() { return QString::fromUtf8(kMakerAddress.data(), static_cast<qsizetype>(kMakerAddress.size())); }
+    static QString webAddress() {
+        return QString::fromUtf8(kMakerAddress.data(), static_cast<qsizetype>(kMakerAddress.size()));
+    }
     static QString licenceNotice();
 
     explicit AboutForm(QWidget* parent = nullptr);

@@ -35,8 +35,8 @@ CommandLine readCommandLine(const QStringList& arguments) {
     }
     if (parser.isSet(version)) {
         read.exitStatus = 0;
-        read.output = QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
-                                                    QCoreApplication::applicationVersion());
+        read.output =
+            QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(), QCoreApplication::applicationVersion());
         return read;
     }
     const QStringList files = parser.positionalArguments();

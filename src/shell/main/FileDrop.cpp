@@ -67,7 +67,8 @@ bool FileDrop::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::Drop) {
         // Opened once the drop has finished: Open Values may ask a question,
         // and a modal box inside the drop would keep the file manager waiting.
-        QMetaObject::invokeMethod(this, [this, file = *path] { openIfStillAccepted(file); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, file = *path] { openIfStillAccepted(file); }, Qt::QueuedConnection);
     }
     return true;
 }

@@ -8,17 +8,17 @@
 #include "search/CompiledPattern.h"
 #include "search/FileScanner.h"
 #include "shell/main/AboutForm.h"
+#include "shell/main/FileDrop.h"
+#include "shell/main/ResultsView.h"
 #include "shell/platform/Clock.h"
 #include "shell/platform/EventPump.h"
 #include "shell/platform/FileChooser.h"
-#include "shell/main/FileDrop.h"
 #include "shell/platform/FileWriting.h"
 #include "shell/platform/MessageBoxes.h"
 #include "shell/platform/QuotedPath.h"
 #include "shell/pointers/PointersWindow.h"
 #include "shell/preview/ResultPreview.h"
 #include "shell/script/ScriptWindow.h"
-#include "shell/main/ResultsView.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -111,7 +111,8 @@ void Form1::createControls() {
     };
 
     BitMode = make<QComboBox>(this, "BitMode", 3840, 840, 975, 315);
-    BitMode->addItems({QStringLiteral("8-bit"), QStringLiteral("16-bit"), QStringLiteral("24-bit"), QStringLiteral("32-bit")});
+    BitMode->addItems(
+        {QStringLiteral("8-bit"), QStringLiteral("16-bit"), QStringLiteral("24-bit"), QStringLiteral("32-bit")});
     BitMode->setEditable(false);
     BitMode->hide();
     SaveResults = button("SaveResults", QStringLiteral("Save Results"), 2520, 3840, 1095, 255);
@@ -181,10 +182,10 @@ void Form1::createControls() {
 void Form1::setTabOrder() {
     // The keyboard order of the controls that take the focus; labels and the
     // panel hold places in it but never take the focus.
-    const std::vector<QWidget*> order = {RomFile, EnterVal,  DecimalB,   HexB,      AddVal,   SkipVal,  Reset,
-                                         Ascii,   Search,    NumVals,    Results,   OpenFile, ValuesList, StopS,
-                                         DelVal,  SaveVals,  OpenVals,   About,     EnterStr, OptValues, OptString,
-                                         AddStr,  SaveResults, BitMode};
+    const std::vector<QWidget*> order = {RomFile,    EnterVal,  DecimalB,  HexB,     AddVal,      SkipVal,
+                                         Reset,      Ascii,     Search,    NumVals,  Results,     OpenFile,
+                                         ValuesList, StopS,     DelVal,    SaveVals, OpenVals,    About,
+                                         EnterStr,   OptValues, OptString, AddStr,   SaveResults, BitMode};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
         QWidget::setTabOrder(order[i], order[i + 1]);
     }
@@ -371,8 +372,8 @@ void Form1::OptValues_Click() {
 // ---- The search --------------------------------------------------------------
 
 void Form1::setSearchControlsEnabled(bool enabled) {
-    QWidget* const controls[] = {Search,   AddVal,   Ascii,    DecimalB, HexB,     DelVal,      EnterVal,
-                                 OpenFile, Reset,    RomFile,  SkipVal,  NumVals,  SaveVals,    OpenVals,
+    QWidget* const controls[] = {Search,      AddVal, Ascii,    DecimalB,  HexB,      DelVal,   EnterVal,
+                                 OpenFile,    Reset,  RomFile,  SkipVal,   NumVals,   SaveVals, OpenVals,
                                  SaveResults, AddStr, EnterStr, OptString, OptValues, BitMode};
     for (QWidget* control : controls) {
         control->setEnabled(enabled);
@@ -491,7 +492,8 @@ void Form1::loadValues(const QString& path) {
     // The whole file is read and checked before the pattern is touched, so a
     // bad file never costs the user the pattern they have.
     QByteArray contents;
-    if (const std::optional<QString> failure = readSmallFile(path, static_cast<qint64>(kMaxValuesFileBytes), contents)) {
+    if (const std::optional<QString> failure =
+            readSmallFile(path, static_cast<qint64>(kMaxValuesFileBytes), contents)) {
         message(QStringLiteral("Can't open the values file %1: %2.").arg(quoted(path), *failure));
         return;
     }
@@ -577,9 +579,9 @@ void Form1::openPointers(const QString& path, std::uint64_t offset) {
         pointers_ = new PointersWindow(platform_.messages, this);
         connect(pointers_, &PointersWindow::pointerChosen, this,
                 [this](const QString& file, std::uint64_t at, int bytes, std::uint64_t target) {
-            preview()->showPointer(file, at, bytes, target);
-            showWindow(preview_);
-        });
+                    preview()->showPointer(file, at, bytes, target);
+                    showWindow(preview_);
+                });
     }
     showWindow(pointers_);
     pointers_->findPointers(path, offset);

@@ -144,7 +144,8 @@ void ResultsAccessible::watchModel() const {
 }
 
 void ResultsAccessible::forgetFrom(int first) const {
-    const auto stale = std::stable_partition(kept_.begin(), kept_.end(), [first](const Kept& k) { return k.row < first; });
+    const auto stale =
+        std::stable_partition(kept_.begin(), kept_.end(), [first](const Kept& k) { return k.row < first; });
     for (auto it = stale; it != kept_.end(); ++it) {
         QAccessible::deleteAccessibleInterface(it->id);
     }

@@ -51,12 +51,8 @@ void ResultsModel::clear() {
     endResetModel();
 }
 
-QString ResultsModel::line(std::size_t k) const {
-    return QString::fromStdString(resultLine(offsets_.at(k)));
-}
+QString ResultsModel::line(std::size_t k) const { return QString::fromStdString(resultLine(offsets_.at(k))); }
 
-void ResultsModel::appendLine(std::size_t k, std::string& out) const {
-    out += resultLine(offsets_[k]);
-}
+void ResultsModel::appendLine(std::size_t k, std::string& out) const { out += resultLine(offsets_[k]); }
 
 }  // namespace kinfold

@@ -1,8 +1,8 @@
 #include "shell/main/ResultsView.h"
 
-#include "shell/platform/MessageBoxes.h"
 #include "shell/main/ResultsAccessible.h"
 #include "shell/main/ResultsModel.h"
+#include "shell/platform/MessageBoxes.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -29,7 +29,8 @@ ResultsView::ResultsView(QWidget* parent) : QAbstractItemView(parent) {
     menu_ = new QMenu(this);
     copyAction_ = menu_->addAction(tr("&Copy"), this, [this] { copySelection(CopyWhat::Lines); });
     copyAction_->setShortcut(QKeySequence::Copy);  // shown in the menu; keyPressEvent does the work
-    copyOffsetAction_ = menu_->addAction(tr("Copy &Offset (hex)"), this, [this] { copySelection(CopyWhat::HexOffsets); });
+    copyOffsetAction_ =
+        menu_->addAction(tr("Copy &Offset (hex)"), this, [this] { copySelection(CopyWhat::HexOffsets); });
     previewAction_ = menu_->addAction(tr("&Preview"), this, [this] {
         if (currentIndex().isValid()) {
             emit activated(currentIndex());
@@ -129,8 +130,8 @@ void ResultsView::setSelection(const QRect& rect, QItemSelectionModel::Selection
     const QRect r = rect.normalized();
     const int first = nearestRowAt(r.top());
     const int last = nearestRowAt(r.bottom());
-    selectionModel()->select(QItemSelection(model()->index(first, 0, rootIndex()), model()->index(last, 0, rootIndex())),
-                             command);
+    selectionModel()->select(
+        QItemSelection(model()->index(first, 0, rootIndex()), model()->index(last, 0, rootIndex())), command);
 }
 
 QRegion ResultsView::visualRegionForSelection(const QItemSelection& selection) const {

@@ -14,7 +14,8 @@ QStringList qtNameFilters(std::string_view filter) {
         for (const std::string& pattern : entry.patterns) {
             patterns << QString::fromStdString(pattern);
         }
-        result << QStringLiteral("%1 (%2)").arg(QString::fromStdString(entry.description), patterns.join(QLatin1Char(' ')));
+        result << QStringLiteral("%1 (%2)").arg(QString::fromStdString(entry.description),
+                                                patterns.join(QLatin1Char(' ')));
     }
     return result;
 }

@@ -8,10 +8,10 @@ namespace kinfold {
 
 // Message-box styles, written as the classic button code plus icon code.
 enum MessageStyle : int {
-    kStyleNotice = 64,        // OK, information icon
-    kStyleSaveQuestion = 67,  // Yes, No, Cancel, information icon
-    kStyleQuitQuestion = 36,  // Yes, No, question-mark icon
-    kStyleWarning = 48,       // OK, warning icon: something failed
+    kStyleNotice = 64,            // OK, information icon
+    kStyleSaveQuestion = 67,      // Yes, No, Cancel, information icon
+    kStyleQuitQuestion = 36,      // Yes, No, question-mark icon
+    kStyleWarning = 48,           // OK, warning icon: something failed
     kStyleReplaceQuestion = 308,  // Yes, No (the default), warning icon
 };
 

@@ -11,8 +11,8 @@
 #include "shell/platform/MessageBoxes.h"
 #include "shell/platform/QuotedPath.h"
 
-#include <QCloseEvent>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFontDatabase>
@@ -98,8 +98,9 @@ void PointersWindow::createControls() {
     SameBank = new QCheckBox(QStringLiteral("Same &bank only"), this);
     SameBank->setObjectName(QStringLiteral("SameBank"));
     SameBank->setAccessibleName(QStringLiteral("Same bank only"));
-    SameBank->setToolTip(QStringLiteral("Only pointers the console's banks let reach the string: in its bank, or in "
-                                        "the fixed bank"));
+    SameBank->setToolTip(
+        QStringLiteral("Only pointers the console's banks let reach the string: in its bank, or in "
+                       "the fixed bank"));
     Aligned = new QCheckBox(QStringLiteral("&Aligned"), this);
     Aligned->setObjectName(QStringLiteral("Aligned"));
     Aligned->setAccessibleName(QStringLiteral("Aligned"));
@@ -266,19 +267,19 @@ void PointersWindow::run(const BackgroundJob::Work& job, const QString& path, st
                    : QStringLiteral("No %1-bit pointer can hold this offset.").arg(mapping.width());
     }
     std::size_t listed = 0;
-    const PointerScanEnd end = scanForPointers(reader, pathText, search, [&](std::span<const PointerHit> hits,
-                                                                             std::uint64_t done) {
-        const std::size_t take = std::min(hits.size(), kMostPointers - listed);
-        listed += take;
-        std::vector<PointerHit> batch(hits.begin(), hits.begin() + static_cast<std::ptrdiff_t>(take));
-        std::vector<std::optional<std::uint64_t>> banks;
-        banks.reserve(batch.size());
-        for (const PointerHit& hit : batch) banks.push_back(mapping.bankOf(hit.offset));
-        job.deliver([this, batch = std::move(batch), banks = std::move(banks), done, size] {
-            takeBatch(batch, banks, done, size);
+    const PointerScanEnd end =
+        scanForPointers(reader, pathText, search, [&](std::span<const PointerHit> hits, std::uint64_t done) {
+            const std::size_t take = std::min(hits.size(), kMostPointers - listed);
+            listed += take;
+            std::vector<PointerHit> batch(hits.begin(), hits.begin() + static_cast<std::ptrdiff_t>(take));
+            std::vector<std::optional<std::uint64_t>> banks;
+            banks.reserve(batch.size());
+            for (const PointerHit& hit : batch) banks.push_back(mapping.bankOf(hit.offset));
+            job.deliver([this, batch = std::move(batch), banks = std::move(banks), done, size] {
+                takeBatch(batch, banks, done, size);
+            });
+            return listed < kMostPointers && !job.stopping();
         });
-        return listed < kMostPointers && !job.stopping();
-    });
     if (listed == kMostPointers) {
         note = QStringLiteral("Only the first %1 pointers are listed.").arg(kMostPointers);
     }

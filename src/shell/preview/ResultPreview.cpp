@@ -150,7 +150,9 @@ void ResultPreview::createControls() {
     Shift = label("Shift");
 
     auto* header = new QFormLayout;
-    const auto row = [&](const QString& caption, QLabel* value) { return addCaptionedRow(header, this, caption, value); };
+    const auto row = [&](const QString& caption, QLabel* value) {
+        return addCaptionedRow(header, this, caption, value);
+    };
     row(QStringLiteral("File:"), FileName);
     row(QStringLiteral("Offset:"), Offset);
     row(QStringLiteral("Pattern:"), PatternText);
@@ -312,16 +314,18 @@ void ResultPreview::showResult(const SearchedResult& result) {
     target_ = result_.offset;
     readView();
     const FileWindow& w = read_.window;
-    shift_ = read_.ok() && result_.pattern.count() > 0 ? hitShift(result_.pattern,
-                                   std::span(w.bytes).subspan(static_cast<std::size_t>(result_.offset - w.start)),
-                                   result_.options)
-                        : std::nullopt;
+    shift_ =
+        read_.ok() && result_.pattern.count() > 0
+            ? hitShift(result_.pattern, std::span(w.bytes).subspan(static_cast<std::size_t>(result_.offset - w.start)),
+                       result_.options)
+            : std::nullopt;
     if (read_.ok() && !shift_ && result_.pattern.count() > 0) {
         read_.message = "The file ends before the hit's first value.";
     }
 
     markFrom_ = result_.offset;
-    markTo_ = result_.offset + static_cast<std::uint64_t>(result_.pattern.count()) * static_cast<std::uint64_t>(unitBytes);
+    markTo_ =
+        result_.offset + static_cast<std::uint64_t>(result_.pattern.count()) * static_cast<std::uint64_t>(unitBytes);
     FileName->setText(result_.path);
     Offset->setText(QString::fromStdString(resultLine(result_.offset)));
     PatternText->setText(QString::fromStdString(patternText(result_.pattern)));
@@ -333,9 +337,7 @@ void ResultPreview::showResult(const SearchedResult& result) {
     centerOnHit();
 }
 
-void ResultPreview::showOffset(const QString& path, std::uint64_t offset) {
-    showMarked(path, offset, 0, QString());
-}
+void ResultPreview::showOffset(const QString& path, std::uint64_t offset) { showMarked(path, offset, 0, QString()); }
 
 void ResultPreview::showOffset(std::uint64_t offset) { showMarked(result_.path, offset, 0, QString()); }
 
@@ -420,7 +422,8 @@ void ResultPreview::refresh() {
     if (!edits_.name().empty()) size += QStringLiteral(", with ") + QString::fromStdString(edits_.name());
     // Shift JIS is a guess from the bytes: the user sees it was made.
     if (edits_.document() != nullptr && edits_.document()->encoding() == TableEncoding::ShiftJis) {
-        size += QStringLiteral(", read as ") + QString::fromStdString(std::string(encodingName(TableEncoding::ShiftJis)));
+        size +=
+            QStringLiteral(", read as ") + QString::fromStdString(std::string(encodingName(TableEncoding::ShiftJis)));
     }
     if (edits_.edited()) size += QStringLiteral(", edited");
     TableSize->setText(size);
@@ -476,7 +479,7 @@ void ResultPreview::drawHexView() {
         }
     }
     const QString range = layout.first() ? QStringLiteral(" %1-%2").arg(hexDigits(*layout.first(), digits),
-                                                                         hexDigits(*layout.last(), digits))
+                                                                        hexDigits(*layout.last(), digits))
                                          : QString();
     BytesCaption->setText(QStringLiteral("&Bytes%1:").arg(range));
     const QSignalBlocker quiet(HexView);
@@ -522,7 +525,8 @@ void ResultPreview::SaveTable_Click() {
     if (const TableDocument* document = edits_.document()) {
         TableSave saved = document->savedBytes(table_);
         if (!saved.bytes) {
-            message(QStringLiteral("Can't save the table %1: %2.").arg(quoted(path), QString::fromStdString(saved.reason)));
+            message(
+                QStringLiteral("Can't save the table %1: %2.").arg(quoted(path), QString::fromStdString(saved.reason)));
             return;
         }
         bytes = std::move(*saved.bytes);

@@ -178,7 +178,7 @@ private:
     std::uint64_t target_ = 0;
     // The bytes marked as the hit is: the hit, a string or a pointer.
     std::uint64_t markFrom_ = 0;
-    std::uint64_t markTo_ = 0;      // what "Find Pointers" looks for: the hit, or the string chosen in the script window
+    std::uint64_t markTo_ = 0;  // what "Find Pointers" looks for: the hit, or the string chosen in the script window
     FileWindowRead read_;
     std::optional<std::int64_t> shift_;
     TableEdits edits_;

@@ -15,9 +15,7 @@ int clampedRows(std::size_t n) {
 }
 }  // namespace
 
-int ScriptModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : clampedRows(shown());
-}
+int ScriptModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : clampedRows(shown()); }
 
 QVariant ScriptModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= shown()) {

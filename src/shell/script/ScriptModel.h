@@ -61,7 +61,7 @@ private:
     std::vector<ScriptBatch> batches_;
     std::vector<std::size_t> ends_;  // the strings found up to the end of each batch
     std::size_t found_ = 0;
-    std::vector<std::size_t> shown_;  // with a filter: the strings that hold it, in offset order
+    std::vector<std::size_t> shown_;            // with a filter: the strings that hold it, in offset order
     std::vector<std::uint32_t> pointerCounts_;  // for each string found, or none
     QString filter_;
 };

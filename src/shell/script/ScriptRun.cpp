@@ -38,34 +38,37 @@ void ScriptRun::start(const QString& path, const CodeTable& table, std::uint64_t
     work.workers = std::max(1u, std::thread::hardware_concurrency());
     // Written by the work before it ends, read when it has finished.
     auto outcome = std::make_shared<DumpOutcome>();
-    job_.start([this, file, table, minLength, total, work, outcome](const BackgroundJob::Work& job) {
-        const TableDecoder decoder(table);
-        DumpSettings settings;
-        settings.minLength = minLength;
-        ScriptBatch batch;
-        batch.reserve(kBatchRoom, kBatchRoom * 8);
-        auto last = std::chrono::steady_clock::now();
-        const auto send = [&](std::uint64_t done) {
-            // A small batch gives its room back rather than keep it in the list.
-            if (batch.size() < kBatchRoom / 2) batch.shrink();
-            job.deliver([this, strings = std::move(batch), done, total]() mutable {
-                if (!strings.empty()) handlers_.found(std::move(strings));
-                handlers_.progress(done, total);
-            });
-            batch = {};
+    job_.start(
+        [this, file, table, minLength, total, work, outcome](const BackgroundJob::Work& job) {
+            const TableDecoder decoder(table);
+            DumpSettings settings;
+            settings.minLength = minLength;
+            ScriptBatch batch;
             batch.reserve(kBatchRoom, kBatchRoom * 8);
-            last = std::chrono::steady_clock::now();
-        };
-        *outcome = dumpFile(
-            file, decoder, settings, [&](const ScriptStrings& strings) { batch.add(strings); },
-            [&](std::uint64_t done) {
-                if (afterBlock) afterBlock();
-                if (batch.size() >= kBatchRoom || std::chrono::steady_clock::now() - last >= kBatchEvery) send(done);
-                return !job.stopping();
-            },
-            work);
-        send(outcome->done);
-    }, [this, outcome] { handlers_.finished(outcome->problem, outcome->stopped); });
+            auto last = std::chrono::steady_clock::now();
+            const auto send = [&](std::uint64_t done) {
+                // A small batch gives its room back rather than keep it in the list.
+                if (batch.size() < kBatchRoom / 2) batch.shrink();
+                job.deliver([this, strings = std::move(batch), done, total]() mutable {
+                    if (!strings.empty()) handlers_.found(std::move(strings));
+                    handlers_.progress(done, total);
+                });
+                batch = {};
+                batch.reserve(kBatchRoom, kBatchRoom * 8);
+                last = std::chrono::steady_clock::now();
+            };
+            *outcome = dumpFile(
+                file, decoder, settings, [&](const ScriptStrings& strings) { batch.add(strings); },
+                [&](std::uint64_t done) {
+                    if (afterBlock) afterBlock();
+                    if (batch.size() >= kBatchRoom || std::chrono::steady_clock::now() - last >= kBatchEvery)
+                        send(done);
+                    return !job.stopping();
+                },
+                work);
+            send(outcome->done);
+        },
+        [this, outcome] { handlers_.finished(outcome->problem, outcome->stopped); });
 }
 
 }  // namespace kinfold

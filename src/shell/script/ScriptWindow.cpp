@@ -1,5 +1,8 @@
 #include "shell/script/ScriptWindow.h"
 
+#include "pointers/MappingChoice.h"
+#include "pointers/PointerCount.h"
+#include "shell/main/ResultsView.h"
 #include "shell/platform/CaptionedRow.h"
 #include "shell/platform/EscapeCloses.h"
 #include "shell/platform/FileChooser.h"
@@ -7,22 +10,19 @@
 #include "shell/platform/MessageBoxes.h"
 #include "shell/platform/QuotedPath.h"
 #include "shell/platform/ReplaceQuestion.h"
-#include "shell/main/ResultsView.h"
 #include "shell/script/ScriptModel.h"
 #include "shell/script/ScriptRun.h"
-#include "pointers/MappingChoice.h"
-#include "pointers/PointerCount.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QItemSelectionModel>
 #include <QIODevice>
+#include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,18 +51,17 @@ ScriptWindow::ScriptWindow(MessageBoxes& messages, FileChooser& files, QWidget* 
     setObjectName(QStringLiteral("ScriptWindow"));
     setWindowTitle(QStringLiteral("Script - ") + kProgramTitle);
     model_ = new ScriptModel(this);
-    run_ = new ScriptRun(
-        {[this](ScriptBatch&& strings) {
-             model_->append(std::move(strings));
-             showCount();
-         },
-         [this](std::uint64_t done, std::uint64_t total) {
-             // A bar counts in int: the file's size in KiB, up to 2 TiB.
-             Progress->setMaximum(static_cast<int>(std::max<std::uint64_t>(total >> 10, 1)));
-             Progress->setValue(static_cast<int>(std::min(done, total) >> 10));
-         },
-         [this](const std::string& problem, bool stopped) { finished(problem, stopped); }},
-        this);
+    run_ = new ScriptRun({[this](ScriptBatch&& strings) {
+                              model_->append(std::move(strings));
+                              showCount();
+                          },
+                          [this](std::uint64_t done, std::uint64_t total) {
+                              // A bar counts in int: the file's size in KiB, up to 2 TiB.
+                              Progress->setMaximum(static_cast<int>(std::max<std::uint64_t>(total >> 10, 1)));
+                              Progress->setValue(static_cast<int>(std::min(done, total) >> 10));
+                          },
+                          [this](const std::string& problem, bool stopped) { finished(problem, stopped); }},
+                         this);
     createControls();
     resize(640, 560);
 }
@@ -113,8 +112,9 @@ void ScriptWindow::createControls() {
     CountWhich->setAccessibleName(QStringLiteral("Count"));
     CountWhich->addItem(QStringLiteral("all pointers"));
     CountWhich->addItem(QStringLiteral("pointers in tables"));
-    CountWhich->setToolTip(QStringLiteral("Pointers in tables: those with a neighbouring slot that leads to another "
-                                          "listed string"));
+    CountWhich->setToolTip(
+        QStringLiteral("Pointers in tables: those with a neighbouring slot that leads to another "
+                       "listed string"));
     SameBank = new QCheckBox(QStringLiteral("Same &bank only"), this);
     SameBank->setObjectName(QStringLiteral("SameBank"));
     SameBank->setAccessibleName(QStringLiteral("Same bank only"));
