@@ -31,7 +31,7 @@ std::string reasonOf(std::error_code code) {
     return text.empty() ? "error " + std::to_string(code.value()) : text;
 }
 
-std::string reasonOf(int error) { return reasonOf(std::error_code(error, std::generic_category())); }
+[[maybe_unused]] std::string reasonOf(int error) { return reasonOf(std::error_code(error, std::generic_category())); }
 
 // A name for the temporary file beside target that no other writer picks.
 std::filesystem::path temporaryBeside(const std::filesystem::path& target, std::mt19937_64& random) {

@@ -157,6 +157,7 @@ TEST(PointersWindow, FromTheScriptWindowLooksForTheChosenString) {
     plant(bytes, 0x6000,
           {'G' + kShift, 'o' + kShift, 'o' + kShift, 'd' + kShift, 'b' + kShift, 'y' + kShift, 'e' + kShift});
     plant(bytes, 0x0200, {0x00, 0x60});
+    plant(bytes, 0x0202, {0x34, 0x52});  // its neighbour leads to Hello: a pointer table
     GameBoyRom h(bytes);
     ResultPreview& preview = h.preview();
     click(preview.Script);
@@ -177,14 +178,15 @@ TEST(PointersWindow, FromTheScriptWindowLooksForTheChosenString) {
     ASSERT_NE(p, nullptr);
     p->waitUntilSearched();
     EXPECT_EQ(p->Target->text(), "24576 (6000 hex)");
-    EXPECT_EQ(lines(p), QStringList{"512 (200 hex)  00 60  bank 0"});
+    // 0200's neighbour at 0202 leads to Hello, a string the script window lists.
+    EXPECT_EQ(lines(p), QStringList{"512 (200 hex)  00 60  bank 0  in a table"});
     // The string opened in the preview is what its own "Find Pointers" looks for.
     s->Strings->setFocus();
     QTest::keyClick(s->Strings, Qt::Key_Return);
     click(preview.FindPointers);
     p->waitUntilSearched();
     EXPECT_EQ(p->Target->text(), "24576 (6000 hex)");
-    EXPECT_EQ(lines(p), QStringList{"512 (200 hex)  00 60  bank 0"});
+    EXPECT_EQ(lines(p), QStringList{"512 (200 hex)  00 60  bank 0  in a table"});
 }
 
 // The script window counts the pointers to every string under the ROM's

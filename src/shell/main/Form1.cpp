@@ -18,6 +18,7 @@
 #include "shell/platform/QuotedPath.h"
 #include "shell/pointers/PointersWindow.h"
 #include "shell/preview/ResultPreview.h"
+#include "shell/script/ScriptModel.h"
 #include "shell/script/ScriptWindow.h"
 
 #include <QButtonGroup>
@@ -584,7 +585,11 @@ void Form1::openPointers(const QString& path, std::uint64_t offset) {
                 });
     }
     showWindow(pointers_);
-    pointers_->findPointers(path, offset);
+    // The strings the script window lists for the file tell which pointers sit in pointer tables.
+    const ScriptWindow* script = preview_ != nullptr ? preview_->scriptWindow() : nullptr;
+    pointers_->findPointers(path, offset,
+                            script != nullptr && script->path() == path ? script->strings().offsets()
+                                                                        : std::vector<std::uint64_t>());
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

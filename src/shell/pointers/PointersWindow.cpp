@@ -2,6 +2,7 @@
 
 #include "pointers/MappingChoice.h"
 #include "pointers/PointerFileScan.h"
+#include "pointers/TableMark.h"
 #include "search/FileReader.h"
 #include "search/ResultLine.h"
 #include "search/ScanError.h"
@@ -43,14 +44,17 @@ constexpr MappingKind kMappings[] = {MappingKind::Linear,    MappingKind::Gb,   
 constexpr int kWidths[] = {16, 24, 32};
 
 // "16400 (4010 hex)  34 52": where the pointer lies and its bytes in the file's order.
-// "336 (150 hex)  34 52", and the bank the pointer lies in for a banked mapping: "  bank 0".
-QString pointerLine(const PointerHit& hit, int bytes, ByteOrder order, std::optional<std::uint64_t> bank) {
+// "336 (150 hex)  34 52", the bank the pointer lies in for a banked mapping ("  bank 0"), and
+// "  in a table" when it sits in a pointer table.
+QString pointerLine(const PointerHit& hit, int bytes, ByteOrder order, std::optional<std::uint64_t> bank,
+                    bool inTable) {
     QString line = QString::fromStdString(resultLine(hit.offset)) + QStringLiteral(" ");
     for (int i = 0; i < bytes; ++i) {
         const int shift = 8 * (order == ByteOrder::Little ? i : bytes - 1 - i);
         line += QStringLiteral(" %1").arg((hit.value >> shift) & 0xFFu, 2, 16, QLatin1Char('0')).toUpper();
     }
     if (bank) line += QStringLiteral("  bank %1").arg(*bank);
+    if (inTable) line += QStringLiteral("  in a table");
     return line;
 }
 
@@ -192,10 +196,12 @@ PointerFormat PointersWindow::currentFormat() const {
     return format;
 }
 
-void PointersWindow::findPointers(const QString& path, std::uint64_t target) {
+void PointersWindow::findPointers(const QString& path, std::uint64_t target, std::vector<std::uint64_t> stringStarts) {
     stopWorker();
     path_ = path;
     target_ = target;
+    std::sort(stringStarts.begin(), stringStarts.end());
+    stringStarts_ = std::move(stringStarts);
     FileName->setText(path);
     Target->setText(QString::fromStdString(resultLine(target)));
     FileReader reader;
@@ -225,13 +231,15 @@ void PointersWindow::searchAgain() {
     Status->setText(QStringLiteral("Searching..."));
     StopButton->setEnabled(true);
     searching_ = true;
-    worker_.start([this, path = path_, target = target_, format, options](const BackgroundJob::Work& job) {
-        run(job, path, target, format, options);
+    worker_.start([this, path = path_, target = target_, format, options,
+                   starts = stringStarts_](const BackgroundJob::Work& job) {
+        run(job, path, target, format, options, starts);
     });
 }
 
 void PointersWindow::run(const BackgroundJob::Work& job, const QString& path, std::uint64_t target,
-                         const PointerFormat& format, const PointerSearchOptions& options) {
+                         const PointerFormat& format, const PointerSearchOptions& options,
+                         std::span<const std::uint64_t> stringStarts) {
     const auto finishWith = [&](const QString& failure, const QString& note, bool stopped) {
         job.deliver([this, failure, note, stopped] { finish(failure, note, stopped); });
     };
@@ -271,13 +279,21 @@ void PointersWindow::run(const BackgroundJob::Work& job, const QString& path, st
         scanForPointers(reader, pathText, search, [&](std::span<const PointerHit> hits, std::uint64_t done) {
             const std::size_t take = std::min(hits.size(), kMostPointers - listed);
             listed += take;
-            std::vector<PointerHit> batch(hits.begin(), hits.begin() + static_cast<std::ptrdiff_t>(take));
-            std::vector<std::optional<std::uint64_t>> banks;
-            banks.reserve(batch.size());
-            for (const PointerHit& hit : batch) banks.push_back(mapping.bankOf(hit.offset));
-            job.deliver([this, batch = std::move(batch), banks = std::move(banks), done, size] {
-                takeBatch(batch, banks, done, size);
-            });
+            std::vector<ListedPointer> batch;
+            batch.reserve(take);
+            const std::uint64_t slot = static_cast<std::uint64_t>(mapping.width() / 8);
+            std::vector<std::uint8_t> around(static_cast<std::size_t>(3 * slot));
+            for (const PointerHit& hit : hits.first(take)) {
+                // The slots on either side, as far as the file has them.
+                bool inTable = false;
+                if (!stringStarts.empty()) {
+                    const std::uint64_t from = hit.offset >= slot ? hit.offset - slot : 0;
+                    const std::size_t got = reader.readAt(from, around).got;
+                    inTable = sitsInPointerTable(mapping, std::span(around).first(got), from, hit, stringStarts);
+                }
+                batch.push_back({hit, mapping.bankOf(hit.offset), inTable});
+            }
+            job.deliver([this, batch = std::move(batch), done, size] { takeBatch(batch, done, size); });
             return listed < kMostPointers && !job.stopping();
         });
     if (listed == kMostPointers) {
@@ -286,13 +302,11 @@ void PointersWindow::run(const BackgroundJob::Work& job, const QString& path, st
     finishWith(end.error ? QString::fromStdString(end.error->message()) : QString(), note, end.stopped);
 }
 
-void PointersWindow::takeBatch(const std::vector<PointerHit>& hits,
-                               const std::vector<std::optional<std::uint64_t>>& banks, std::uint64_t done,
-                               std::uint64_t size) {
-    for (std::size_t k = 0; k < hits.size(); ++k) {
-        const PointerHit& hit = hits[k];
-        auto* item = new QListWidgetItem(pointerLine(hit, pointerBytes_, byteOrder_, banks[k]));
-        item->setData(Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(hit.offset)));
+void PointersWindow::takeBatch(const std::vector<ListedPointer>& pointers, std::uint64_t done, std::uint64_t size) {
+    for (const ListedPointer& pointer : pointers) {
+        auto* item =
+            new QListWidgetItem(pointerLine(pointer.hit, pointerBytes_, byteOrder_, pointer.bank, pointer.inTable));
+        item->setData(Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(pointer.hit.offset)));
         Pointers->addItem(item);
     }
     if (Pointers->currentRow() < 0 && Pointers->count() > 0) Pointers->setCurrentRow(0);

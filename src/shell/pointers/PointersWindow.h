@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 class QCheckBox;
@@ -40,7 +41,10 @@ public:
 
     // Searches the file for the pointers to target, under the mapping its
     // extension stands for (linear for any other file).
-    void findPointers(const QString& path, std::uint64_t target);
+    // stringStarts: the strings the script window lists, when it lists this
+    // file's; a pointer whose neighbouring slot leads to one is marked as
+    // sitting in a pointer table.
+    void findPointers(const QString& path, std::uint64_t target, std::vector<std::uint64_t> stringStarts = {});
     const QString& path() const { return path_; }
     std::uint64_t target() const { return target_; }
     bool searching() const { return searching_; }
@@ -82,10 +86,14 @@ private:
     void stopWorker();
     // The search, on the job's thread.
     void run(const BackgroundJob::Work& job, const QString& path, std::uint64_t target, const PointerFormat& format,
-             const PointerSearchOptions& options);
+             const PointerSearchOptions& options, std::span<const std::uint64_t> stringStarts);
     // Called on the window's thread with what the search found, and the bank each pointer lies in.
-    void takeBatch(const std::vector<PointerHit>& hits, const std::vector<std::optional<std::uint64_t>>& banks,
-                   std::uint64_t done, std::uint64_t size);
+    struct ListedPointer {
+        PointerHit hit;
+        std::optional<std::uint64_t> bank;  // for a banked mapping
+        bool inTable = false;
+    };
+    void takeBatch(const std::vector<ListedPointer>& pointers, std::uint64_t done, std::uint64_t size);
     // The mapping and width shown.
     PointerFormat currentFormat() const;
     void finish(const QString& failure, const QString& note, bool stopped);
@@ -97,6 +105,7 @@ private:
     int pointerBytes_ = 0;
     ByteOrder byteOrder_ = ByteOrder::Little;
     bool searching_ = false;
+    std::vector<std::uint64_t> stringStarts_;  // sorted
     BackgroundJob worker_{interfaceThreadOf(this)};
 };
 
