@@ -587,9 +587,9 @@ void Form1::openPointers(const QString& path, std::uint64_t offset) {
     showWindow(pointers_);
     // The strings the script window lists for the file tell which pointers sit in pointer tables.
     const ScriptWindow* script = preview_ != nullptr ? preview_->scriptWindow() : nullptr;
-    pointers_->findPointers(path, offset,
-                            script != nullptr && script->path() == path ? script->strings().offsets()
-                                                                        : std::vector<std::uint64_t>());
+    pointers_->findPointers(
+        path, offset,
+        script != nullptr && script->path() == path ? script->strings().offsets() : std::vector<std::uint64_t>());
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

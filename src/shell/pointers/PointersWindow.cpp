@@ -231,10 +231,8 @@ void PointersWindow::searchAgain() {
     Status->setText(QStringLiteral("Searching..."));
     StopButton->setEnabled(true);
     searching_ = true;
-    worker_.start([this, path = path_, target = target_, format, options,
-                   starts = stringStarts_](const BackgroundJob::Work& job) {
-        run(job, path, target, format, options, starts);
-    });
+    worker_.start([this, path = path_, target = target_, format, options, starts = stringStarts_](
+                      const BackgroundJob::Work& job) { run(job, path, target, format, options, starts); });
 }
 
 void PointersWindow::run(const BackgroundJob::Work& job, const QString& path, std::uint64_t target,
