@@ -3,12 +3,12 @@
 #include "cli/InsertArguments.h"
 #include "cli/JsonLine.h"
 #include "cli/TableArgument.h"
-#include "cli/WholeFile.h"
 #include "files/AtomicWrite.h"
 #include "insert/InsertPlan.h"
 #include "patch/BpsPatch.h"
 #include "patch/IpsPatch.h"
 #include "search/FileReader.h"
+#include "search/WholeFile.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,11 +1,11 @@
 #include "cli/PatchCommand.h"
 
 #include "cli/ParseArguments.h"
-#include "cli/WholeFile.h"
 #include "files/AtomicWrite.h"
 #include "patch/Crc32.h"
 #include "patch/PatchFile.h"
 #include "search/FileReader.h"
+#include "search/WholeFile.h"
 
 #include <CLI/CLI.hpp>
 

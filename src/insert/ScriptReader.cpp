@@ -1,6 +1,7 @@
 #include "insert/ScriptReader.h"
 
 #include "insert/OffsetField.h"
+#include "script/ScriptLine.h"
 
 #include <nlohmann/json.hpp>
 
@@ -26,20 +27,6 @@ bool isBlank(std::string_view line) {
         if (c != ' ' && c != '\t') return false;
     }
     return true;
-}
-
-std::string unescaped(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (text[at] == '\\' && at + 1 < text.size() && (text[at + 1] == 'n' || text[at + 1] == '\\')) {
-            out += text[at + 1] == 'n' ? '\n' : '\\';
-            ++at;
-        } else {
-            out += text[at];
-        }
-    }
-    return out;
 }
 
 // What one line held: an entry, nothing to take, or a problem.
@@ -83,7 +70,7 @@ std::optional<LineRead> plainFrom(std::string_view line, std::size_t at) {
     }
     entry.written = std::string(line.substr(end));
     if (entry.pointer && (entry.written == kNoEntryNote || entry.written.starts_with(kOutsideNote))) return read;
-    entry.text = unescaped(entry.written);
+    entry.text = unescapedText(entry.written);
     entry.column = charactersIn(line.substr(0, end)) + 1;
     if (at > 0) entry.path = std::string(line.substr(0, at - 1));
     read.entry = std::move(entry);

@@ -14,5 +14,9 @@ namespace kinfold {
 std::string scriptLine(const ScriptString& string);
 // The same line, of the string at offset whose text is text, appended to out.
 void appendScriptLine(std::uint64_t offset, std::string_view text, std::string& out);
+// A text as such a line writes it, appended to out: "\n" for a line break, "\\" for a backslash.
+void appendEscapedText(std::string_view text, std::string& out);
+// The text such a line's text stands for: "\n" a line break, "\\" a backslash, any other backslash itself.
+std::string unescapedText(std::string_view written);
 
 }  // namespace kinfold

@@ -1,11 +1,11 @@
-#include "cli/WholeFile.h"
+#include "search/WholeFile.h"
 
 #include "search/FileReader.h"
 
 #include <new>
 #include <system_error>
 
-namespace kinfold::cli {
+namespace kinfold {
 
 std::variant<std::vector<std::uint8_t>, std::string> readWholeFile(const std::filesystem::path& path,
                                                                    std::uint64_t maxBytes) {
@@ -32,4 +32,4 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     return !code && same;
 }
 
-}  // namespace kinfold::cli
+}  // namespace kinfold

@@ -6,7 +6,7 @@
 #include <variant>
 #include <vector>
 
-namespace kinfold::cli {
+namespace kinfold {
 
 // A file read whole, or the reason it could not be, in plain words; one
 // larger than maxBytes is refused.
@@ -17,4 +17,4 @@ std::variant<std::vector<std::uint8_t>, std::string> readWholeFile(const std::fi
 // another name of it); false when either is not there.
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
-}  // namespace kinfold::cli
+}  // namespace kinfold
