@@ -2,7 +2,7 @@
 
 #include "cli/ParseArguments.h"
 #include "cli/PointerFormatArguments.h"
-#include "pattern/OffsetReader.h"
+#include "insert/FreeRanges.h"
 
 #include <CLI/CLI.hpp>
 
@@ -14,17 +14,6 @@ namespace {
 constexpr int kTrouble = 2;
 
 }  // namespace
-
-std::optional<ByteRange> readFreeRange(std::string_view text) {
-    const std::size_t dash = text.find('-');
-    if (dash == std::string_view::npos) return std::nullopt;
-    const std::variant<std::uint64_t, std::string> start = readOffset(text.substr(0, dash));
-    const std::variant<std::uint64_t, std::string> end = readOffset(text.substr(dash + 1));
-    if (!std::holds_alternative<std::uint64_t>(start) || !std::holds_alternative<std::uint64_t>(end)) {
-        return std::nullopt;
-    }
-    return ByteRange{std::get<std::uint64_t>(start), std::get<std::uint64_t>(end)};
-}
 
 std::variant<InsertArguments, int> readInsertArguments(int argc, const char* const* argv, std::ostream& out,
                                                        std::ostream& err) {

@@ -34,7 +34,4 @@ struct InsertArguments {
 std::variant<InsertArguments, int> readInsertArguments(int argc, const char* const* argv, std::ostream& out,
                                                        std::ostream& err);
 
-// "START-END", each decimal or 0x hex, END exclusive; nullopt when it is not that.
-std::optional<ByteRange> readFreeRange(std::string_view text);
-
 }  // namespace kinfold::cli

@@ -1,8 +1,10 @@
 #include "insert/InsertPlan.h"
 
 #include "insert/PointerRewrite.h"
+#include "insert/Replacement.h"
 #include "insert/RomString.h"
 #include "insert/TextEncoder.h"
+#include "pattern/QuotedText.h"
 #include "search/ResultLine.h"
 
 #include <algorithm>
@@ -34,19 +36,17 @@ struct Work {
     std::uint64_t newOffset = 0;
 };
 
-std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
 std::string encodeProblem(const EncodeFailure& failure, const ScriptEntry& entry) {
     const std::string column = "column " + std::to_string(columnOf(entry, failure.at)) + ": ";
     switch (failure.kind) {
     case EncodeFailure::Kind::FewParameters:
-        return column + "the control " + inQuotes(failure.text) + " takes " + std::to_string(failure.parameters) +
+        return column + "the control " + quoted(failure.text) + " takes " + std::to_string(failure.parameters) +
                (failure.parameters == 1 ? " parameter" : " parameters") + ", each written <$HH> after its label";
     case EncodeFailure::Kind::EndInside:
-        return column + inQuotes(failure.text) + " is an end token, which can only end the text";
+        return column + quoted(failure.text) + " is an end token, which can only end the text";
     case EncodeFailure::Kind::NoEntry: break;
     }
-    return column + "no table entry covers the character " + inQuotes(failure.text == "\n" ? "\\n" : failure.text);
+    return column + "no table entry covers the character " + quoted(failure.text == "\n" ? "\\n" : failure.text);
 }
 
 }  // namespace
@@ -59,7 +59,7 @@ InsertPlan planInsert(const InsertRequest& request) {
     InsertPlan plan;
     const std::span<const std::uint8_t> rom = request.rom;
     const std::uint64_t size = rom.size();
-    const auto refuse = [&](int line, std::string reason) { plan.refusals.push_back({line, std::move(reason)}); };
+    const auto refuse = [&](int line, std::string reason) { plan.refusals.push_back({line, std::move(reason), {}}); };
 
     for (const ByteRange& r : request.free) {
         const std::string range = "--free " + std::to_string(r.start) + "-" + std::to_string(r.end);
@@ -136,15 +136,10 @@ InsertPlan planInsert(const InsertRequest& request) {
         const ScriptEntry& e = *w.entry;
         if (e.text == w.old.text) continue;
         w.changed = true;
-        if (const auto failure = encoder.encode(e.text, w.encoded)) {
+        if (const auto failure = encodeReplacement(encoder, rom, w.old, e.text, w.encoded)) {
             refuse(e.line, encodeProblem(*failure, e));
             w.valid = false;
             continue;
-        }
-        if (w.old.ended && !w.encoded.ended) {
-            const auto end = rom.begin() + static_cast<std::ptrdiff_t>(w.old.offset + w.old.length - w.old.endLength);
-            w.encoded.bytes.insert(w.encoded.bytes.end(), end, end + w.old.endLength);
-            w.encoded.ended = true;
         }
         const std::uint64_t length = w.encoded.bytes.size();
         if (!w.old.ended) {
@@ -302,6 +297,7 @@ InsertPlan planInsert(const InsertRequest& request) {
                                " bytes now, fits in no free space its pointers reach: the largest room left there "
                                "is " +
                                std::to_string(room) + " bytes");
+            plan.refusals.back().unplaced = Unplaced{e.offset, length, length - w.old.length, room};
             w.valid = false;
             continue;
         }

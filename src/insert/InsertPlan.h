@@ -29,10 +29,19 @@ struct InsertRequest {
     bool keepChecksums = false;
 };
 
+// A string that fits in no free space its pointers reach.
+struct Unplaced {
+    std::uint64_t offset = 0;
+    std::uint64_t bytes = 0;  // its new length
+    std::uint64_t over = 0;   // past its old length
+    std::uint64_t room = 0;   // the largest room left where its pointers reach
+};
+
 // Why the insertion can't be done: about one line of the script (0 for none).
 struct InsertRefusal {
     int line = 0;
     std::string reason;
+    std::optional<Unplaced> unplaced;  // when that is why
     // "line N: reason", or the reason alone.
     std::string message() const;
 };

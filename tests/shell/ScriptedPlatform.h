@@ -67,6 +67,11 @@ public:
         uses.back().owner = owner;
         return path;
     }
+    QString chooseFiltered(QWidget* owner, FileChooser::Use use, std::string_view filter, const QString& proposedName,
+                           int& chosenFilter) override {
+        chosenFilter = nextFilter;
+        return chooseOver(owner, use, filter, proposedName);
+    }
     QString choose(FileChooser::Use use, std::string_view filter) override { return chooseNamed(use, filter, {}); }
     QString chooseNamed(FileChooser::Use use, std::string_view filter, const QString& proposedName) override {
         uses.push_back({use, std::string(filter), proposedName});
@@ -77,6 +82,7 @@ public:
     }
     std::vector<Use> uses;
     std::deque<QString> paths;
+    int nextFilter = 0;  // the filter pair a chooseFiltered chooses
 };
 
 // Pumps on every call and lets a test act in the middle of a search.

@@ -583,13 +583,20 @@ void Form1::openPointers(const QString& path, std::uint64_t offset) {
                     preview()->showPointer(file, at, bytes, target);
                     showWindow(preview_);
                 });
+        // The pointers ticked for moving a string are the script window's to keep.
+        connect(pointers_, &PointersWindow::usedPointersChanged, this,
+                [this](const QString& file, std::uint64_t target, const std::vector<std::uint64_t>& used) {
+                    ScriptWindow* script = preview_ != nullptr ? preview_->scriptWindow() : nullptr;
+                    if (script != nullptr) script->setUsedPointers(file, target, used);
+                });
     }
     showWindow(pointers_);
-    // The strings the script window lists for the file tell which pointers sit in pointer tables.
-    const ScriptWindow* script = preview_ != nullptr ? preview_->scriptWindow() : nullptr;
-    pointers_->findPointers(
-        path, offset,
-        script != nullptr && script->path() == path ? script->strings().offsets() : std::vector<std::uint64_t>());
+    // The strings the script window lists for the file tell which pointers sit in pointer tables,
+    // and the pointers its user confirmed for moving the string are ticked.
+    ScriptWindow* script = preview_ != nullptr ? preview_->scriptWindow() : nullptr;
+    const bool listed = script != nullptr && script->path() == path;
+    pointers_->findPointers(path, offset, listed ? script->strings().offsets() : std::vector<std::uint64_t>(),
+                            listed ? script->usedPointers(path, offset) : std::nullopt);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -600,6 +607,12 @@ void Form1::closeEvent(QCloseEvent* event) {
     // While the About window shows, the main window takes no input, its close
     // button included.
     if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
+    // The script window's edits are asked about first: the program's end would lose them.
+    ScriptWindow* script = preview_ != nullptr ? preview_->scriptWindow() : nullptr;
+    if (script != nullptr && !script->mayDiscardEdits()) {
         event->ignore();
         return;
     }

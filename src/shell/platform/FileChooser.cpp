@@ -5,6 +5,8 @@
 
 #include <QFileDialog>
 
+#include <algorithm>
+
 namespace kinfold {
 
 QStringList qtNameFilters(std::string_view filter) {
@@ -23,9 +25,17 @@ QStringList qtNameFilters(std::string_view filter) {
 QString QtFileChooser::choose(Use use, std::string_view filter) { return chooseNamed(use, filter, QString()); }
 
 QString QtFileChooser::chooseOver(QWidget* owner, Use use, std::string_view filter, const QString& proposedName) {
+    int chosenFilter = 0;
+    return chooseFiltered(owner, use, filter, proposedName, chosenFilter);
+}
+
+QString QtFileChooser::chooseFiltered(QWidget* owner, Use use, std::string_view filter, const QString& proposedName,
+                                      int& chosenFilter) {
+    chosenFilter = 0;
     QFileDialog dialog(owner, kProgramTitle);
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
-    dialog.setNameFilters(qtNameFilters(filter));
+    const QStringList filters = qtNameFilters(filter);
+    dialog.setNameFilters(filters);
     if (use == Use::Save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -39,6 +49,7 @@ QString QtFileChooser::chooseOver(QWidget* owner, Use use, std::string_view filt
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return QString();
     }
+    chosenFilter = std::max<int>(0, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())));
     return dialog.selectedFiles().constFirst();
 }
 

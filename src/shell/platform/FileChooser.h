@@ -30,6 +30,12 @@ public:
         static_cast<void>(owner);
         return chooseNamed(use, filter, proposedName);
     }
+    // The same, and which pair of the filter (from 0) was in force when the user chose.
+    virtual QString chooseFiltered(QWidget* owner, Use use, std::string_view filter, const QString& proposedName,
+                                   int& chosenFilter) {
+        chosenFilter = 0;
+        return chooseOver(owner, use, filter, proposedName);
+    }
 };
 
 // Qt takes a name filter's patterns from the parentheses at its end and splits
@@ -47,6 +53,8 @@ public:
         return chooseOver(parent_, use, filter, proposedName);
     }
     QString chooseOver(QWidget* owner, Use use, std::string_view filter, const QString& proposedName) override;
+    QString chooseFiltered(QWidget* owner, Use use, std::string_view filter, const QString& proposedName,
+                           int& chosenFilter) override;
 
 private:
     QWidget* parent_;

@@ -2,6 +2,7 @@
 
 #include "script/ScriptLine.h"
 #include "search/ResultLine.h"
+#include "shell/script/ScriptEdits.h"
 
 #include <algorithm>
 #include <limits>
@@ -44,12 +45,18 @@ std::string_view ScriptModel::textAt(std::size_t i) const {
     return batches_[batch].text(i - (batch == 0 ? 0 : ends_[batch - 1]));
 }
 
+bool ScriptModel::belongs(std::uint64_t offset, std::string_view text) const {
+    const std::string* edit = edits_ != nullptr ? edits_->editOf(offset) : nullptr;
+    if ((show_ == Show::Edited && edit == nullptr) || (show_ == Show::Unedited && edit != nullptr)) return false;
+    return holdsFilter(text) || (edit != nullptr && holdsFilter(*edit));
+}
+
 void ScriptModel::append(ScriptBatch&& strings) {
     if (strings.empty()) return;
     const std::size_t before = shown();
-    if (!filter_.isEmpty()) {
+    if (filtering()) {
         for (std::size_t k = 0; k < strings.size(); ++k) {
-            if (holdsFilter(strings.text(k))) shown_.push_back(found_ + k);
+            if (belongs(strings.offsets[k], strings.text(k))) shown_.push_back(found_ + k);
         }
     }
     found_ += strings.size();
@@ -79,34 +86,112 @@ void ScriptModel::setFilter(const QString& text) {
     // A longer filter that holds the old one only narrows what is shown.
     const bool narrows = !filter_.isEmpty() && text.contains(filter_, Qt::CaseInsensitive);
     filter_ = text;
-    beginResetModel();
-    std::vector<std::size_t> shown;
-    if (narrows) {
-        std::copy_if(shown_.begin(), shown_.end(), std::back_inserter(shown),
-                     [this](std::size_t k) { return holdsFilter(textAt(k)); });
-    } else if (!filter_.isEmpty()) {
-        std::size_t k = 0;
-        for (const ScriptBatch& batch : batches_) {
-            for (std::size_t b = 0; b < batch.size(); ++b, ++k) {
-                if (holdsFilter(batch.text(b))) shown.push_back(k);
-            }
-        }
+    if (!narrows) {
+        showAgain();
+        return;
     }
-    shown_ = std::move(shown);
+    beginResetModel();
+    std::erase_if(shown_, [this](std::size_t k) {
+        const ScriptString s = at(k);
+        return !belongs(s.offset, s.text);
+    });
     endResetModel();
 }
 
+void ScriptModel::setShow(Show show) {
+    if (show == show_) return;
+    show_ = show;
+    showAgain();
+}
+
+void ScriptModel::showAgain() {
+    beginResetModel();
+    shown_.clear();
+    if (filtering()) {
+        std::size_t k = 0;
+        for (const ScriptBatch& batch : batches_) {
+            for (std::size_t b = 0; b < batch.size(); ++b, ++k) {
+                if (belongs(batch.offsets[b], batch.text(b))) shown_.push_back(k);
+            }
+        }
+    }
+    endResetModel();
+}
+
+std::optional<std::size_t> ScriptModel::rowOf(std::uint64_t offset) const {
+    // The strings are found in offset order.
+    std::size_t low = 0;
+    std::size_t high = shown();
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        if (string(middle).offset < offset) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    if (low < shown() && string(low).offset == offset) return low;
+    return std::nullopt;
+}
+
+void ScriptModel::editChanged(std::uint64_t offset) {
+    const std::optional<std::size_t> row = rowOf(offset);
+    if (filtering()) {
+        const bool shownNow = row.has_value();
+        bool belongsNow = false;
+        if (!shownNow) {
+            // Found but not shown: it may belong now.
+            const std::vector<std::uint64_t> all = offsets();
+            const auto it = std::lower_bound(all.begin(), all.end(), offset);
+            if (it == all.end() || *it != offset) return;
+            belongsNow = belongs(offset, textAt(static_cast<std::size_t>(it - all.begin())));
+        } else {
+            const ScriptString s = string(*row);
+            belongsNow = belongs(s.offset, s.text);
+        }
+        if (shownNow != belongsNow) {
+            showAgain();
+            return;
+        }
+    }
+    if (row && *row < static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        const QModelIndex changed = index(static_cast<int>(*row));
+        emit dataChanged(changed, changed, {Qt::DisplayRole});
+    }
+}
+
+void ScriptModel::editsChanged() {
+    if (filtering()) {
+        showAgain();
+        return;
+    }
+    emit layoutAboutToBeChanged();
+    emit layoutChanged();
+}
+
 QString ScriptModel::line(std::size_t k) const {
-    const std::size_t i = filter_.isEmpty() ? k : shown_[k];
+    const std::size_t i = filtering() ? shown_[k] : k;
     const ScriptString s = at(i);
-    QString text = QString::fromStdString(scriptLine(s));
+    const std::string* edit = edits_ != nullptr ? edits_->editOf(s.offset) : nullptr;
+    std::string written;
+    appendScriptLine(s.offset, edit != nullptr ? *edit : s.text, written);
+    QString text = QString::fromStdString(written);
+    const auto place = static_cast<qsizetype>(resultLine(s.offset).size()) + 2;
+    if (edit != nullptr) text.insert(place, QStringLiteral("\u270E "));
+    const std::vector<std::uint64_t>* used = edits_ != nullptr ? edits_->usedPointers(s.offset) : nullptr;
+    const auto pointers = [](std::size_t n) {
+        return n == 1 ? QStringLiteral("1 pointer") : QStringLiteral("%1 pointers").arg(n);
+    };
+    QString count;
     if (i < pointerCounts_.size()) {
         const std::uint32_t n = pointerCounts_[i];
-        const QString count = n == 0   ? QStringLiteral("[no pointer]  ")
-                              : n == 1 ? QStringLiteral("[1 pointer]  ")
-                                       : QStringLiteral("[%1 pointers]  ").arg(n);
-        text.insert(static_cast<qsizetype>(resultLine(s.offset).size()) + 2, count);
+        count = n == 0 ? QStringLiteral("no pointer") : pointers(n);
+        if (used != nullptr) count += QStringLiteral(", %1 confirmed").arg(used->size());
+    } else if (used != nullptr) {
+        count = used->empty() ? QStringLiteral("no pointer confirmed")
+                              : pointers(used->size()) + QStringLiteral(" confirmed");
     }
+    if (!count.isEmpty()) text.insert(place, QLatin1Char('[') + count + QStringLiteral("]  "));
     return text;
 }
 
@@ -125,15 +210,6 @@ std::vector<std::uint64_t> ScriptModel::offsets() const {
     out.reserve(found_);
     for (const ScriptBatch& batch : batches_) out.insert(out.end(), batch.offsets.begin(), batch.offsets.end());
     return out;
-}
-
-void ScriptModel::appendLines(std::string& out) const {
-    for (const ScriptBatch& batch : batches_) {
-        for (std::size_t b = 0; b < batch.size(); ++b) {
-            out += scriptLine(batch.string(b));
-            out += '\n';
-        }
-    }
 }
 
 }  // namespace kinfold
