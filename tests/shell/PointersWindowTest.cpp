@@ -243,6 +243,96 @@ TEST(PointersWindow, TheScriptWindowCountsThePointersToEachString) {
     EXPECT_TRUE(h.messages.texts().isEmpty());
 }
 
+// Hello at kHit and Goodbye at 6000, with pointers to Hello in bank 0 at 0150
+// and 3FFF alone and at 0202 beside one to Goodbye: only 0202 sits in a table.
+struct TickedLines {
+    TestFolder folder;
+    ScriptedMessages messages;
+    PointersWindow window{messages};
+    QString rom;
+    std::vector<std::vector<std::uint64_t>> told;  // what usedPointersChanged said, in turn
+
+    TickedLines() {
+        QByteArray bytes = gameBoyBytes();
+        plant(bytes, 0x6000, {'G' + kShift, 'o' + kShift});
+        plant(bytes, 0x0200, {0x00, 0x60, 0x34, 0x52});
+        rom = folder.write("game.gb", bytes);
+        QObject::connect(&window, &PointersWindow::usedPointersChanged,
+                         [this](const QString& path, std::uint64_t target, std::vector<std::uint64_t> used) {
+                             EXPECT_EQ(path, rom);
+                             EXPECT_EQ(target, static_cast<std::uint64_t>(kHit));
+                             told.push_back(std::move(used));
+                         });
+        window.show();
+    }
+    void find(std::optional<std::vector<std::uint64_t>> used) {
+        window.findPointers(rom, kHit, {kHit, 0x6000}, std::move(used));
+        window.waitUntilSearched();
+    }
+    std::vector<bool> ticks() const {
+        std::vector<bool> out;
+        for (int r = 0; r < window.Pointers->count(); ++r) {
+            out.push_back(window.Pointers->item(r)->checkState() == Qt::Checked);
+        }
+        return out;
+    }
+};
+
+using Offsets = std::vector<std::uint64_t>;
+
+TEST(PointersWindow, WithNothingChosenTheLinesInATableAreTickedAndTold) {
+    TickedLines t;
+    t.find(std::nullopt);
+    ASSERT_EQ(lines(&t.window), (QStringList{"336 (150 hex)  34 52  bank 0", "514 (202 hex)  34 52  bank 0  in a table",
+                                             "16383 (3FFF hex)  34 52  bank 0"}));
+    EXPECT_EQ(t.ticks(), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(t.told, std::vector<Offsets>{Offsets{0x202}});
+    EXPECT_EQ(t.window.usedPointers(), Offsets{0x202});
+    const QListWidgetItem* line = t.window.Pointers->item(0);
+    EXPECT_TRUE(line->flags() & Qt::ItemIsUserCheckable);
+    EXPECT_EQ(line->toolTip(), "Use when the string moves");
+    EXPECT_EQ(line->data(Qt::AccessibleDescriptionRole).toString(), "Use when the string moves");
+    // Another mapping searches again and keeps what was chosen: the gba pointer at 9000 is none of it.
+    GameBoyRom::choose(&t.window, t.window.Mapping, Qt::Key_End);
+    EXPECT_EQ(lines(&t.window), QStringList{"36864 (9000 hex)  34 52 00 08"});
+    EXPECT_EQ(t.ticks(), std::vector<bool>{false});
+    EXPECT_EQ(t.told.size(), 1u);
+}
+
+TEST(PointersWindow, PointersChosenBeforeAreTheLinesTicked) {
+    struct Case {
+        const char* name;
+        Offsets used;
+        std::vector<bool> ticks;
+    };
+    const Case cases[] = {
+        {"NoneEvenInATable", {}, {false, false, false}},
+        {"TheFirstAndTheLast", {0x3FFF, 0x150}, {true, false, true}},
+        {"OneNotListedIsPassedOver", {0x202, 0x151}, {false, true, false}},
+    };
+    for (const Case& c : cases) {
+        TickedLines t;
+        t.find(c.used);
+        EXPECT_EQ(t.ticks(), c.ticks) << c.name;
+        EXPECT_TRUE(t.told.empty()) << c.name;
+    }
+}
+
+TEST(PointersWindow, SpaceTicksOrClearsTheCurrentLineAndTellsTheTickedOnes) {
+    TickedLines t;
+    t.find(Offsets{0x3FFF});
+    QListWidget* list = t.window.Pointers;
+    list->setFocus();
+    ASSERT_EQ(list->currentRow(), 0);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(t.told, std::vector<Offsets>{(Offsets{0x150, 0x3FFF})});
+    QTest::keyClick(list, Qt::Key_End);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(t.told, (std::vector<Offsets>{Offsets{0x150, 0x3FFF}, Offsets{0x150}}));
+    EXPECT_EQ(t.window.usedPointers(), Offsets{0x150});
+    EXPECT_EQ(t.ticks(), (std::vector<bool>{true, false, false}));
+}
+
 TEST(PointersWindow, AnotherMappingOrWidthSearchesAgain) {
     GameBoyRom h;
     PointersWindow* p = h.findPointers();

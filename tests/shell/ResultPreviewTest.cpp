@@ -399,6 +399,36 @@ TEST(ResultPreview, TypingGivesEachCharacterToTheNextByte) {
     EXPECT_EQ(TestFolder::read(table), "28=t\n45=h\n4C=e\n4F=o\nEE=b\n");
 }
 
+// The texts of the marks in the hex view, the chosen bytes' after the hit's.
+QStringList markedTexts(ResultPreview* p) {
+    QStringList out;
+    for (const QTextEdit::ExtraSelection& mark : p->HexView->extraSelections()) out << mark.cursor.selectedText();
+    return out;
+}
+
+TEST(ResultPreview, AChangedStringShowsItsNewBytesUntilTheNextStringIsShown) {
+    Searched h;
+    ResultPreview* p = openWithLettersOnly(h);
+    const QByteArray file = TestFolder::read(h.rom);
+    p->showString(kHit);
+    p->showChangedString(h.rom, kHit, {'H' + kShift, 'e' + kShift, 'o' + kShift});
+    EXPECT_EQ(p->Offset->text(), "300 (12C hex), a string of 5 bytes, changed: 3 bytes");
+    QStringList rows = p->HexView->toPlainText().split('\n');
+    ASSERT_GT(rows.size(), 17);
+    EXPECT_TRUE(rows[16].startsWith("00000120  EE EE EE EE EE EE EE EE  EE EE EE EE 28 45 4F 4C "))
+        << rows[16].toStdString();
+    EXPECT_EQ(rowCells(p, 16).right(4), "Heol");
+    EXPECT_EQ(hitText(p), "Heolo");
+    EXPECT_EQ(markedTexts(p), (QStringList{"28", "45", "4F", "H", "e", "o"}));
+    EXPECT_EQ(TestFolder::read(h.rom), file);
+    p->showString(kHit);
+    EXPECT_EQ(p->Offset->text(), "300 (12C hex), a string of 5 bytes");
+    rows = p->HexView->toPlainText().split('\n');
+    EXPECT_TRUE(rows[16].startsWith("00000120  EE EE EE EE EE EE EE EE  EE EE EE EE 28 45 4C 4C "))
+        << rows[16].toStdString();
+    EXPECT_EQ(hitText(p), "Hello");
+}
+
 TEST(ResultPreview, UndoAndRedoGoThroughTheEditsAStepAtATime) {
     struct Step {
         const char* name;

@@ -58,6 +58,9 @@ QString pointerLine(const PointerHit& hit, int bytes, ByteOrder order, std::opti
     return line;
 }
 
+// What a line's tick stands for, read by accessibility tools and shown over the line.
+QString useWhenMoved() { return QStringLiteral("Use when the string moves"); }
+
 }  // namespace
 
 PointersWindow::PointersWindow(MessageBoxes& messages, QWidget* parent)
@@ -138,6 +141,14 @@ void PointersWindow::createControls() {
     connect(Pointers, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         emit pointerChosen(path_, pointerOffset(Pointers->row(item)), pointerBytes_, target_);
     });
+    connect(Pointers, &QListWidget::itemChanged, this, [this] {
+        if (adding_) return;
+        used_ = usedPointers();
+        emit usedPointersChanged(path_, target_, *used_);
+    });
+    UseNote = label("UseNote", QStringLiteral("Ticked lines"));
+    UseNote->setWordWrap(true);
+    UseNote->setText(QStringLiteral("Ticked lines: use when the string moves (Space ticks or clears a line)."));
     auto* listCaption = new QLabel(QStringLiteral("&Pointers (offset, bytes):"), this);
     listCaption->setBuddy(Pointers);
 
@@ -165,6 +176,7 @@ void PointersWindow::createControls() {
     layout->addLayout(header);
     layout->addWidget(listCaption);
     layout->addWidget(Pointers, 1);
+    layout->addWidget(UseNote);
     layout->addWidget(Status);
     layout->addLayout(bottom);
     setTabOrder(Mapping, Width);
@@ -196,12 +208,15 @@ PointerFormat PointersWindow::currentFormat() const {
     return format;
 }
 
-void PointersWindow::findPointers(const QString& path, std::uint64_t target, std::vector<std::uint64_t> stringStarts) {
+void PointersWindow::findPointers(const QString& path, std::uint64_t target, std::vector<std::uint64_t> stringStarts,
+                                  std::optional<std::vector<std::uint64_t>> used) {
     stopWorker();
     path_ = path;
     target_ = target;
     std::sort(stringStarts.begin(), stringStarts.end());
     stringStarts_ = std::move(stringStarts);
+    if (used) std::sort(used->begin(), used->end());
+    used_ = std::move(used);
     FileName->setText(path);
     Target->setText(QString::fromStdString(resultLine(target)));
     FileReader reader;
@@ -301,12 +316,20 @@ void PointersWindow::run(const BackgroundJob::Work& job, const QString& path, st
 }
 
 void PointersWindow::takeBatch(const std::vector<ListedPointer>& pointers, std::uint64_t done, std::uint64_t size) {
+    adding_ = true;
     for (const ListedPointer& pointer : pointers) {
         auto* item =
             new QListWidgetItem(pointerLine(pointer.hit, pointerBytes_, byteOrder_, pointer.bank, pointer.inTable));
         item->setData(Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(pointer.hit.offset)));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        const bool used =
+            used_ ? std::binary_search(used_->begin(), used_->end(), pointer.hit.offset) : pointer.inTable;
+        item->setCheckState(used ? Qt::Checked : Qt::Unchecked);
+        item->setToolTip(useWhenMoved());
+        item->setData(Qt::AccessibleDescriptionRole, useWhenMoved());
         Pointers->addItem(item);
     }
+    adding_ = false;
     if (Pointers->currentRow() < 0 && Pointers->count() > 0) Pointers->setCurrentRow(0);
     showCount(QStringLiteral("so far"));
     Progress->setValue(static_cast<int>(done / std::max<std::uint64_t>(1, size / kProgressSteps + 1)));
@@ -326,6 +349,11 @@ void PointersWindow::finish(const QString& failure, const QString& note, bool st
         showCount(QString());
     }
     if (!failure.isEmpty()) messages_.show(failure, kStyleWarning);
+    // A whole search with nothing chosen: its ticks are the string's pointers from now on.
+    if (!stopped && failure.isEmpty() && !used_) {
+        used_ = usedPointers();
+        emit usedPointersChanged(path_, target_, *used_);
+    }
 }
 
 void PointersWindow::showCount(const QString& ending) {
@@ -338,6 +366,15 @@ void PointersWindow::showCount(const QString& ending) {
 std::uint64_t PointersWindow::pointerOffset(int row) const {
     const QListWidgetItem* item = Pointers->item(row);
     return item == nullptr ? 0 : item->data(Qt::UserRole).toULongLong();
+}
+
+std::vector<std::uint64_t> PointersWindow::usedPointers() const {
+    std::vector<std::uint64_t> used;
+    for (int row = 0; row < Pointers->count(); ++row) {
+        if (Pointers->item(row)->checkState() == Qt::Checked) used.push_back(pointerOffset(row));
+    }
+    std::sort(used.begin(), used.end());
+    return used;
 }
 
 void PointersWindow::Stop_Click() { worker_.stop(); }

@@ -44,7 +44,12 @@ public:
     // stringStarts: the strings the script window lists, when it lists this
     // file's; a pointer whose neighbouring slot leads to one is marked as
     // sitting in a pointer table.
-    void findPointers(const QString& path, std::uint64_t target, std::vector<std::uint64_t> stringStarts = {});
+    // used: the pointers the user already chose for moving this string, if
+    // they did; a line is ticked when its pointer is one of them. Without
+    // them the lines in a pointer table are ticked, and once the search ends
+    // those become the string's chosen pointers.
+    void findPointers(const QString& path, std::uint64_t target, std::vector<std::uint64_t> stringStarts = {},
+                      std::optional<std::vector<std::uint64_t>> used = std::nullopt);
     const QString& path() const { return path_; }
     std::uint64_t target() const { return target_; }
     bool searching() const { return searching_; }
@@ -52,10 +57,16 @@ public:
     void waitUntilSearched();
     // The offset of a line of the list.
     std::uint64_t pointerOffset(int row) const;
+    // The offsets of the ticked lines' pointers, sorted: those to change when the string moves.
+    std::vector<std::uint64_t> usedPointers() const;
 
 signals:
     // A line was double-clicked or chosen with Enter.
     void pointerChosen(const QString& path, std::uint64_t offset, int bytes, std::uint64_t target);
+    // The user ticked or cleared a line, or a search with nothing chosen yet
+    // ended and its ticked lines became the string's: the pointers to change
+    // when the string at target moves, sorted.
+    void usedPointersChanged(const QString& path, std::uint64_t target, std::vector<std::uint64_t> used);
 
 public slots:
     void Stop_Click();
@@ -68,7 +79,10 @@ public:
     // Only pointers the banks let reach the string (banked mappings, on by default there); only aligned ones.
     QCheckBox* SameBank = nullptr;
     QCheckBox* Aligned = nullptr;
+    // Each line ticked or not: whether its pointer is changed when the string moves.
     QListWidget* Pointers = nullptr;
+    // What the ticks mean, under the list.
+    QLabel* UseNote = nullptr;
     QProgressBar* Progress = nullptr;
     QLabel* Status = nullptr;
     QPushButton* StopButton = nullptr;
@@ -105,7 +119,9 @@ private:
     int pointerBytes_ = 0;
     ByteOrder byteOrder_ = ByteOrder::Little;
     bool searching_ = false;
-    std::vector<std::uint64_t> stringStarts_;  // sorted
+    std::vector<std::uint64_t> stringStarts_;         // sorted
+    std::optional<std::vector<std::uint64_t>> used_;  // sorted; none until the user or a whole search chose
+    bool adding_ = false;                             // lines going in are no choice of the user's
     BackgroundJob worker_{interfaceThreadOf(this)};
 };
 

@@ -69,6 +69,11 @@ struct Mark {
     int length;
 };
 
+// "a string of 5 bytes", "a string of 1 byte".
+QString stringOfBytes(std::uint64_t length) {
+    return length == 1 ? QStringLiteral("a string of 1 byte") : QStringLiteral("a string of %1 bytes").arg(length);
+}
+
 // The marks as the view draws a selection, or with colours of their own.
 QList<QTextEdit::ExtraSelection> selectionsOf(QPlainTextEdit* view, const std::vector<Mark>& marks,
                                               const QBrush& background, const QBrush& foreground) {
@@ -304,6 +309,7 @@ void ResultPreview::showResult(const SearchedResult& result) {
                             result.options == result_.options;
     edits_.switchTo(result.path.toStdString());
     result_ = result;
+    changed_.reset();
     shown_ = true;
     if (!sameSearch) {
         setBlocks(patternBlocks(result_.pattern));
@@ -341,15 +347,26 @@ void ResultPreview::showOffset(const QString& path, std::uint64_t offset) { show
 
 void ResultPreview::showOffset(std::uint64_t offset) { showMarked(result_.path, offset, 0, QString()); }
 
+std::uint64_t ResultPreview::fileStringLength(std::uint64_t offset) {
+    FileReader reader;
+    if (!reader.open(toFilesystemPath(result_.path)) || offset >= reader.size()) return 0;
+    return stringAt(reader, decoder_, offset).string.length;
+}
+
 void ResultPreview::showString(std::uint64_t offset) {
     if (!shown_) return;
-    FileReader reader;
-    std::uint64_t length = 0;
-    if (reader.open(toFilesystemPath(result_.path)) && offset < reader.size()) {
-        length = stringAt(reader, decoder_, offset).string.length;
-    }
-    showMarked(result_.path, offset, length,
-               length == 1 ? QStringLiteral("a string of 1 byte") : QStringLiteral("a string of %1 bytes").arg(length));
+    const std::uint64_t length = fileStringLength(offset);
+    showMarked(result_.path, offset, length, stringOfBytes(length));
+}
+
+void ResultPreview::showChangedString(const QString& path, std::uint64_t offset, std::vector<std::uint8_t> bytes) {
+    // Another file opens first, so that its table reads the file's own string there.
+    if (!shown_ || path != result_.path) showOffset(path, offset);
+    ChangedBytes changed(offset, std::move(bytes));
+    const auto length = static_cast<std::uint64_t>(changed.size());
+    const QString what =
+        stringOfBytes(fileStringLength(offset)) + QStringLiteral(", ") + QString::fromStdString(changed.caption());
+    showMarked(path, offset, length, what, std::move(changed));
 }
 
 void ResultPreview::showPointer(const QString& path, std::uint64_t offset, int bytes, std::uint64_t target) {
@@ -357,13 +374,15 @@ void ResultPreview::showPointer(const QString& path, std::uint64_t offset, int b
                QStringLiteral("a pointer to ") + QString::fromStdString(resultLine(target)));
 }
 
-void ResultPreview::showMarked(const QString& path, std::uint64_t offset, std::uint64_t length, const QString& what) {
+void ResultPreview::showMarked(const QString& path, std::uint64_t offset, std::uint64_t length, const QString& what,
+                               std::optional<ChangedBytes> changed) {
     // Another file starts afresh; the same file keeps its hit's table, check boxes and shift.
     if (!shown_ || path != result_.path) {
         showResult({path, static_cast<std::uint64_t>(std::max<qint64>(0, QFileInfo(path).size())), SearchPattern(),
                     MatchOptions{}, offset});
     }
     if (offset >= result_.fileSize) return;
+    changed_ = std::move(changed);
     target_ = offset;
     // Whole units from the hit on, so that the units read stay in line with the hit's.
     const auto unitBytes = static_cast<std::uint64_t>(result_.options.unitBytes());
@@ -371,7 +390,7 @@ void ResultPreview::showMarked(const QString& path, std::uint64_t offset, std::u
                                            : offset + (result_.offset - offset) % unitBytes;
     if (viewOffset_ >= result_.fileSize) viewOffset_ -= unitBytes;
     markFrom_ = offset;
-    markTo_ = offset + std::min(length, result_.fileSize - offset);
+    markTo_ = changed_ ? changed_->endIn(result_.fileSize) : offset + std::min(length, result_.fileSize - offset);
     QString line = QString::fromStdString(resultLine(offset));
     if (!what.isEmpty()) line += QStringLiteral(", ") + what;
     Offset->setText(line);
@@ -389,6 +408,7 @@ void ResultPreview::showMarked(const QString& path, std::uint64_t offset, std::u
 void ResultPreview::readView() {
     read_ = readFileWindow(toFilesystemPath(result_.path), result_.fileSize, viewOffset_, kBytesBefore, kBytesAfter,
                            result_.options.unitBytes());
+    if (changed_ && read_.ok()) changed_->putInto(read_.window);
 }
 
 void ResultPreview::moveView(bool later) {

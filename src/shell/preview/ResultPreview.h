@@ -2,6 +2,7 @@
 
 #include "pattern/SearchPattern.h"
 #include "search/MatchOptions.h"
+#include "shell/preview/ChangedBytes.h"
 #include "shell/preview/ChosenRun.h"
 #include "shell/preview/PlacedEntries.h"
 #include "shell/preview/TableEdits.h"
@@ -67,6 +68,10 @@ public:
     // The same for a pointer of bytes bytes at offset to target; the table
     // stays when path is the file shown.
     void showPointer(const QString& path, std::uint64_t offset, int bytes, std::uint64_t target);
+    // The string at offset with new bytes in place of the file's, marked,
+    // "changed: 12 bytes" beside it; the file is never written. Anything
+    // shown afterwards, but Earlier and Later, shows the file's own bytes.
+    void showChangedString(const QString& path, std::uint64_t offset, std::vector<std::uint8_t> bytes);
     // The script window, once "Script..." opened it.
     ScriptWindow* scriptWindow() const { return script_; }
     const SearchedResult& result() const { return result_; }
@@ -143,9 +148,13 @@ protected:
 private:
     void createControls();
     // Shows offset of path with length bytes from it marked, and what they are beside the offset.
-    void showMarked(const QString& path, std::uint64_t offset, std::uint64_t length, const QString& what);
+    // changed: new bytes shown in place of the file's from offset on.
+    void showMarked(const QString& path, std::uint64_t offset, std::uint64_t length, const QString& what,
+                    std::optional<ChangedBytes> changed = std::nullopt);
+    // The length of the string the table reads at offset of the file shown, 0 if none.
+    std::uint64_t fileStringLength(std::uint64_t offset);
     void setBlocks(const TableBlocks& blocks);
-    // Reads the bytes around viewOffset_.
+    // Reads the bytes around viewOffset_, the changed ones in place of the file's.
     void readView();
     void moveView(bool later);
     // The table from the check boxes, the shift and the user's table, then the views.
@@ -180,6 +189,7 @@ private:
     std::uint64_t markFrom_ = 0;
     std::uint64_t markTo_ = 0;  // what "Find Pointers" looks for: the hit, or the string chosen in the script window
     FileWindowRead read_;
+    std::optional<ChangedBytes> changed_;  // a string's new bytes, shown over the file's
     std::optional<std::int64_t> shift_;
     TableEdits edits_;
     CodeTable table_;
