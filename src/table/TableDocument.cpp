@@ -120,7 +120,7 @@ TableSave TableDocument::savedBytes(const CodeTable& edited) const {
         return save;
     }
     const auto encoded = [&](const std::string& text) -> std::optional<std::string> {
-        EncodedText bytes = textInEncoding(encoding_, text);
+        TextInEncoding bytes = textInEncoding(encoding_, text);
         if (!bytes.bytes) {
             save.reason = "\"" + bytes.refused + "\" (" + codePointName(bytes.refused) + ") can't be written in " +
                           std::string(encodingName(encoding_)) + ", the encoding the table was read in";

@@ -110,7 +110,7 @@ std::optional<std::string> textFromEncoding(TableEncoding encoding, std::string_
     return std::nullopt;
 }
 
-EncodedText textInEncoding(TableEncoding encoding, std::string_view utf8) {
+TextInEncoding textInEncoding(TableEncoding encoding, std::string_view utf8) {
     const auto whole = [&](std::string_view text) -> std::optional<std::string> {
         switch (encoding) {
         case TableEncoding::Utf8: return isUtf8(text) ? std::optional<std::string>(text) : std::nullopt;
@@ -120,7 +120,7 @@ EncodedText textInEncoding(TableEncoding encoding, std::string_view utf8) {
         }
         return std::nullopt;
     };
-    EncodedText result;
+    TextInEncoding result;
     result.bytes = whole(utf8);
     if (result.bytes) return result;
     // Character by character, to name the first one that does not go.

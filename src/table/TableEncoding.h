@@ -34,10 +34,10 @@ DetectedEncoding detectEncoding(std::string_view fileBytes);
 std::optional<std::string> textFromEncoding(TableEncoding encoding, std::string_view bytes);
 
 // UTF-8 text in the encoding, or the first character it has no code for.
-struct EncodedText {
+struct TextInEncoding {
     std::optional<std::string> bytes;
     std::string refused;  // the UTF-8 of the character that can't be written, when bytes is nullopt
 };
-EncodedText textInEncoding(TableEncoding encoding, std::string_view utf8);
+TextInEncoding textInEncoding(TableEncoding encoding, std::string_view utf8);
 
 }  // namespace kinfold

@@ -185,7 +185,7 @@ TEST(Translation, ASavedScriptOpensAgainWithItsEditsAndPointers) {
 TEST(Translation, SavePatchWritesWhatInsertWrites) {
     Desk d;
     d.window.setUsedPointers(d.rom, 0x1000, {0x3000});
-    d.window.FreeSpace->setText("0x7000-0x7100");
+    d.window.FreeSpace->setText("0x3800-0x3900");
     EXPECT_EQ(d.window.FreeSpaceCheck->text(), "256 bytes");
     d.edit(0, "Hello, traveller");
     d.edit(1, "Earth");
@@ -205,8 +205,8 @@ TEST(Translation, SavePatchWritesWhatInsertWrites) {
         const QString expected = d.folder.path(filter == 0 ? "cli.bps" : "cli.ips");
         const auto run = testing_support::runKinfoldWith(
             {"insert"}, {"--tbl", d.tableFile.toStdString(), "--script", script.toStdString(), "--free",
-                         "0x7000-0x7100", option, expected.toStdString(), d.rom.toStdString()});
-        ASSERT_EQ(run.status, 0) << run.err;
+                         "0x3800-0x3900", option, expected.toStdString(), d.rom.toStdString()});
+        ASSERT_EQ(run.status, 0) << run.err << d.messages.shown.back().text.toStdString();
         EXPECT_EQ(readAll(patch), readAll(expected));
         EXPECT_FALSE(readAll(patch).isEmpty());
     }
@@ -214,7 +214,7 @@ TEST(Translation, SavePatchWritesWhatInsertWrites) {
 
 TEST(Translation, AStringThatMustMoveWithoutAPointerWritesNothing) {
     Desk d;
-    d.window.FreeSpace->setText("0x7000-0x7100");
+    d.window.FreeSpace->setText("0x3800-0x3900");
     d.edit(1, "Everybody out there");
     const QString patch = d.folder.path("game.bps");
     d.files.paths.push_back(patch);

@@ -566,6 +566,10 @@ void ResultPreview::Script_Click() {
         connect(script_, &ScriptWindow::findPointers, this, &ResultPreview::findPointers);
         connect(script_, &ScriptWindow::stringChosen, this, [this](std::uint64_t offset) {
             showString(offset);
+            // An edited string shows the bytes it will have.
+            if (std::optional<std::vector<std::uint8_t>> bytes = script_->editedBytes(offset)) {
+                showChangedString(script_->path(), offset, std::move(*bytes));
+            }
             show();
             raise();
             activateWindow();

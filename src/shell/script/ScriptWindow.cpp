@@ -312,10 +312,6 @@ void ScriptWindow::createControls() {
     SavePatchedRom->setObjectName(QStringLiteral("SavePatchedRom"));
     SavePatchedRom->setEnabled(false);
     connect(SavePatchedRom, &QPushButton::clicked, this, &ScriptWindow::SavePatchedRom_Click);
-    auto* undo = new QShortcut(QKeySequence::Undo, this);
-    connect(undo, &QShortcut::activated, this, &ScriptWindow::Undo_Click);
-    auto* redo = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), this);
-    connect(redo, &QShortcut::activated, this, &ScriptWindow::Redo_Click);
     CloseButton = new QPushButton(QStringLiteral("Close"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
@@ -668,17 +664,29 @@ bool ScriptWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         // With nothing typed since, undo and redo are the edits'; else the box's own.
-        const bool redo = key->key() == Qt::Key_Z && key->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
-        if (!pending && (key->matches(QKeySequence::Undo) || redo || key->matches(QKeySequence::Redo))) {
-            if (key->matches(QKeySequence::Undo) && !redo) {
-                Undo_Click();
-            } else {
-                Redo_Click();
-            }
-            return true;
-        }
+        if (!pending && undoOrRedo(*key)) return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void ScriptWindow::keyPressEvent(QKeyEvent* event) {
+    // What the list and the other controls pass on: the boxes keep their own undo.
+    if (undoOrRedo(*event)) return;
+    QWidget::keyPressEvent(event);
+}
+
+bool ScriptWindow::undoOrRedo(const QKeyEvent& key) {
+    const bool redo = (key.key() == Qt::Key_Z && key.modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)) ||
+                      key.matches(QKeySequence::Redo);
+    if (redo) {
+        Redo_Click();
+        return true;
+    }
+    if ((key.key() == Qt::Key_Z && key.modifiers() == Qt::ControlModifier) || key.matches(QKeySequence::Undo)) {
+        Undo_Click();
+        return true;
+    }
+    return false;
 }
 
 void ScriptWindow::Undo_Click() {
@@ -693,6 +701,8 @@ void ScriptWindow::Redo_Click() {
 
 void ScriptWindow::showChangeOf(std::optional<std::uint64_t> offset) {
     if (!offset) return;
+    // The box first shows what its string holds now, so that moving the list keeps nothing old.
+    loadTranslation();
     model_->editsChanged();
     // The list goes to the string changed, which the box then shows.
     if (const std::optional<std::size_t> row = model_->rowOf(*offset)) {

@@ -20,6 +20,7 @@
 class QCheckBox;
 class QComboBox;
 class QHBoxLayout;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -144,6 +145,9 @@ private:
     void showChangeOf(std::optional<std::uint64_t> offset);
     void showFreeSpaceCheck();
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Ctrl+Z undoes an edit, Ctrl+Shift+Z (or the system's redo key) redoes one: whether the key was one.
+    bool undoOrRedo(const QKeyEvent& key);
     // Saves the script: false when nothing was saved.
     bool saveScript();
     // Makes a patch or the patched copy in the background and writes it to path.
