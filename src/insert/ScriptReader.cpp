@@ -14,6 +14,8 @@ constexpr std::string_view kPointerArrow = " <- ";
 constexpr std::string_view kNoEntryNote = "(no table entry matches here)";
 constexpr std::string_view kOutsideNote = "(outside the file";
 
+bool isNote(std::string_view text) { return text == kNoEntryNote || text.starts_with(kOutsideNote); }
+
 bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0u) == 0x80u; }
 
 std::size_t charactersIn(std::string_view text) {
@@ -69,7 +71,7 @@ std::optional<LineRead> plainFrom(std::string_view line, std::size_t at) {
         return read;
     }
     entry.written = std::string(line.substr(end));
-    if (entry.pointer && (entry.written == kNoEntryNote || entry.written.starts_with(kOutsideNote))) return read;
+    if (entry.pointer && isNote(entry.written)) return read;
     entry.text = unescapedText(entry.written);
     entry.column = charactersIn(line.substr(0, end)) + 1;
     if (at > 0) entry.path = std::string(line.substr(0, at - 1));
@@ -163,6 +165,10 @@ ScriptRead readScript(std::string_view text) {
     return read;
 }
 
+bool plainLineKeeps(std::string_view text, bool pointerLine) {
+    return !text.ends_with('\r') && !(pointerLine && isNote(text));
+}
+
 std::size_t columnOf(const ScriptEntry& entry, std::size_t at) {
     std::size_t produced = 0;
     std::size_t characters = 0;
@@ -170,8 +176,9 @@ std::size_t columnOf(const ScriptEntry& entry, std::size_t at) {
     for (std::size_t k = 0; k < written.size() && produced < at; ++k) {
         if (entry.escaped && written[k] == '\\' && k + 1 < written.size() &&
             (written[k + 1] == 'n' || written[k + 1] == '\\')) {
+            // Two characters of the line for one byte of the text.
             ++k;
-            ++characters;
+            characters += 2;
         } else if (!isContinuation(written[k])) {
             ++characters;
         }

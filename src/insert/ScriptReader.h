@@ -44,6 +44,11 @@ struct ScriptRead {
 // UTF-8, with or without a byte order mark, lines ended by LF or CRLF.
 ScriptRead readScript(std::string_view text);
 
+// Whether a plain line gives text back whole: not one that ends with a
+// carriage return, which a CRLF line end takes, nor a pointer line's text
+// that reads as the note the dump writes for a pointer with no string.
+bool plainLineKeeps(std::string_view text, bool pointerLine);
+
 // The column (1-based, in characters of the line) of the byte at of an entry's text.
 std::size_t columnOf(const ScriptEntry& entry, std::size_t at);
 

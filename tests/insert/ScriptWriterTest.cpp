@@ -12,7 +12,8 @@ namespace {
 
 TEST(ScriptWriter, RandomStringsReadBackWithTheirPointers) {
     std::mt19937 random(27);
-    const std::vector<std::string> pieces = {"a", "Z", " ", "\n", "\\", "\\n", "<$41>", "\xD1\x91", "  ", "#"};
+    const std::vector<std::string> pieces = {"a",     "Z",        " ",  "\n", "\\", "\\n",
+                                             "<$41>", "\xD1\x91", "  ", "#",  "\r", "(no table entry matches here)"};
     struct Written {
         std::uint64_t offset;
         std::string text;

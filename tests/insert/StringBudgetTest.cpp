@@ -7,7 +7,8 @@
 namespace kinfold {
 namespace {
 
-// A-Z at 0x80, the space at 0x7F, the control <c> at 0xF0 with one parameter, 00 ending a string.
+// A-Z at 0x80, the space at 0x7F, the control <c> at 0xF0 with one parameter, a line break at 01,
+// 00 ending a string.
 CodeTable budgetTable(bool space = true) {
     CodeTable table;
     for (int c = 0; c < 26; ++c) {
@@ -15,6 +16,7 @@ CodeTable budgetTable(bool space = true) {
     }
     if (space) table.set({0x7F}, {EntryKind::Normal, " ", 0});
     table.set({0xF0}, {EntryKind::Control, "<c>", 1});
+    table.set({0x01}, {EntryKind::LineBreak, "", 0});
     table.set({0x00}, {EntryKind::End, "", 0});
     return table;
 }
@@ -59,8 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "2 of 4 bytes: a string with no end token keeps its length, and the table's space "
                                "can't fill the 2 left",
                                true},
-                    BudgetCase{"NotInTable", kEnded, true, "A\nb", 0, "column 2: a line break is not in the table",
-                               true},
+                    BudgetCase{"NotInTable", kEnded, true, "A\nb", 0, "column 4: b is not in the table", true},
                     BudgetCase{"ControlShort", kEnded, true, "A<c>", 1,
                                "column 2: the control \"<c>\" takes 1 parameter, each written <$HH> after it", true}),
     [](const testing::TestParamInfo<BudgetCase>& info) { return info.param.name; });
