@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -67,6 +68,9 @@ struct Desk {
         window.showFile(rom, asciiTable());
         window.run().wait();
         QCoreApplication::sendPostedEvents();
+        // Lines without pointer counts, whenever a count would have arrived.
+        window.CountPointers->setCurrentIndex(0);
+        emit window.CountPointers->activated(0);
     }
     void choose(int row) { window.Strings->setCurrentIndex(window.Strings->model()->index(row, 0)); }
     // Chooses the row, types text over the box's and keeps it with Enter.
@@ -227,6 +231,22 @@ TEST(Translation, AStringThatMustMoveWithoutAPointerWritesNothing) {
         d.messages.shown[0].text.contains("line 2: its new text takes 20 bytes where the string at 4112 "
                                           "(1010 hex) had 6, and no pointer to it is known"));
     EXPECT_FALSE(QFile::exists(patch));
+}
+
+TEST(Translation, ListingAgainKeepsTheEditsAndCountsThoseWithoutAString) {
+    Desk d;
+    d.edit(0, "Hi");
+    d.edit(2, "Bye");
+    d.window.MinLength->setValue(6);  // "Hello" and "World" are too short now
+    d.window.run().wait();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(d.lines(), (QStringList{"4128 (1020 hex)  \u270E Bye"}));
+    EXPECT_EQ(d.window.Count->text(), "1 string; 2 edited, 1 edit no longer has a string");
+    d.window.MinLength->setValue(4);
+    d.window.run().wait();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(d.lines().at(0), "4096 (1000 hex)  \u270E Hi");
+    EXPECT_EQ(d.window.Count->text(), "3 strings; 2 edited");
 }
 
 TEST(Translation, ClosingWithUnsavedEditsAsks) {

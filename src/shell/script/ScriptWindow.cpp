@@ -257,6 +257,9 @@ void ScriptWindow::createControls() {
     Budget->setObjectName(QStringLiteral("Budget"));
     Budget->setAccessibleName(QStringLiteral("Bytes"));
     Budget->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Room for the usual budgets, so the box does not change its width with every key.
+    Budget->setMinimumWidth(
+        Budget->fontMetrics().horizontalAdvance(QStringLiteral("9999 bytes, 999 over: no known pointer")));
     auto* translationCaption = new QLabel(QStringLiteral("&Translation:"), this);
     translationCaption->setBuddy(Translation);
     auto* translationRow = new QHBoxLayout;
