@@ -4,7 +4,6 @@
 #include "insert/Replacement.h"
 #include "insert/RomString.h"
 #include "insert/TextEncoder.h"
-#include "pattern/QuotedText.h"
 #include "search/ResultLine.h"
 
 #include <algorithm>
@@ -35,19 +34,6 @@ struct Work {
     std::vector<KnownPointer> pointers;
     std::uint64_t newOffset = 0;
 };
-
-std::string encodeProblem(const EncodeFailure& failure, const ScriptEntry& entry) {
-    const std::string column = "column " + std::to_string(columnOf(entry, failure.at)) + ": ";
-    switch (failure.kind) {
-    case EncodeFailure::Kind::FewParameters:
-        return column + "the control " + quoted(failure.text) + " takes " + std::to_string(failure.parameters) +
-               (failure.parameters == 1 ? " parameter" : " parameters") + ", each written <$HH> after its label";
-    case EncodeFailure::Kind::EndInside:
-        return column + quoted(failure.text) + " is an end token, which can only end the text";
-    case EncodeFailure::Kind::NoEntry: break;
-    }
-    return column + "no table entry covers the character " + quoted(failure.text == "\n" ? "\\n" : failure.text);
-}
 
 }  // namespace
 
@@ -137,7 +123,7 @@ InsertPlan planInsert(const InsertRequest& request) {
         if (e.text == w.old.text) continue;
         w.changed = true;
         if (const auto failure = encodeReplacement(encoder, rom, w.old, e.text, w.encoded)) {
-            refuse(e.line, encodeProblem(*failure, e));
+            refuse(e.line, encodeProblem(*failure, columnOf(e, failure->at)));
             w.valid = false;
             continue;
         }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace kinfold {
@@ -15,5 +16,8 @@ namespace kinfold {
 // does not end with one of its own.
 std::optional<EncodeFailure> encodeReplacement(const TextEncoder& encoder, std::span<const std::uint8_t> rom,
                                                const RomString& old, std::string_view text, EncodedText& out);
+
+// Why a text can't be encoded, at its column: "column N: no table entry covers the character ...".
+std::string encodeProblem(const EncodeFailure& failure, std::size_t column);
 
 }  // namespace kinfold

@@ -2,7 +2,6 @@
 
 #include "insert/Replacement.h"
 #include "insert/ScriptReader.h"
-#include "pattern/QuotedText.h"
 #include "script/ScriptLine.h"
 
 namespace kinfold {
@@ -14,16 +13,10 @@ std::string encodeReason(const EncodeFailure& failure, std::string_view text) {
     ScriptEntry entry;
     entry.text = std::string(text);
     appendEscapedText(text, entry.written);
-    const std::string column = "column " + std::to_string(columnOf(entry, failure.at)) + ": ";
-    switch (failure.kind) {
-    case EncodeFailure::Kind::FewParameters:
-        return column + "the control " + quoted(failure.text) + " takes " + std::to_string(failure.parameters) +
-               (failure.parameters == 1 ? " parameter" : " parameters") + ", each written <$HH> after it";
-    case EncodeFailure::Kind::EndInside:
-        return column + quoted(failure.text) + " is an end token, which can only end the text";
-    case EncodeFailure::Kind::NoEntry: break;
-    }
-    return column + (failure.text == "\n" ? std::string("a line break") : failure.text) + " is not in the table";
+    const std::size_t column = columnOf(entry, failure.at);
+    if (failure.kind != EncodeFailure::Kind::NoEntry) return encodeProblem(failure, column);
+    return "column " + std::to_string(column) + ": " +
+           (failure.text == "\n" ? std::string("a line break") : failure.text) + " is not in the table";
 }
 
 }  // namespace

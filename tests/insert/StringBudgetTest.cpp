@@ -63,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
                                true},
                     BudgetCase{"NotInTable", kEnded, true, "A\nb", 0, "column 4: b is not in the table", true},
                     BudgetCase{"ControlShort", kEnded, true, "A<c>", 1,
-                               "column 2: the control \"<c>\" takes 1 parameter, each written <$HH> after it", true}),
+                               "column 2: the control \"<c>\" takes 1 parameter, each written <$HH> after its label",
+                               true}),
     [](const testing::TestParamInfo<BudgetCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -288,10 +288,22 @@ void ScriptWindow::createControls() {
     freeCaption->setMinimumWidth(std::max(freeCaption->sizeHint().width(), translationCaption->sizeHint().width()));
     translationCaption->setMinimumWidth(freeCaption->minimumWidth());
 
-    SaveScript = new QPushButton(QStringLiteral("Save S&cript..."), this);
-    SaveScript->setObjectName(QStringLiteral("SaveScript"));
-    SaveScript->setEnabled(false);
-    connect(SaveScript, &QPushButton::clicked, this, &ScriptWindow::SaveScript_Click);
+    // The buttons that save or open, usable once the strings are listed.
+    const auto fileButton = [this](const QString& caption, const QString& name, void (ScriptWindow::*click)()) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(name);
+        button->setEnabled(false);
+        connect(button, &QPushButton::clicked, this, click);
+        return button;
+    };
+    SaveScript =
+        fileButton(QStringLiteral("Save S&cript..."), QStringLiteral("SaveScript"), &ScriptWindow::SaveScript_Click);
+    OpenScript =
+        fileButton(QStringLiteral("Open Scr&ipt..."), QStringLiteral("OpenScript"), &ScriptWindow::OpenScript_Click);
+    SavePatch =
+        fileButton(QStringLiteral("Save Patc&h..."), QStringLiteral("SavePatch"), &ScriptWindow::SavePatch_Click);
+    SavePatchedRom = fileButton(QStringLiteral("Save Patched &ROM..."), QStringLiteral("SavePatchedRom"),
+                                &ScriptWindow::SavePatchedRom_Click);
     FindPointers = new QPushButton(QStringLiteral("Find &Pointers"), this);
     FindPointers->setObjectName(QStringLiteral("FindPointers"));
     FindPointers->setEnabled(false);
@@ -303,18 +315,6 @@ void ScriptWindow::createControls() {
     connect(Strings->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { FindPointers->setEnabled(current.isValid()); });
     connect(model_, &QAbstractItemModel::modelReset, this, [this] { FindPointers->setEnabled(false); });
-    OpenScript = new QPushButton(QStringLiteral("Open Scr&ipt..."), this);
-    OpenScript->setObjectName(QStringLiteral("OpenScript"));
-    OpenScript->setEnabled(false);
-    connect(OpenScript, &QPushButton::clicked, this, &ScriptWindow::OpenScript_Click);
-    SavePatch = new QPushButton(QStringLiteral("Save Patc&h..."), this);
-    SavePatch->setObjectName(QStringLiteral("SavePatch"));
-    SavePatch->setEnabled(false);
-    connect(SavePatch, &QPushButton::clicked, this, &ScriptWindow::SavePatch_Click);
-    SavePatchedRom = new QPushButton(QStringLiteral("Save Patched &ROM..."), this);
-    SavePatchedRom->setObjectName(QStringLiteral("SavePatchedRom"));
-    SavePatchedRom->setEnabled(false);
-    connect(SavePatchedRom, &QPushButton::clicked, this, &ScriptWindow::SavePatchedRom_Click);
     CloseButton = new QPushButton(QStringLiteral("Close"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
