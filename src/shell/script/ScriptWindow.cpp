@@ -512,6 +512,14 @@ void ScriptWindow::SaveScript_Click() { saveScript(); }
 
 bool ScriptWindow::saveScript() {
     commitTranslation();
+    if (running()) {
+        // A script of half the strings would leave out the edits of the rest.
+        messages_.showOver(this,
+                           QStringLiteral("The strings are still being listed: save the script once the "
+                                          "list is complete."),
+                           kStyleWarning);
+        return false;
+    }
     if (model_->found() == 0) return false;
     const QFileInfo rom(path_);
     const QString proposed = rom.dir().filePath(rom.completeBaseName() + QStringLiteral(".txt"));
@@ -523,11 +531,12 @@ bool ScriptWindow::saveScript() {
                            kStyleWarning);
         return false;
     }
-    edits_.markSaved();
+    // Edits the script could not hold are still unsaved.
+    if (withoutString_ == 0) edits_.markSaved();
     if (withoutString_ > 0) {
         messages_.showOver(this,
                            QStringLiteral("The script %1 was saved without %2 edits whose strings are not "
-                                          "listed now; they stay in this window.")
+                                          "listed now; they stay in this window, not saved.")
                                .arg(quoted(path))
                                .arg(withoutString_),
                            kStyleNotice);
