@@ -260,7 +260,7 @@ void ScriptWindow::createControls() {
     // Room for the usual budgets, so the box does not change its width with every key.
     Budget->setMinimumWidth(
         Budget->fontMetrics().horizontalAdvance(QStringLiteral("9999 bytes, 999 over: no known pointer")));
-    auto* translationCaption = new QLabel(QStringLiteral("&Translation:"), this);
+    auto* translationCaption = new QLabel(QStringLiteral("Tra&nslation:"), this);
     translationCaption->setBuddy(Translation);
     auto* translationRow = new QHBoxLayout;
     translationRow->addWidget(translationCaption);
