@@ -7,6 +7,7 @@
 #include "insert/InsertPlan.h"
 #include "patch/BpsPatch.h"
 #include "patch/IpsPatch.h"
+#include "pattern/QuotedText.h"
 #include "search/FileReader.h"
 #include "search/WholeFile.h"
 
@@ -25,19 +26,12 @@ constexpr int kTrouble = 2;
 constexpr std::uint64_t kMaxRom = std::uint64_t{1} << 30;
 constexpr std::uint64_t kMaxText = std::uint64_t{1} << 30;
 
-std::string quotedPath(const std::string& path) {
-    std::string quoted(1, '"');
-    quoted += pathText(path);
-    quoted += '"';
-    return quoted;
-}
-
 // The bytes of a file given on the command line, or the message that says why not.
 std::variant<std::vector<std::uint8_t>, std::string> readInput(const std::string& what, const std::string& path,
                                                                std::uint64_t maxBytes) {
     auto read = readWholeFile(pathFromText(path), maxBytes);
     if (auto* reason = std::get_if<std::string>(&read)) {
-        return "Can't read the " + what + " " + quotedPath(path) + ": " + *reason + ".";
+        return "Can't read the " + what + " " + kinfold::quoted(path) + ": " + *reason + ".";
     }
     return read;
 }
@@ -73,15 +67,15 @@ int runInsert(int argc, const char* const* argv, std::ostream& out, std::ostream
         if (path.empty()) continue;
         for (const auto& [what, input] : inputs) {
             if (!input->empty() && (sameFile(pathFromText(path), pathFromText(*input)) || path == *input)) {
-                return refuse("Can't write " + std::string(outputs[k].first) + " " + quotedPath(path) + ": it is " +
-                              what + " itself, which kinfold insert only reads; give a new file.");
+                return refuse("Can't write " + std::string(outputs[k].first) + " " + kinfold::quoted(path) +
+                              ": it is " + what + " itself, which kinfold insert only reads; give a new file.");
             }
         }
         for (std::size_t j = 0; j < k; ++j) {
             const std::string& other = *outputs[j].second;
             if (!other.empty() && (sameFile(pathFromText(path), pathFromText(other)) || path == other)) {
                 return refuse(std::string(outputs[k].first) + " and " + outputs[j].first + " both name " +
-                              quotedPath(path) + ": give each output a file of its own.");
+                              kinfold::quoted(path) + ": give each output a file of its own.");
             }
         }
     }
@@ -105,7 +99,7 @@ int runInsert(int argc, const char* const* argv, std::ostream& out, std::ostream
     bool refused = false;
     ScriptRead script = readScript(textOf(std::get<std::vector<std::uint8_t>>(scriptBytes)));
     for (const ScriptProblem& problem : script.problems) {
-        refuse(quotedPath(a.script) + " line " + std::to_string(problem.line) + ": " + problem.reason + ".");
+        refuse(kinfold::quoted(a.script) + " line " + std::to_string(problem.line) + ": " + problem.reason + ".");
         refused = true;
     }
     request.lines = std::move(script.entries);
@@ -114,7 +108,7 @@ int runInsert(int argc, const char* const* argv, std::ostream& out, std::ostream
         if (const auto* problem = std::get_if<std::string>(&pointerBytes)) return refuse(*problem);
         PointerListRead list = readPointerList(textOf(std::get<std::vector<std::uint8_t>>(pointerBytes)));
         for (const ScriptProblem& problem : list.problems) {
-            refuse(quotedPath(a.pointers) + " line " + std::to_string(problem.line) + ": " + problem.reason + ".");
+            refuse(kinfold::quoted(a.pointers) + " line " + std::to_string(problem.line) + ": " + problem.reason + ".");
             refused = true;
         }
         request.listed = std::move(list.pointers);
@@ -141,7 +135,8 @@ int runInsert(int argc, const char* const* argv, std::ostream& out, std::ostream
     const InsertPlan plan = planInsert(request);
     if (plan.refused()) {
         for (const InsertRefusal& refusal : plan.refusals) {
-            refuse(refusal.line > 0 ? quotedPath(a.script) + " " + refusal.message() + "." : refusal.message() + ".");
+            refuse(refusal.line > 0 ? kinfold::quoted(a.script) + " " + refusal.message() + "."
+                                    : refusal.message() + ".");
         }
         err << "kinfold: nothing was written.\n";
         return kTrouble;
@@ -153,7 +148,7 @@ int runInsert(int argc, const char* const* argv, std::ostream& out, std::ostream
     if (!a.ips.empty()) {
         auto ips = ipsPatch(romBytes, plan.output);
         if (auto* problem = std::get_if<std::string>(&ips)) {
-            refuse("Can't write the IPS patch " + quotedPath(a.ips) + ": " + *problem + ".");
+            refuse("Can't write the IPS patch " + kinfold::quoted(a.ips) + ": " + *problem + ".");
             err << "kinfold: nothing was written.\n";
             return kTrouble;
         }
@@ -162,8 +157,8 @@ int runInsert(int argc, const char* const* argv, std::ostream& out, std::ostream
     if (!a.bps.empty()) files.push_back({"the BPS patch", &a.bps, bytesText(bpsPatch(romBytes, plan.output))});
     for (const Output& file : files) {
         if (const auto problem = writeFileAtomically(pathFromText(*file.path), file.bytes)) {
-            return refuse("Can't write " + std::string(file.what) + " " + quotedPath(*file.path) + ": " + *problem +
-                          ".");
+            return refuse("Can't write " + std::string(file.what) + " " + kinfold::quoted(*file.path) + ": " +
+                          *problem + ".");
         }
     }
 

@@ -4,6 +4,7 @@
 #include "files/AtomicWrite.h"
 #include "patch/Crc32.h"
 #include "patch/PatchFile.h"
+#include "pattern/QuotedText.h"
 #include "search/FileReader.h"
 #include "search/WholeFile.h"
 
@@ -14,13 +15,6 @@ namespace {
 
 constexpr int kTrouble = 2;
 constexpr std::uint64_t kMaxFile = std::uint64_t{1} << 30;
-
-std::string quotedPath(const std::string& path) {
-    std::string quoted(1, '"');
-    quoted += pathText(path);
-    quoted += '"';
-    return quoted;
-}
 
 }  // namespace
 
@@ -44,31 +38,31 @@ int runPatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     };
     for (const auto& [what, path] : {std::pair{"the ROM", &romPath}, std::pair{"the patch", &patchPath}}) {
         if (sameFile(pathFromText(outputPath), pathFromText(*path)) || outputPath == *path) {
-            return refuse("Can't write " + quotedPath(outputPath) + ": it is " + what +
+            return refuse("Can't write " + kinfold::quoted(outputPath) + ": it is " + what +
                           " itself, which kinfold patch only reads; give a new file.");
         }
     }
     auto patch = readWholeFile(pathFromText(patchPath), kMaxFile);
     if (auto* reason = std::get_if<std::string>(&patch)) {
-        return refuse("Can't read the patch " + quotedPath(patchPath) + ": " + *reason + ".");
+        return refuse("Can't read the patch " + kinfold::quoted(patchPath) + ": " + *reason + ".");
     }
     auto rom = readWholeFile(pathFromText(romPath), kMaxFile);
     if (auto* reason = std::get_if<std::string>(&rom)) {
-        return refuse("Can't read the ROM " + quotedPath(romPath) + ": " + *reason + ".");
+        return refuse("Can't read the ROM " + kinfold::quoted(romPath) + ": " + *reason + ".");
     }
     auto applied = applyPatch(std::get<std::vector<std::uint8_t>>(patch), std::get<std::vector<std::uint8_t>>(rom));
     if (auto* reason = std::get_if<std::string>(&applied)) {
-        return refuse("Can't apply the patch " + quotedPath(patchPath) + " to " + quotedPath(romPath) + ": " + *reason +
-                      ".");
+        return refuse("Can't apply the patch " + kinfold::quoted(patchPath) + " to " + kinfold::quoted(romPath) + ": " +
+                      *reason + ".");
     }
     const AppliedPatch& result = std::get<AppliedPatch>(applied);
     const std::string_view bytes(reinterpret_cast<const char*>(result.output.data()), result.output.size());
     if (const auto problem = writeFileAtomically(pathFromText(outputPath), bytes)) {
-        return refuse("Can't write " + quotedPath(outputPath) + ": " + *problem + ".");
+        return refuse("Can't write " + kinfold::quoted(outputPath) + ": " + *problem + ".");
     }
     err << "kinfold: applied the " << (result.kind == PatchKind::Ips ? "IPS" : "BPS") << " patch "
-        << quotedPath(patchPath) << " to " << quotedPath(romPath) << ": wrote " << quotedPath(outputPath) << ", "
-        << result.output.size() << " bytes, CRC32 " << crc32Text(crc32Of(result.output)) << ".\n";
+        << kinfold::quoted(patchPath) << " to " << kinfold::quoted(romPath) << ": wrote " << kinfold::quoted(outputPath)
+        << ", " << result.output.size() << " bytes, CRC32 " << crc32Text(crc32Of(result.output)) << ".\n";
     return 0;
 }
 
